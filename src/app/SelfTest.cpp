@@ -1,0 +1,37 @@
+#include "SelfTest.h"
+
+#include "AppError.h"
+#include "SFCLI.h"
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+SelfTest::Outcome SelfTest::evaluate(const SFCLI &cli)
+{
+    QList<CLIOrg> orgs;
+    try {
+        orgs = cli.orgs();
+    } catch (const DescribedError &error) {
+        return {1, "SELFTEST FAIL: "_L1 + error.description()};
+    } catch (const std::exception &error) {
+        return {1, "SELFTEST FAIL: "_L1 + QString::fromUtf8(error.what())};
+    }
+    if (orgs.isEmpty())
+        return {1, u"SELFTEST FAIL: sf org list returned no orgs."_s};
+
+    const auto connected
+        = std::count_if(orgs.cbegin(), orgs.cend(), [](const CLIOrg &o) { return o.isConnected(); });
+    return {0, "SELFTEST OK: loaded "_L1 % QString::number(orgs.size()) % " orgs, "_L1
+                   % QString::number(connected) % " connected."_L1};
+}
+
+int SelfTest::run()
+{
+    const Outcome outcome = evaluate(SFCLI::shared());
+    const QByteArray line = outcome.line.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fflush(stdout);
+    return outcome.status;
+}

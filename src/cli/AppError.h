@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// Base of every failure that reaches the user: the catch sites (the store's actions and the
+// self-test) show description() as it stands.
+class DescribedError : public std::exception
+{
+public:
+    explicit DescribedError(QString description);
+
+    const QString &description() const noexcept { return m_description; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_utf8;
+};
+
+// The application's own error kinds, each with one user-facing message.
+class AppError : public DescribedError
+{
+public:
+    enum class Kind { commandFailed, sfNotFound, noTarget, noOpenURL, chromeNotFound };
+
+    static AppError commandFailed(const QString &message);
+    static AppError sfNotFound();
+    static AppError noTarget();
+    static AppError noOpenURL();
+    static AppError chromeNotFound();
+
+    Kind kind() const noexcept { return m_kind; }
+    // The message of the kind; for commandFailed, the carried text unchanged.
+    const QString &errorDescription() const noexcept { return description(); }
+
+    static QString message(Kind kind, const QString &payload = {});
+
+private:
+    AppError(Kind kind, const QString &payload);
+
+    Kind m_kind;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One org connection as the Salesforce CLI reports it. Absent optional fields stay absent:
+// no default is ever filled in.
+struct CLIOrg
+{
+    std::optional<QString> alias;
+    QString username;
+    QString instanceUrl;
+    std::optional<QString> loginUrl;
+    std::optional<QString> orgId;
+    std::optional<QString> clientId;
+    std::optional<QString> connectedStatus;
+    std::optional<bool> isSandbox;
+    std::optional<bool> isDefaultUsername;
+    QString category;
+
+    // The alias when present (even when empty), else the username.
+    const QString &id() const { return alias ? *alias : username; }
+    const QString &displayName() const { return id(); }
+    const QString &target() const { return id(); }
+
+    bool isConnected() const;
+    QString subtitle() const;
+
+    friend bool operator==(const CLIOrg &, const CLIOrg &) = default;
+};
+
+size_t qHash(const CLIOrg &org, size_t seed = 0) noexcept;
+
+Q_DECLARE_TYPEINFO(CLIOrg, Q_RELOCATABLE_TYPE);

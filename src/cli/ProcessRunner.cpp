@@ -1,0 +1,288 @@
+#include "ProcessRunner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <limits>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/syscall.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longer limits than this are treated as "no limit" without overflowing the clock.
+constexpr std::chrono::duration<double> kLongestLimit{365.0 * 24 * 3600};
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Both ends close-on-exec, so that a child started meanwhile by another thread inherits neither.
+bool makePipe(FileDescriptor &readEnd, FileDescriptor &writeEnd)
+{
+    int fds[2];
+#if defined(__linux__)
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+#else
+    if (::pipe(fds) != 0)
+        return false;
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+#endif
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    return true;
+}
+
+// A descriptor that becomes readable when the child ends (Linux 5.3+), so that the wait needs no
+// polling step. -1 where the system has none; the loop then falls back to short waits.
+int openProcessHandle(pid_t pid)
+{
+#if defined(__linux__) && defined(SYS_pidfd_open)
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+// Reads what the pipe holds now, at most `budget` chunks so the caller gets back to its deadline.
+// Returns false once the pipe is finished (end of file or an error).
+bool readAvailable(int fd, QByteArray &into, int budget)
+{
+    char chunk[64 * 1024];
+    while (budget-- > 0) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n > 0) {
+            into.append(chunk, n);
+            continue;
+        }
+        if (n == 0)
+            return false;
+        if (errno == EINTR) {
+            ++budget;
+            continue;
+        }
+        return errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+    return true;
+}
+
+// True once the child has ended and been reaped; fills `status`.
+bool reapIfEnded(pid_t pid, int &status, bool &statusLost)
+{
+    for (;;) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return true;
+        if (r == 0)
+            return false;
+        if (errno == EINTR)
+            continue;
+        // ECHILD: reaped elsewhere (SIGCHLD ignored by the process); its status is unknown.
+        statusLost = true;
+        return true;
+    }
+}
+
+void reapBlocking(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+}
+
+// Waits for the end of the child until `deadline`; true when it ended and was reaped.
+bool waitForEnd(pid_t pid, int processHandle, Clock::time_point deadline)
+{
+    int status = 0;
+    bool lost = false;
+    while (!reapIfEnded(pid, status, lost)) {
+        const int waitMs = millisecondsUntil(deadline);
+        if (waitMs <= 0)
+            return false;
+        if (processHandle >= 0) {
+            pollfd p{processHandle, POLLIN, 0};
+            ::poll(&p, 1, waitMs);
+        } else {
+            ::poll(nullptr, 0, std::min(waitMs, 5));
+        }
+    }
+    return true;
+}
+
+Clock::time_point deadlineAfter(std::chrono::duration<double> limit)
+{
+    const auto now = Clock::now();
+    if (!(limit > std::chrono::duration<double>::zero())) // also NaN
+        return now;
+    return now + std::chrono::duration_cast<Clock::duration>(std::min(limit, kLongestLimit));
+}
+
+std::vector<char *> nullTerminated(const QByteArrayList &list, const QByteArray *first = nullptr)
+{
+    std::vector<char *> out;
+    out.reserve(list.size() + 2);
+    if (first)
+        out.push_back(const_cast<char *>(first->constData()));
+    for (const QByteArray &item : list)
+        out.push_back(const_cast<char *>(item.constData()));
+    out.push_back(nullptr);
+    return out;
+}
+
+} // namespace
+
+ProcessResult runProcess(const ProcessRequest &request)
+{
+    ProcessResult result;
+
+    FileDescriptor outRead, outWrite, errRead, errWrite;
+    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite)) {
+        result.startError = errno;
+        return result;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
+
+    // The child starts with no blocked signals and default handlers, whatever this thread has.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int s : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
+        sigaddset(&defaults, s);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#if defined(__APPLE__)
+    // Closes every descriptor not named here, so nothing of the app leaks into the CLI.
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+    posix_spawn_file_actions_addinherit_np(&actions, STDIN_FILENO);
+#endif
+    posix_spawnattr_setflags(&attributes, flags);
+
+    const std::vector<char *> argv = nullTerminated(request.arguments, &request.program);
+    const std::vector<char *> envp = nullTerminated(request.environment);
+
+    pid_t pid = -1;
+    const int spawnError = ::posix_spawn(&pid, request.program.constData(), &actions, &attributes,
+                                         argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    outWrite.reset();
+    errWrite.reset();
+    if (spawnError != 0) {
+        result.startError = spawnError;
+        return result;
+    }
+
+    ::fcntl(outRead.get(), F_SETFL, ::fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
+    ::fcntl(errRead.get(), F_SETFL, ::fcntl(errRead.get(), F_GETFL) | O_NONBLOCK);
+    const FileDescriptor processHandle(openProcessHandle(pid));
+    const Clock::time_point deadline = deadlineAfter(request.timeout);
+
+    int status = 0;
+    bool statusLost = false;
+    constexpr int kChunksPerWake = 16;
+    constexpr int kChunksAfterEnd = 4096; // bounded: a grandchild may write without end
+    while (!reapIfEnded(pid, status, statusLost)) {
+        if (Clock::now() >= deadline) {
+            ::kill(pid, SIGTERM);
+            if (!waitForEnd(pid, processHandle.get(), deadlineAfter(request.killGrace))) {
+                ::kill(pid, SIGKILL);
+                reapBlocking(pid);
+            }
+            result.state = ProcessResult::State::TimedOut;
+            return result;
+        }
+
+        pollfd fds[3];
+        nfds_t count = 0;
+        FileDescriptor *pipes[2] = {&outRead, &errRead};
+        QByteArray *sinks[2] = {&result.standardOutput, &result.standardError};
+        int pipeAt[2] = {-1, -1};
+        for (int i = 0; i < 2; ++i) {
+            if (pipes[i]->isOpen()) {
+                pipeAt[i] = static_cast<int>(count);
+                fds[count++] = {pipes[i]->get(), POLLIN, 0};
+            }
+        }
+        const bool pipesOpen = count > 0;
+        if (processHandle.isOpen())
+            fds[count++] = {processHandle.get(), POLLIN, 0};
+        int waitMs = millisecondsUntil(deadline);
+        // Without a process handle, look at the child now and then: a grandchild may hold the
+        // pipes open long after the child has ended.
+        if (!processHandle.isOpen())
+            waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
+        if (::poll(count ? fds : nullptr, count, std::max(waitMs, 1)) < 0 && errno != EINTR)
+            ::poll(nullptr, 0, 1);
+
+        for (int i = 0; i < 2; ++i) {
+            if (pipeAt[i] >= 0 && (fds[pipeAt[i]].revents & (POLLIN | POLLHUP | POLLERR))) {
+                if (!readAvailable(pipes[i]->get(), *sinks[i], kChunksPerWake))
+                    pipes[i]->reset();
+            }
+        }
+    }
+
+    // The child can write no more; take what its pipes hold now instead of waiting for an end of
+    // file that a grandchild holding the pipes (a browser the CLI started) may never give.
+    for (auto [pipe, sink] : {std::pair{&outRead, &result.standardOutput},
+                              std::pair{&errRead, &result.standardError}}) {
+        if (pipe->isOpen())
+            readAvailable(pipe->get(), *sink, kChunksAfterEnd);
+    }
+
+    result.state = ProcessResult::State::Exited;
+    if (statusLost) {
+        result.exitCode = -1;
+    } else if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+    }
+    return result;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <chrono>
+
+// Runs one child process to its end under a time limit and collects both output streams.
+// Plain POSIX (posix_spawn, pipes, poll, waitpid) so that it behaves the same on Linux and macOS
+// and needs no event loop: it blocks the calling thread, which may be any thread.
+struct ProcessRequest
+{
+    QByteArray program; // absolute path, in the file system's encoding
+    QByteArrayList arguments; // argv[1...], each one argument
+    QByteArrayList environment; // complete "NAME=value" list for the child
+    std::chrono::duration<double> timeout{30.0};
+    // How long a child that got the termination request may take to end before it is killed.
+    std::chrono::duration<double> killGrace{2.0};
+};
+
+struct ProcessResult
+{
+    enum class State {
+        Exited, // ended by itself or by a signal; see exitCode / signal
+        TimedOut, // still running at the deadline: terminated (then killed) and reaped
+        FailedToStart,
+    };
+
+    State state = State::FailedToStart;
+    int exitCode = -1; // valid when the child exited normally
+    int signal = 0; // non-zero when a signal ended the child
+    int startError = 0; // errno of a failed start
+    QByteArray standardOutput;
+    QByteArray standardError;
+
+    bool succeeded() const { return state == State::Exited && signal == 0 && exitCode == 0; }
+};
+
+ProcessResult runProcess(const ProcessRequest &request);

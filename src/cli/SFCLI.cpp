@@ -1,0 +1,153 @@
+#include "SFCLI.h"
+
+#include "AppError.h"
+#include "OrgList.h"
+#include "ProcessRunner.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#if defined(__APPLE__)
+#include <crt_externs.h>
+#define TARNWICK_ENVIRON (*_NSGetEnviron())
+#else
+extern char **environ;
+#define TARNWICK_ENVIRON environ
+#endif
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr double kOrgListTimeout = 60.0;
+
+bool isExecutableFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info;
+    return ::stat(native.constData(), &info) == 0 && S_ISREG(info.st_mode)
+        && ::access(native.constData(), X_OK) == 0;
+}
+
+} // namespace
+
+SFCLI &SFCLI::shared()
+{
+    static SFCLI instance(locate());
+    return instance;
+}
+
+QStringList SFCLI::defaultFixedPaths()
+{
+    return {u"/opt/homebrew/bin/sf"_s, u"/usr/local/bin/sf"_s};
+}
+
+SFCLI::Location SFCLI::locate(const QStringList &fixedPaths)
+{
+    for (const QString &path : fixedPaths) {
+        if (isExecutableFile(path))
+            return {path, {}};
+    }
+    return {u"/usr/bin/env"_s, {u"sf"_s}};
+}
+
+QByteArray SFCLI::fixedSearchPath()
+{
+    return "/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin"_ba;
+}
+
+QByteArrayList SFCLI::childEnvironment(const QByteArrayList &parentEnvironment)
+{
+    QByteArrayList environment;
+    environment.reserve(parentEnvironment.size() + 1);
+    bool pathSeen = false;
+    for (const QByteArray &entry : parentEnvironment) {
+        if (!entry.startsWith("PATH=")) {
+            environment.append(entry);
+            continue;
+        }
+        if (pathSeen) // getenv() would never see a second PATH; neither should the child
+            continue;
+        pathSeen = true;
+        const QByteArray old = entry.sliced(5);
+        environment.append("PATH="_ba + fixedSearchPath() + (old.isEmpty() ? ""_ba : ':' + old));
+    }
+    if (!pathSeen)
+        environment.append("PATH="_ba + fixedSearchPath());
+    return environment;
+}
+
+QByteArrayList SFCLI::processEnvironment()
+{
+    QByteArrayList environment;
+    for (char **entry = TARNWICK_ENVIRON; entry && *entry; ++entry)
+        environment.append(QByteArray(*entry));
+    return environment;
+}
+
+SFCLI::SFCLI(Location location)
+    : m_location(std::move(location))
+{
+}
+
+SFCLI::SFCLI(QString executableURL, QStringList baseArguments)
+    : SFCLI(Location{std::move(executableURL), std::move(baseArguments)})
+{
+}
+
+QString SFCLI::run(const QStringList &arguments, double timeout) const
+{
+    return QString::fromUtf8(runForOutput(arguments, timeout));
+}
+
+QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) const
+{
+    ProcessRequest request;
+    request.program = QFile::encodeName(m_location.executableURL);
+    for (const QStringList *list : {&m_location.baseArguments, &arguments}) {
+        for (const QString &argument : *list) {
+            // A C argument ends at the first NUL: the CLI would act on a shortened name, perhaps
+            // on another org. Refuse instead.
+            if (argument.contains(QChar(u'\0')))
+                throw AppError::commandFailed(
+                    u"A Salesforce CLI argument contains a NUL character and was not passed on."_s);
+            request.arguments.append(argument.toUtf8());
+        }
+    }
+    request.environment = childEnvironment(processEnvironment());
+    request.timeout = std::chrono::duration<double>(timeout);
+    request.killGrace = m_killGrace;
+
+    ProcessResult result = runProcess(request);
+    switch (result.state) {
+    case ProcessResult::State::FailedToStart:
+        throw AppError::sfNotFound();
+    case ProcessResult::State::TimedOut:
+        throw AppError::commandFailed(u"Salesforce CLI command timed out."_s);
+    case ProcessResult::State::Exited:
+        break;
+    }
+
+    // A stream that is not valid UTF-8 counts as empty text.
+    if (!result.standardOutput.isValidUtf8())
+        result.standardOutput.clear();
+    if (!result.standardError.isValidUtf8())
+        result.standardError.clear();
+    if (result.succeeded())
+        return result.standardOutput;
+
+    const QString errorText = QString::fromUtf8(result.standardError).trimmed();
+    if (!errorText.isEmpty())
+        throw AppError::commandFailed(errorText);
+    throw AppError::commandFailed(QString::fromUtf8(result.standardOutput).trimmed());
+}
+
+QList<CLIOrg> SFCLI::orgs() const
+{
+    QList<CLIOrg> list
+        = OrgList::decode(runForOutput({u"org"_s, u"list"_s, u"--json"_s}, kOrgListTimeout));
+    OrgList::sortForDisplay(list);
+    return list;
+}

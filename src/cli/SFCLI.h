@@ -1,0 +1,71 @@
+#pragma once
+
+#include "CLIOrg.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+// The adapter to the Salesforce CLI: every operation of the application is one run of `sf`.
+// It holds no mutable state, so runs on several threads at once are independent.
+class SFCLI
+{
+public:
+    // Where `sf` is started from and what goes before each command's own arguments.
+    struct Location
+    {
+        QString executableURL;
+        QStringList baseArguments;
+        friend bool operator==(const Location &, const Location &) = default;
+    };
+
+    static constexpr double kDefaultTimeout = 30.0;
+
+    // The one instance of the process; its first use locates `sf`.
+    static SFCLI &shared();
+
+    // The first executable file among `fixedPaths`; otherwise `/usr/bin/env sf`, whose PATH search
+    // decides only when a command runs.
+    static Location locate(const QStringList &fixedPaths = defaultFixedPaths());
+    static QStringList defaultFixedPaths();
+
+    // The directories put in front of the child's PATH, so that an `sf` installed in the usual
+    // places is found even by an app started from a desktop with a minimal PATH.
+    static QByteArray fixedSearchPath();
+    // The parent's environment with only PATH changed.
+    static QByteArrayList childEnvironment(const QByteArrayList &parentEnvironment);
+    static QByteArrayList processEnvironment();
+
+    explicit SFCLI(Location location);
+    SFCLI(QString executableURL, QStringList baseArguments);
+    virtual ~SFCLI() = default;
+    SFCLI(const SFCLI &) = delete;
+    SFCLI &operator=(const SFCLI &) = delete;
+
+    const QString &executableURL() const { return m_location.executableURL; }
+    const QStringList &baseArguments() const { return m_location.baseArguments; }
+
+    // Runs `sf` with `arguments` and returns its standard output exactly as printed. Throws
+    // AppError: sfNotFound when it cannot start, commandFailed on time-out or a non-zero exit.
+    QString run(const QStringList &arguments, double timeout = kDefaultTimeout) const;
+
+    // The grace a child that ignores the termination request gets before it is killed.
+    void setKillGrace(std::chrono::duration<double> grace) { m_killGrace = grace; }
+
+    // `sf org list --json`, decoded, filtered and sorted for display.
+    QList<CLIOrg> orgs() const;
+
+protected:
+    // Every command goes through here: valid UTF-8 output bytes (empty when the output was not
+    // valid UTF-8). Tests may watch the calls by overriding it.
+    virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
+
+private:
+    Location m_location;
+    std::chrono::duration<double> m_killGrace{2.0};
+};
