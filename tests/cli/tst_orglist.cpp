@@ -1,5 +1,6 @@
 // Decoding `sf org list --json`, the org record, and the display order.
 #include "AppError.h"
+#include "CLITestSupport.h"
 #include "FakeScenario.h"
 #include "OrgList.h"
 #include "SFCLI.h"
@@ -10,14 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QByteArray fixture(const QString &name)
-{
-    QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR) + "/sf-cli/"_L1 + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(f.fileName()));
-    return f.readAll();
-}
 
 QByteArray listOf(const QByteArray &resultBody, const QByteArray &status = "0"_ba)
 {
@@ -43,21 +36,6 @@ QStringList names(const QList<CLIOrg> &orgs)
         out.append(o.displayName());
     return out;
 }
-
-// Records what each command asked of the runner, then runs it for real.
-class WatchedCLI : public SFCLI
-{
-public:
-    using SFCLI::SFCLI;
-    mutable QList<std::pair<QStringList, double>> runs;
-
-protected:
-    QByteArray runForOutput(const QStringList &arguments, double timeout) const override
-    {
-        runs.append({arguments, timeout});
-        return SFCLI::runForOutput(arguments, timeout);
-    }
-};
 
 } // namespace
 
@@ -160,6 +138,87 @@ private Q_SLOTS:
                      qPrintable(e.description()));
             QVERIFY2(e.description().contains(error), qPrintable(e.description()));
         }
+    }
+
+    // The decoder reads JSON itself: it must accept exactly the JSON grammar (stricter than Qt's
+    // reader, which lets raw tabs and unknown escapes through) and read strings to the letter.
+    void grammar_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // stands as the alias of one org
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("alias"); // when valid and a string
+
+        QTest::newRow("escapes") << "\"a\\\"b\\\\c\\/d\\b\\f\\n\\r\\t\""_ba << true << u"a\"b\\c/d\b\f\n\r\t"_s;
+        QTest::newRow("unicode escape") << "\"caf\\u00e9\""_ba << true << u"café"_s;
+        QTest::newRow("surrogate pair") << "\"\\ud83d\\ude00!\""_ba << true << u"😀!"_s;
+        QTest::newRow("lone surrogate") << "\"x\\ud83dy\""_ba << true << u"x\ufffdy"_s;
+        QTest::newRow("raw UTF-8") << "\"Zoë 東京 😀\""_ba << true << u"Zoë 東京 😀"_s;
+        QTest::newRow("long plain run") << "\""_ba + QByteArray(1000, 'a') + "\""_ba << true << QString(1000, u'a');
+        QTest::newRow("null") << "null"_ba << true << QString();
+        QTest::newRow("bad escape") << "\"\\x\""_ba << false << QString();
+        QTest::newRow("short unicode escape") << "\"\\u12\""_ba << false << QString();
+        QTest::newRow("raw control character") << "\"a\tb\""_ba << false << QString();
+        QTest::newRow("unterminated") << "\"abc"_ba << false << QString();
+        QTest::newRow("single quotes") << "'a'"_ba << false << QString();
+        QTest::newRow("bare word") << "acme"_ba << false << QString();
+        QTest::newRow("truncated literal") << "nul"_ba << false << QString();
+    }
+
+    void grammar()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, valid);
+        QFETCH(QString, alias);
+        const QByteArray json = listOf("{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"alias\":"_ba
+                                       + value + "}]}"_ba);
+        try {
+            const QList<CLIOrg> orgs = OrgList::decode(json);
+            QVERIFY(valid);
+            QCOMPARE(orgs.value(0).alias.value_or(QString()), alias);
+        } catch (const OrgListDecodingError &e) {
+            QVERIFY2(!valid, qPrintable(e.description()));
+            QVERIFY2(e.description().contains(u"not valid JSON ("_s), qPrintable(e.description()));
+        }
+    }
+
+    void documentSyntax_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("valid");
+        const QByteArray ok = "{\"username\":\"u\",\"instanceUrl\":\"i\"}"_ba;
+        QTest::newRow("numbers") << listOf("{\"x\":[0,-0,1.5,-2e10,3E+2,4e-2,123456789012345678901234567890]}"_ba) << true;
+        QTest::newRow("leading zero") << listOf("{\"x\":01}"_ba) << false;
+        QTest::newRow("bare fraction") << listOf("{\"x\":.5}"_ba) << false;
+        QTest::newRow("trailing dot") << listOf("{\"x\":1.}"_ba) << false;
+        QTest::newRow("plus sign") << listOf("{\"x\":+1}"_ba) << false;
+        QTest::newRow("trailing comma in array") << listOf("{\"other\":["_ba + ok + ",]}"_ba) << false;
+        QTest::newRow("trailing comma in object") << listOf("{\"other\":[],}"_ba) << false;
+        QTest::newRow("missing colon") << "{\"status\" 0,\"result\":{}}"_ba << false;
+        QTest::newRow("garbage after the document") << listOf("{}"_ba) + "x"_ba << false;
+        QTest::newRow("whitespace around everything") << " \r\n\t{ \"status\" : 0 , \"result\" : { } } \n"_ba << true;
+        QTest::newRow("escaped key") << listOf("{\"oth\\u0065r\":["_ba + ok + "]}"_ba) << true;
+        QTest::newRow("deep nesting") << listOf("{\"x\":"_ba + QByteArray(5000, '[') + QByteArray(5000, ']') + "}"_ba) << false;
+        QTest::newRow("moderate nesting") << listOf("{\"x\":"_ba + QByteArray(100, '[') + QByteArray(100, ']') + "}"_ba) << true;
+        QTest::newRow("NUL byte") << listOf("{}"_ba) + QByteArray(1, '\0') << false;
+    }
+
+    void documentSyntax()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, valid);
+        try {
+            OrgList::decode(json);
+            QVERIFY(valid);
+        } catch (const OrgListDecodingError &e) {
+            QVERIFY2(!valid, qPrintable(e.description()));
+        }
+    }
+
+    void repeatedKeysLastWins()
+    {
+        const QList<CLIOrg> orgs = OrgList::decode(listOf(
+            "{\"other\":[{\"username\":\"a\",\"instanceUrl\":\"i\"}],\"other\":[{\"username\":\"b\",\"instanceUrl\":\"i\",\"alias\":\"x\",\"alias\":\"y\"}]}"_ba));
+        QCOMPARE(names(orgs), QStringList{u"y"_s});
     }
 
     void sameOrgInTwoCategories()

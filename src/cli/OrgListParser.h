@@ -1,0 +1,21 @@
+#pragma once
+
+#include "CLIOrg.h"
+
+#include <QByteArray>
+#include <QList>
+
+// A strict, single-pass reader of the `sf org list --json` document: it checks the whole text
+// against the JSON grammar and the types the app relies on while it builds the records, with no
+// document tree in between (a tree of 10,000 orgs costs several times the decode itself).
+namespace OrgListParser {
+
+struct Categories
+{
+    QList<CLIOrg> other, sandboxes, devHubs, scratchOrgs;
+};
+
+// Throws OrgListDecodingError naming the problem and where it is.
+Categories parse(const QByteArray &utf8Json);
+
+} // namespace OrgListParser
