@@ -1,12 +1,14 @@
 #pragma once
 
 #include "CLIOrg.h"
+#include "LoginOptions.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <chrono>
 #include <optional>
@@ -60,12 +62,35 @@ public:
     // `sf org list --json`, decoded, filtered and sorted for display.
     QList<CLIOrg> orgs() const;
 
+    // The org commands. `target` is an org's alias or username, passed as one argument. Each
+    // throws what run() throws; only openURL adds a failure of its own.
+    void open(const QString &target) const;
+    // The front-door address that logs a browser into the org: only ever an absolute http or
+    // https address with a host. Throws AppError::noOpenURL when the output holds none.
+    QUrl openURL(const QString &target) const;
+    // Makes the org the CLI's default everywhere, not only inside a project folder.
+    void setDefault(const QString &target) const;
+    void logout(const QString &target) const;
+    // The CLI's web login; waits up to fifteen minutes for the user. A blank alias is left out.
+    void login(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault) const;
+
+    // The org's SFDX auth URL as JSON, exactly as the CLI printed it (it holds a refresh token).
+    QString exportAuth(const QString &target) const;
+    void importAuth(const QString &filePath, const QString &alias, bool setDefault) const;
+    // An alias for a connection imported from `filePath`: from the file name, or for a generic
+    // name from the org's host inside the file. Never empty, never fails.
+    static QString aliasForImport(const QString &filePath);
+
 protected:
     // Every command goes through here: valid UTF-8 output bytes (empty when the output was not
     // valid UTF-8). Tests may watch the calls by overriding it.
     virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
 
 private:
+    // The text reduced to letters, digits, "_", "." and "-", without the auth file markers and
+    // the My Domain host suffixes; "imported_org" when nothing is left.
+    static QString safeAlias(const QString &from);
+
     Location m_location;
     std::chrono::duration<double> m_killGrace{2.0};
 };

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// What the application itself reads of an SFDX auth file: only the org's host, to propose an
+// alias on import. The CLI reads the file for the import proper.
+namespace AuthFile {
+
+// An auth file is a few hundred bytes; a larger one is not read at all.
+constexpr qint64 kReadLimit = 1024 * 1024;
+
+// The whole file when it is a regular file of at most `limit` bytes that can be read. Never
+// blocks on a named pipe or a device and never reads more than `limit` bytes.
+std::optional<QByteArray> readSmall(const QString &path, qint64 limit = kReadLimit);
+
+// The host of the org's instance named by the SFDX auth URL in `json` ("result" ->
+// "sfdxAuthUrl", then the top-level "sfdxAuthUrl", then the top-level "url").
+std::optional<QString> instanceHost(const QByteArray &json);
+
+} // namespace AuthFile

@@ -1,0 +1,61 @@
+// The per-org commands of SFCLI and the CLI's web login.
+#include "SFCLI.h"
+
+#include "AppError.h"
+#include "FrontDoorURL.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr double kOpenTimeout = 60.0;
+constexpr double kSetDefaultTimeout = 30.0;
+constexpr double kLogoutTimeout = 60.0;
+// The web login waits for the user to finish in the browser.
+constexpr double kLoginTimeout = 900.0;
+
+} // namespace
+
+void SFCLI::open(const QString &target) const
+{
+    runForOutput({u"org"_s, u"open"_s, u"--target-org"_s, target}, kOpenTimeout);
+}
+
+QUrl SFCLI::openURL(const QString &target) const
+{
+    const QByteArray output = runForOutput(
+        {u"org"_s, u"open"_s, u"--target-org"_s, target, u"--url-only"_s, u"--json"_s},
+        kOpenTimeout);
+    std::optional<QUrl> url = FrontDoorURL::find(output);
+    if (!url)
+        throw AppError::noOpenURL();
+    return std::move(*url);
+}
+
+void SFCLI::setDefault(const QString &target) const
+{
+    // Without --global the CLI refuses outside a project folder, and the app's working folder is
+    // never one.
+    runForOutput({u"config"_s, u"set"_s, "target-org="_L1 + target, u"--global"_s},
+                 kSetDefaultTimeout);
+}
+
+void SFCLI::logout(const QString &target) const
+{
+    runForOutput({u"org"_s, u"logout"_s, u"--target-org"_s, target, u"--no-prompt"_s},
+                 kLogoutTimeout);
+}
+
+void SFCLI::login(LoginKind kind, const QString &alias, BrowserChoice browser,
+                  bool setDefault) const
+{
+    QStringList arguments{u"org"_s, u"login"_s, u"web"_s, u"--instance-url"_s, kind.instanceUrl()};
+    const QString trimmedAlias = alias.trimmed();
+    if (!trimmedAlias.isEmpty())
+        arguments << u"--alias"_s << trimmedAlias;
+    if (const std::optional<QString> word = browser.cliValue())
+        arguments << u"--browser"_s << *word;
+    if (setDefault)
+        arguments << u"--set-default"_s;
+    runForOutput(arguments, kLoginTimeout);
+}
