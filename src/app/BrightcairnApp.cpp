@@ -1,36 +1,27 @@
 #include "BrightcairnApp.h"
 
-#include "AppName.h"
-#include "MainWindow.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
+#include "WindowModule.h"
 
-#include <QApplication>
+#include <QByteArrayView>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
 
 namespace {
 
 constexpr char kNoDisplay[] = "tarnwick: cannot open a window: no usable display. Set DISPLAY or "
                               "WAYLAND_DISPLAY, or run 'tarnwick --self-test'.\n";
-
-QtMessageHandler previousHandler = nullptr;
-
-// Only while the platform plugin starts: Qt aborts when it cannot reach a display; a user gets
-// one clear line and exit status 1 instead of a core dump and a page of plugin diagnostics.
-void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtFatalMsg) {
-        std::fputs(kNoDisplay, stderr);
-        std::_Exit(1);
-    }
-    if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
-        return;
-    if (previousHandler)
-        previousHandler(type, context, message);
-}
 
 QByteArray environmentValue(const QByteArrayList &environment, QByteArrayView name)
 {
@@ -39,6 +30,28 @@ QByteArray environmentValue(const QByteArrayList &environment, QByteArrayView na
             return entry.sliced(name.size() + 1);
     }
     return {};
+}
+
+// The folder of the running executable, links resolved; empty when it cannot be told.
+std::string executableDirectory()
+{
+    char path[PATH_MAX];
+#if defined(__APPLE__)
+    uint32_t size = sizeof path;
+    if (_NSGetExecutablePath(path, &size) != 0)
+        return {};
+    char resolved[PATH_MAX];
+    if (!::realpath(path, resolved))
+        return {};
+    std::string full = resolved;
+#else
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return {};
+    std::string full(path, static_cast<size_t>(n));
+#endif
+    const size_t slash = full.rfind('/');
+    return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
 } // namespace
@@ -89,13 +102,31 @@ int BrightcairnApp::exec()
         return 1;
     }
 
-    previousHandler = qInstallMessageHandler(startupMessageHandler);
-    QApplication application(m_argc, m_argv);
-    qInstallMessageHandler(previousHandler);
-    QApplication::setApplicationName(appName);
-    QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
-
-    MainWindow window;
-    window.show();
-    return QApplication::exec();
+    const std::string directory = executableDirectory();
+    std::string lastError = "the executable's folder is unknown";
+    for (const char *relative : WindowModule::kRelativeLocations) {
+        if (directory.empty())
+            break;
+        const std::string candidate = directory + '/' + relative;
+        if (::access(candidate.c_str(), F_OK) != 0) {
+            lastError = candidate + ": not found";
+            continue;
+        }
+        void *module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            const char *error = ::dlerror();
+            lastError = error ? error : candidate;
+            continue;
+        }
+        auto entry = reinterpret_cast<WindowModule::Entry>(::dlsym(module, WindowModule::kEntryPoint));
+        if (!entry) {
+            lastError = candidate + ": no window entry point";
+            continue;
+        }
+        // The module stays loaded until the process ends: Qt's own cleanup runs at exit.
+        return entry(&m_argc, m_argv);
+    }
+    std::fprintf(stderr, "tarnwick: cannot open a window: its window module is missing or broken (%s).\n",
+                 lastError.c_str());
+    return 1;
 }
