@@ -7,11 +7,16 @@ std::optional<QUrl> WebAddress::parse(const QString &text)
     if (text.isEmpty())
         return std::nullopt;
     QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
-        return std::nullopt;
-    // QUrl has already lowered the scheme's letter case.
-    const QString scheme = url.scheme();
-    if (scheme != "https"_L1 && scheme != "http"_L1)
+    if (!isWebAddress(url))
         return std::nullopt;
     return url;
+}
+
+bool WebAddress::isWebAddress(const QUrl &url)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return false;
+    // QUrl keeps the scheme in lower case.
+    const QString scheme = url.scheme();
+    return scheme == "https"_L1 || scheme == "http"_L1;
 }

@@ -12,4 +12,7 @@ namespace WebAddress {
 // a command's output must never reach a browser's command line.
 std::optional<QUrl> parse(const QString &text);
 
+// The same rule for an address that is already parsed.
+bool isWebAddress(const QUrl &url);
+
 } // namespace WebAddress

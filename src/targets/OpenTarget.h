@@ -1,0 +1,53 @@
+#pragma once
+
+#include "AppError.h"
+
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+struct TargetEnvironment;
+
+// Where an org's web address is opened. Without a profile directory: the system default browser.
+// With an empty one: Google Chrome, letting Chrome pick the profile. Otherwise: Chrome in the
+// profile whose folder has that name.
+struct OpenTarget
+{
+    QString id; // stable key: the picker's tag and the stored selection
+    QString label;
+    std::optional<QString> chromeProfileDirectory; // absent and empty mean different things
+
+    static const OpenTarget &systemDefault();
+    static const OpenTarget &chromeDefault();
+
+    // What is offered on this machine, in display order: the system browser; then, when Chrome
+    // is installed, Chrome's default and each of its profiles. Looks again on every call.
+    static QList<OpenTarget> loadAvailable();
+    static QList<OpenTarget> loadAvailable(const TargetEnvironment &environment);
+
+    // Opens `url`, which must be a web address (see isWebAddress), without waiting for the
+    // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound, or
+    // ChromeLaunchError when Chrome is there but cannot be started.
+    void open(const QUrl &url) const;
+    void open(const QUrl &url, const TargetEnvironment &environment) const;
+
+    // Only absolute http and https addresses with a host: anything else could reach a browser's
+    // command line as an option or open a local file.
+    static bool isWebAddress(const QUrl &url);
+
+    friend bool operator==(const OpenTarget &, const OpenTarget &) = default;
+};
+
+size_t qHash(const OpenTarget &target, size_t seed = 0) noexcept;
+
+Q_DECLARE_TYPEINFO(OpenTarget, Q_RELOCATABLE_TYPE);
+
+// Chrome's executable was found but could not be started; carries the system's reason as is.
+class ChromeLaunchError : public DescribedError
+{
+public:
+    explicit ChromeLaunchError(const QString &reason);
+};
