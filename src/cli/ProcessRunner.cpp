@@ -80,13 +80,17 @@ int openProcessHandle(pid_t pid)
 // Returns false once the pipe is finished (end of file or an error).
 bool readAvailable(int fd, QByteArray &into, int budget)
 {
-    char chunk[64 * 1024];
+    constexpr qsizetype kChunk = 64 * 1024;
     while (budget-- > 0) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n > 0) {
-            into.append(chunk, n);
+        // Straight into the result's spare room: no copy through a buffer of our own.
+        const qsizetype used = into.size();
+        if (into.capacity() - used < kChunk)
+            into.reserve(std::max(2 * into.capacity(), used + kChunk));
+        into.resize(into.capacity());
+        const ssize_t n = ::read(fd, into.data() + used, static_cast<size_t>(into.size() - used));
+        into.resize(used + std::max<ssize_t>(n, 0));
+        if (n > 0)
             continue;
-        }
         if (n == 0)
             return false;
         if (errno == EINTR) {
