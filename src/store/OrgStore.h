@@ -1,0 +1,101 @@
+#pragma once
+
+#include "CLIOrg.h"
+#include "LoginOptions.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct OpenTarget;
+class SFCLI;
+struct TargetEnvironment;
+
+// The observable model behind the window: the orgs last read from the CLI, the selection, the
+// filter text, the status line and the busy flag, and the actions that change them. It belongs
+// to the main thread; the actions run their CLI work on a background thread each and apply the
+// outcome back on the main thread. Every setter notifies, also when the value is unchanged.
+class OrgStore : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QList<CLIOrg> orgs READ orgs NOTIFY orgsChanged)
+    Q_PROPERTY(std::optional<QString> selectedID READ selectedID WRITE setSelectedID NOTIFY selectedIDChanged)
+    Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)
+    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+
+public:
+    // `cli` and `targets` must outlive every action the store starts.
+    explicit OrgStore(QObject *parent = nullptr);
+    OrgStore(const SFCLI &cli, const TargetEnvironment &targets, QObject *parent = nullptr);
+    ~OrgStore() override;
+
+    const QList<CLIOrg> &orgs() const { return m_orgs; }
+    const std::optional<QString> &selectedID() const { return m_selectedID; }
+    const QString &search() const { return m_search; }
+    const QString &status() const { return m_status; }
+    bool isBusy() const { return m_isBusy; }
+
+    void setSelectedID(const std::optional<QString> &id);
+    void setSearch(const QString &text);
+
+    // The orgs that match the trimmed search, in list order; computed on every call.
+    QList<CLIOrg> filteredOrgs() const;
+    // The first org whose id is the selected id, searched in the whole list.
+    std::optional<CLIOrg> selectedOrg() const;
+
+    static QList<CLIOrg> filter(const QList<CLIOrg> &orgs, const QString &search);
+    // The first connected org's id, else the first org's, else nothing.
+    static std::optional<QString> fallbackSelection(const QList<CLIOrg> &orgs);
+
+    // The actions.
+    void refresh();
+    void openSelected(const OpenTarget &target);
+    void setSelectedAsDefault();
+    void copyTarget();
+    void deleteSelected();
+    void createConnection(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
+    void exportSelected(const QString &filePath);
+    void importConnection(const QString &filePath, const QString &alias, bool setDefault);
+
+Q_SIGNALS:
+    void orgsChanged();
+    void selectedIDChanged();
+    void searchChanged();
+    void statusChanged();
+    void isBusyChanged();
+
+private:
+    struct Channel;
+    // What a background task hands back: the main-thread work that applies its outcome.
+    using Outcome = std::function<void(OrgStore &)>;
+
+    void setOrgs(QList<CLIOrg> orgs);
+    void setStatus(const QString &status);
+    void setBusy(bool busy);
+
+    // Busy on and the start message, then `work` on a thread of its own; its outcome (or the
+    // message of what it threw) is applied on the main thread as one piece of work.
+    void start(const QString &message, std::function<Outcome()> work);
+    // The selected org, or the no-target message and nothing.
+    std::optional<CLIOrg> requireSelection();
+    // Applies a reloaded list and the selection the action leaves, then the success message.
+    void applyReload(QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
+                     bool keepCurrent, const QString &successPrefix);
+    void runAction(const QString &message, std::function<void()> action,
+                   std::function<QString()> success);
+
+    const SFCLI &m_cli;
+    const TargetEnvironment &m_targets;
+    std::shared_ptr<Channel> m_channel;
+
+    QList<CLIOrg> m_orgs;
+    std::optional<QString> m_selectedID;
+    QString m_search;
+    QString m_status;
+    bool m_isBusy = false;
+};

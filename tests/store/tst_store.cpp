@@ -1,0 +1,570 @@
+// The store driven against the fake `sf` (real processes) and a fake Chrome: state, filtering,
+// selection, and every action's messages, busy flag, CLI calls and resulting selection.
+#include "AppError.h"
+#include "FakeScenario.h"
+#include "OpenTarget.h"
+#include "OrgStore.h"
+#include "SFCLI.h"
+#include "TargetEnvironment.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kFake = QStringLiteral(FAKE_SF_PATH);
+
+CLIOrg makeOrg(std::optional<QString> alias, const QString &username, const QString &url,
+               std::optional<QString> orgId, bool connected)
+{
+    CLIOrg o;
+    o.alias = std::move(alias);
+    o.username = username;
+    o.instanceUrl = url;
+    o.orgId = std::move(orgId);
+    o.loginUrl = u"https://test.salesforce.com/special"_s;
+    o.connectedStatus = connected ? u"Connected"_s : u"RefreshTokenAuthError"_s;
+    o.category = u"Other"_s;
+    return o;
+}
+
+QByteArray entry(const QString &alias, bool connected)
+{
+    return "{\"username\":\""_ba + alias.toUtf8() + "@x.com\",\"instanceUrl\":\"https://"_ba
+        + alias.toUtf8() + ".my.salesforce.com\",\"alias\":\""_ba + alias.toUtf8()
+        + "\",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "expired"_ba) + "\"}"_ba;
+}
+
+// An org list whose orgs are named by `spec`: "a" not connected, "B+" connected.
+QByteArray list(const QStringList &spec)
+{
+    QByteArrayList entries;
+    for (const QString &s : spec)
+        entries.append(entry(s.endsWith(u'+') ? s.chopped(1) : s, s.endsWith(u'+')));
+    return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
+}
+
+QStringList ids(const QList<CLIOrg> &orgs)
+{
+    QStringList out;
+    for (const CLIOrg &o : orgs)
+        out.append(o.id());
+    return out;
+}
+
+// Everything the store says, in order: each status and each busy value as it is assigned.
+struct Recorder
+{
+    explicit Recorder(OrgStore &store)
+    {
+        QObject::connect(&store, &OrgStore::statusChanged, [this, &store] { statuses.append(store.status()); });
+        QObject::connect(&store, &OrgStore::isBusyChanged, [this, &store] { busy.append(store.isBusy()); });
+    }
+    QStringList statuses;
+    QList<bool> busy;
+};
+
+bool processGone(qint64 pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+// The CLI adapter and targets of the tests live for the whole run: a task may outlive its store.
+const SFCLI &fakeCLI()
+{
+    static const SFCLI cli(kFake, {});
+    return cli;
+}
+
+const TargetEnvironment &targets(const QString &chrome = QStringLiteral(FAKE_CHROME_PATH))
+{
+    static TargetEnvironment withChrome = [] {
+        TargetEnvironment e;
+        e.chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
+        e.openInSystemBrowser = [](const QUrl &) { qFatal("the store must not open the system browser itself"); };
+        return e;
+    }();
+    static TargetEnvironment withoutChrome = [] {
+        TargetEnvironment e = withChrome;
+        e.chromeCandidates = {u"/nonexistent/chrome"_s};
+        return e;
+    }();
+    return chrome.isEmpty() ? withoutChrome : withChrome;
+}
+
+} // namespace
+
+class TestStore : public QObject
+{
+    Q_OBJECT
+
+    QList<CLIOrg> m_sample{
+        makeOrg(u"acme-dev"_s, u"dev@acme.com"_s, u"https://acme.my.salesforce.com"_s, u"00DABC"_s, false),
+        makeOrg(std::nullopt, u"qa@widgets.io"_s, u"https://widgets--qa.sandbox.my.salesforce.com"_s, std::nullopt, true),
+        makeOrg(u"café-prod"_s, u"ops@bistro.fr"_s, u"https://bistro.my.salesforce.com"_s, u"00DBSTRO"_s, true),
+    };
+
+    // A store whose list is `orgs`, loaded through a real refresh.
+    void load(OrgStore &store, FakeScenario &fake, const QStringList &orgs)
+    {
+        fake.answer(u"org_list"_s, list(orgs));
+        store.refresh();
+        QTRY_VERIFY(!store.isBusy());
+        QCOMPARE(store.orgs().size(), orgs.size());
+    }
+
+private Q_SLOTS:
+    void initialState()
+    {
+        FakeScenario fake;
+        const OrgStore store(fakeCLI(), targets());
+        QVERIFY(store.orgs().isEmpty());
+        QCOMPARE(store.selectedID(), std::nullopt);
+        QCOMPARE(store.search(), QString());
+        QCOMPARE(store.status(), u"Loading Salesforce CLI connections..."_s);
+        QCOMPARE(store.isBusy(), false);
+        QVERIFY(store.filteredOrgs().isEmpty());
+        QCOMPARE(store.selectedOrg(), std::nullopt);
+        QVERIFY(fake.calls().isEmpty());
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList all{u"acme-dev"_s, u"qa@widgets.io"_s, u"café-prod"_s};
+        QTest::newRow("empty") << QString() << all;
+        QTest::newRow("white space only") << u" \t\n "_s << all;
+        QTest::newRow("trimmed, case ignored") << u"  ACME "_s << QStringList{u"acme-dev"_s};
+        QTest::newRow("one contiguous piece") << u"acme dev"_s << QStringList{};
+        QTest::newRow("accents count") << u"cafe"_s << QStringList{};
+        QTest::newRow("accented, other case") << u"CAFÉ"_s << QStringList{u"café-prod"_s};
+        QTest::newRow("username") << u"@BISTRO"_s << QStringList{u"café-prod"_s};
+        QTest::newRow("instance URL") << u"widgets--QA"_s << QStringList{u"qa@widgets.io"_s};
+        QTest::newRow("org id") << u"00dabc"_s << QStringList{u"acme-dev"_s};
+        QTest::newRow("order kept") << u"salesforce.com"_s << all;
+        QTest::newRow("login URL is not searched") << u"special"_s << QStringList{};
+        QTest::newRow("category is not searched") << u"Other"_s << QStringList{};
+        QTest::newRow("status is not searched") << u"Connected"_s << QStringList{};
+    }
+
+    void filter()
+    {
+        QFETCH(QString, search);
+        QFETCH(QStringList, expected);
+        QCOMPARE(ids(OrgStore::filter(m_sample, search)), expected);
+    }
+
+    void fallbackSelection_data()
+    {
+        QTest::addColumn<QStringList>("orgs");
+        QTest::addColumn<std::optional<QString>>("expected");
+        QTest::newRow("first connected") << QStringList{u"a"_s, u"b+"_s, u"c+"_s} << std::optional(u"b"_s);
+        QTest::newRow("none connected") << QStringList{u"a"_s, u"b"_s} << std::optional(u"a"_s);
+        QTest::newRow("empty") << QStringList{} << std::optional<QString>();
+    }
+
+    void fallbackSelection()
+    {
+        QFETCH(QStringList, orgs);
+        QFETCH(std::optional<QString>, expected);
+        QList<CLIOrg> list;
+        for (const QString &s : orgs)
+            list.append(makeOrg(s.chopped(s.endsWith(u'+') ? 1 : 0), u"u"_s, u"i"_s, {}, s.endsWith(u'+')));
+        QCOMPARE(OrgStore::fallbackSelection(list), expected);
+    }
+
+    void selectedOrg()
+    {
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        // Two records of one org (two categories): the first one is the selected org.
+        fake.answer(u"org_list"_s, "{\"status\":0,\"result\":{\"devHubs\":["_ba + entry(u"hub"_s, false)
+                                       + "],\"other\":["_ba + entry(u"hub"_s, true) + ","_ba
+                                       + entry(u"zed"_s, false) + "]}}"_ba);
+        store.refresh();
+        QTRY_VERIFY(!store.isBusy());
+        store.setSelectedID(u"hub"_s);
+        QCOMPARE(store.selectedOrg()->category, u"Other"_s);
+        // Hidden by the filter, still selected; filtering never writes the selection.
+        QSignalSpy selectionWrites(&store, &OrgStore::selectedIDChanged);
+        store.setSearch(u"zed"_s);
+        QCOMPARE(ids(store.filteredOrgs()), QStringList{u"zed"_s});
+        QCOMPARE(store.selectedOrg()->id(), u"hub"_s);
+        QCOMPARE(selectionWrites.size(), 0);
+        store.setSelectedID(u"nobody"_s);
+        QCOMPARE(store.selectedOrg(), std::nullopt);
+        QCOMPARE(store.selectedID(), u"nobody"_s);
+    }
+
+    void everyAssignmentNotifies()
+    {
+        OrgStore store(fakeCLI(), targets());
+        QSignalSpy search(&store, &OrgStore::searchChanged);
+        QSignalSpy selection(&store, &OrgStore::selectedIDChanged);
+        store.setSearch(u"x"_s);
+        store.setSearch(u"x"_s);
+        store.setSelectedID(std::nullopt);
+        QCOMPARE(search.size(), 2);
+        QCOMPARE(selection.size(), 1);
+    }
+
+    void refreshSelection_data()
+    {
+        QTest::addColumn<std::optional<QString>>("before");
+        QTest::addColumn<QStringList>("orgs");
+        QTest::addColumn<std::optional<QString>>("after");
+        QTest::newRow("kept while listed, even not connected")
+            << std::optional(u"a"_s) << QStringList{u"b+"_s, u"a"_s} << std::optional(u"a"_s);
+        QTest::newRow("gone: the first connected") << std::optional(u"gone"_s)
+                                                   << QStringList{u"a"_s, u"b+"_s} << std::optional(u"b"_s);
+        QTest::newRow("none: the first connected") << std::optional<QString>()
+                                                   << QStringList{u"a"_s, u"b+"_s} << std::optional(u"b"_s);
+        QTest::newRow("none connected: the first") << std::optional<QString>()
+                                                   << QStringList{u"a"_s, u"b"_s} << std::optional(u"a"_s);
+        QTest::newRow("empty list") << std::optional(u"a"_s) << QStringList{} << std::optional<QString>();
+    }
+
+    void refreshSelection()
+    {
+        QFETCH(std::optional<QString>, before);
+        QFETCH(QStringList, orgs);
+        QFETCH(std::optional<QString>, after);
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        Recorder record(store);
+        store.setSelectedID(before);
+        fake.answer(u"org_list"_s, list(orgs));
+        store.refresh();
+        QCOMPARE(store.isBusy(), true);
+        QTRY_VERIFY(!store.isBusy());
+        QCOMPARE(store.selectedID(), after);
+        QCOMPARE(record.statuses, (QStringList{u"Reading sf org list..."_s,
+                                               "Loaded "_L1 + QString::number(orgs.size()) + " CLI connections."_L1}));
+        QCOMPARE(record.busy, (QList<bool>{true, false}));
+        QCOMPARE(fake.calls().value(0).args, (QStringList{u"org"_s, u"list"_s, u"--json"_s}));
+    }
+
+    // Each action that needs a selection, with one: its messages, CLI calls and selection.
+    void actions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("statuses");
+        QTest::addColumn<QList<QStringList>>("calls"); // after the first load
+        QTest::addColumn<std::optional<QString>>("selection");
+        using Calls = QList<QStringList>;
+        const QStringList list{u"org"_s, u"list"_s, u"--json"_s};
+        QTest::newRow("open in the system browser")
+            << u"open-system"_s << QStringList{u"Opening b..."_s, u"Opened b in System default."_s}
+            << Calls{{u"org"_s, u"open"_s, u"--target-org"_s, u"b"_s}} << std::optional(u"b"_s);
+        QTest::newRow("set default")
+            << u"default"_s << QStringList{u"Setting default org to b..."_s, u"Default org set to b."_s}
+            << Calls{{u"config"_s, u"set"_s, u"target-org=b"_s, u"--global"_s}} << std::optional(u"b"_s);
+        QTest::newRow("delete selects the fallback")
+            << u"delete"_s << QStringList{u"Deleting connection b..."_s, u"Deleted connection b."_s}
+            << Calls{{u"org"_s, u"logout"_s, u"--target-org"_s, u"b"_s, u"--no-prompt"_s}, list}
+            << std::optional(u"c"_s);
+        QTest::newRow("create with a listed alias")
+            << u"create"_s
+            << QStringList{u"Opening Salesforce login for a. Complete login and click Allow in the browser..."_s,
+                           u"Connection created. Loaded 3 CLI connections."_s}
+            << Calls{{u"org"_s, u"login"_s, u"web"_s, u"--instance-url"_s, u"https://test.salesforce.com/"_s,
+                      u"--alias"_s, u"a"_s, u"--browser"_s, u"firefox"_s, u"--set-default"_s}, list}
+            << std::optional(u"a"_s);
+        QTest::newRow("create, blank alias")
+            << u"create-blank"_s
+            << QStringList{u"Opening Salesforce login for Sandbox. Complete login and click Allow in the browser..."_s,
+                           u"Connection created. Loaded 3 CLI connections."_s}
+            << Calls{{u"org"_s, u"login"_s, u"web"_s, u"--instance-url"_s, u"https://test.salesforce.com/"_s}, list}
+            << std::optional(u"c"_s);
+    }
+
+    void actions()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, statuses);
+        QFETCH(QList<QStringList>, calls);
+        QFETCH(std::optional<QString>, selection);
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"a"_s, u"b+"_s, u"c+"_s});
+        fake.answer(u"org_list"_s, list({u"a"_s, u"c+"_s, u"d+"_s})); // the list after the action
+        QCOMPARE(store.selectedID(), u"b"_s);
+        Recorder record(store);
+
+        if (action == "open-system"_L1)
+            store.openSelected(OpenTarget::systemDefault());
+        else if (action == "default"_L1)
+            store.setSelectedAsDefault();
+        else if (action == "delete"_L1)
+            store.deleteSelected();
+        else if (action == "create"_L1)
+            store.createConnection(LoginKind::sandbox, u"  a \n"_s, BrowserChoice::firefox, true);
+        else if (action == "create-blank"_L1)
+            store.createConnection(LoginKind::sandbox, u"   "_s, BrowserChoice::systemDefault, false);
+
+        QCOMPARE(record.statuses.value(0), statuses.value(0));
+        QTRY_COMPARE(record.statuses.size(), 2);
+        QCOMPARE(record.statuses, statuses);
+        QCOMPARE(record.busy, (QList<bool>{true, false}));
+        QList<QStringList> seen;
+        for (const FakeCall &call : fake.calls().mid(1))
+            seen.append(call.args);
+        QCOMPARE(seen, calls);
+        QCOMPARE(store.selectedID(), selection);
+    }
+
+    void openInChrome()
+    {
+        FakeScenario fake;
+        QTemporaryDir dir;
+        const QString log = dir.filePath(u"chrome.jsonl"_s);
+        qputenv("FAKE_CHROME_LOG", QFile::encodeName(log));
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"b+"_s});
+        fake.answer(u"org_open"_s,
+                    "{\"status\":0,\"result\":{\"url\":\"https://b.my.salesforce.com/secur/frontdoor.jsp?otp=x\"}}"_ba);
+        Recorder record(store);
+        const OpenTarget profile{u"chrome-Profile 2"_s, u"Chrome - work"_s, u"Profile 2"_s};
+        store.openSelected(profile);
+        QTRY_COMPARE(record.statuses.size(), 2);
+        QCOMPARE(record.statuses.last(), u"Opened b in Chrome - work."_s);
+        QCOMPARE(fake.calls().last().args,
+                 (QStringList{u"org"_s, u"open"_s, u"--target-org"_s, u"b"_s, u"--url-only"_s, u"--json"_s}));
+        QFile file(log);
+        QTRY_VERIFY(file.exists() && file.size() > 0);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray line = file.readAll();
+        QVERIFY2(line.contains("\"--profile-directory=Profile 2\",\"https://b.my.salesforce.com/secur/frontdoor.jsp?otp=x\"]"),
+                 line.constData());
+        qunsetenv("FAKE_CHROME_LOG");
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("CLI refuses") << u"refresh-fails"_s << u"Error (X): boom"_s;
+        QTest::newRow("undecodable list") << u"refresh-garbage"_s
+                                          << u"Unexpected org list from sf: not valid JSON (illegal value at offset 0)."_s;
+        QTest::newRow("CLI missing") << u"missing-cli"_s << AppError::sfNotFound().description();
+        QTest::newRow("no open address") << u"open-no-url"_s << AppError::noOpenURL().description();
+        QTest::newRow("Chrome missing") << u"open-no-chrome"_s << AppError::chromeNotFound().description();
+        QTest::newRow("reload fails after logout") << u"delete-reload-fails"_s << u"Error (Y): reload"_s;
+    }
+
+    // A failure shows its message alone, ends busy, and leaves the list and selection.
+    void failures()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        FakeScenario fake;
+        static const SFCLI missing(u"/nonexistent/sf"_s, {});
+        OrgStore store(action == "missing-cli"_L1 ? missing : fakeCLI(),
+                       targets(action == "open-no-chrome"_L1 ? QString() : QStringLiteral(FAKE_CHROME_PATH)));
+        if (action != "missing-cli"_L1)
+            load(store, fake, {u"a"_s, u"b+"_s});
+        const QList<CLIOrg> before = store.orgs();
+        const std::optional<QString> selection = store.selectedID();
+        Recorder record(store);
+
+        const OpenTarget chrome = OpenTarget::chromeDefault();
+        if (action == "refresh-fails"_L1) {
+            fake.answer(u"org_list"_s, {}, 1, "Error (X): boom\n"_ba);
+            store.refresh();
+        } else if (action == "refresh-garbage"_L1) {
+            fake.answer(u"org_list"_s, "Welcome!"_ba);
+            store.refresh();
+        } else if (action == "missing-cli"_L1) {
+            store.refresh();
+        } else if (action == "open-no-url"_L1) {
+            fake.answer(u"org_open"_s, "{\"status\":0,\"result\":{\"url\":\"--renderer-cmd-prefix=x\"}}"_ba);
+            store.openSelected(chrome);
+        } else if (action == "open-no-chrome"_L1) {
+            fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://b.my.salesforce.com/x\"}}"_ba);
+            store.openSelected(chrome);
+        } else if (action == "delete-reload-fails"_L1) {
+            fake.answer(u"org_list"_s, {}, 1, "Error (Y): reload"_ba);
+            store.deleteSelected();
+        }
+        QTRY_COMPARE(record.busy, (QList<bool>{true, false}));
+        QCOMPARE(record.statuses.size(), 2);
+        QCOMPARE(record.statuses.last(), message);
+        QCOMPARE(store.orgs(), before);
+        QCOMPARE(store.selectedID(), selection);
+    }
+
+    void nothingSelected()
+    {
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        Recorder record(store);
+        QTemporaryDir dir;
+        store.openSelected(OpenTarget::systemDefault());
+        store.setSelectedAsDefault();
+        store.deleteSelected();
+        store.exportSelected(dir.filePath(u"x.json"_s));
+        const QString noTarget = u"Select an org with an alias or username."_s;
+        QCOMPARE(record.statuses, QStringList(4, noTarget));
+        QVERIFY(record.busy.isEmpty());
+        QGuiApplication::clipboard()->setText(u"untouched"_s);
+        store.copyTarget();
+        QCOMPARE(record.statuses.size(), 4);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"untouched"_s);
+        QVERIFY(fake.calls().isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath(u"x.json"_s)));
+    }
+
+    void copyTarget()
+    {
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"b+"_s});
+        Recorder record(store);
+        store.copyTarget();
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"b"_s);
+        QCOMPARE(record.statuses, QStringList{u"Copied target: b"_s});
+        QVERIFY(record.busy.isEmpty());
+    }
+
+    // The file holds the CLI's output byte for byte, readable by its owner only, and replaces
+    // what was there.
+    void exportWritesSecretFile()
+    {
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"b+"_s});
+        const QByteArray output = "{\n  \"status\": 0,\n  \"result\": {\"sfdxAuthUrl\": \"force://PlatformCLI::5Aep861.x@b.my.salesforce.com\"}\n}\n"_ba;
+        fake.answer(u"org_auth_show-sfdx-auth-url"_s, output);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"b-sfdx-auth.json"_s);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+        old.close();
+        QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+
+        Recorder record(store);
+        store.exportSelected(path);
+        QTRY_COMPARE(record.statuses.size(), 2);
+        QCOMPARE(record.statuses, (QStringList{u"Exporting b auth JSON..."_s,
+                                               u"Exported auth JSON for b. Treat this file like a password."_s}));
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), output);
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"b-sfdx-auth.json"_s});
+        QCOMPARE(fake.calls().last().args, (QStringList{u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s,
+                                                        u"--target-org"_s, u"b"_s, u"--json"_s}));
+    }
+
+    void exportFailures_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("onto a folder") << u"folder"_s << u"Is a directory"_s;
+        QTest::newRow("parent vanished") << u"gone/x.json"_s << u"No such file or directory"_s;
+        QTest::newRow("the CLI refuses") << u"cli"_s << u"Error (NoAuth): no such org"_s;
+    }
+
+    void exportFailures()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, reason);
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"b+"_s});
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+        if (where == "cli"_L1)
+            fake.answer(u"org_auth_show-sfdx-auth-url"_s, {}, 1, reason.toUtf8());
+        else
+            fake.answer(u"org_auth_show-sfdx-auth-url"_s, "{\"secret\":1}"_ba);
+        const QString path = dir.filePath(where == "cli"_L1 ? u"folder"_s : where);
+        Recorder record(store);
+        store.exportSelected(path);
+        QTRY_COMPARE(record.busy, (QList<bool>{true, false}));
+        QVERIFY2(record.statuses.last().endsWith(reason + (where == "cli"_L1 ? ""_L1 : "."_L1)),
+                 qPrintable(record.statuses.last()));
+        // Nothing else was written: the folder is still a folder and no temporary file is left.
+        QVERIFY(QFileInfo(dir.filePath(u"folder"_s)).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"folder"_s});
+    }
+
+    void importUsesProposedOrTypedAlias_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("alias");
+        QTest::newRow("blank: from the file name") << u"  "_s << u"acme-uat"_s;
+        QTest::newRow("typed, trimmed") << u" mine\n"_s << u"mine"_s;
+    }
+
+    void importUsesProposedOrTypedAlias()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, alias);
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        load(store, fake, {u"b+"_s});
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"acme-uat-sfdx-auth.json"_s);
+        QFile(file).open(QIODevice::WriteOnly);
+        fake.answer(u"org_list"_s, list({u"b+"_s, alias}));
+        Recorder record(store);
+        store.importConnection(file, typed, true);
+        QTRY_COMPARE(record.statuses.size(), 2);
+        QCOMPARE(record.statuses, (QStringList{"Importing auth JSON as "_L1 + alias + "..."_L1,
+                                               "Imported auth JSON as "_L1 + alias + ". Treat imported files like passwords."_L1}));
+        QCOMPARE(fake.calls().at(1).args, (QStringList{u"org"_s, u"login"_s, u"sfdx-url"_s, u"--sfdx-url-file"_s,
+                                                       file, u"--alias"_s, alias, u"--set-default"_s}));
+        // Selected although not connected: it is the one just imported.
+        QCOMPARE(store.selectedID(), alias);
+    }
+
+    // Two actions at once: each applies its outcome when it finishes, in finishing order.
+    void overlappingActions()
+    {
+        FakeScenario fake;
+        OrgStore store(fakeCLI(), targets());
+        fake.answer(u"org_list/1"_s, list({u"slow"_s}));
+        fake.set(u"org_list/1"_s, u"delay"_s, "0.5"_ba);
+        fake.answer(u"org_list/2"_s, list({u"fast1"_s, u"fast2"_s}));
+        Recorder record(store);
+        store.refresh();
+        QTRY_COMPARE(fake.calls().size(), 1); // the slow one has started
+        store.refresh();
+        QTRY_COMPARE(record.statuses.size(), 4);
+        QCOMPARE(record.statuses, (QStringList{u"Reading sf org list..."_s, u"Reading sf org list..."_s,
+                                               u"Loaded 2 CLI connections."_s, u"Loaded 1 CLI connections."_s}));
+        QCOMPARE(record.busy, (QList<bool>{true, true, false, false}));
+        QCOMPARE(ids(store.orgs()), QStringList{u"slow"_s});
+    }
+
+    // A store that goes while its action runs: the action ends, its outcome is dropped, and
+    // nothing touches the freed store (checked under the sanitizers).
+    void storeDestroyedWhileRunning()
+    {
+        FakeScenario fake;
+        fake.answer(u"org_list"_s, list({u"a"_s}));
+        fake.set(u"org_list"_s, u"delay"_s, "0.3"_ba);
+        auto *store = new OrgStore(fakeCLI(), targets());
+        store->refresh();
+        QTRY_COMPARE(fake.calls().size(), 1);
+        delete store;
+        const qint64 pid = fake.calls().first().pid;
+        QTRY_VERIFY(processGone(pid));
+        QCoreApplication::processEvents();
+    }
+};
+
+QTEST_MAIN(TestStore)
+#include "tst_store.moc"
