@@ -1,32 +1,590 @@
-// The main window, and the module that carries it.
+// The real window under the offscreen platform, with the fake `sf` and a fake Chrome: what it
+// shows, what each control does, shortcuts, dialogs, and screenshots for review.
+#include "AppError.h"
+#include "ContentView.h"
+#include "DetailsPane.h"
+#include "Dialogs.h"
+#include "Enablement.h"
+#include "FakeScenario.h"
+#include "HeaderPanel.h"
 #include "MainWindow.h"
+#include "NewConnectionPanel.h"
+#include "OrgListModel.h"
+#include "OrgRowDelegate.h"
+#include "OrgStore.h"
+#include "SFCLI.h"
+#include "Spinner.h"
+#include "TargetEnvironment.h"
+#include "Theme.h"
 
-#include <QAction>
-#include <QDir>
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QListView>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyleFactory>
 #include <QTest>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QByteArray entry(const QString &alias, bool connected, bool isDefault = false)
+{
+    return "{\"username\":\""_ba + alias.toUtf8() + "@example.com\",\"instanceUrl\":\"https://"_ba
+        + alias.toUtf8() + ".my.salesforce.com\",\"alias\":\""_ba + alias.toUtf8()
+        + "\",\"orgId\":\"00D"_ba + alias.toUtf8().toUpper() + "\",\"loginUrl\":\"https://login.salesforce.com\","
+          "\"clientId\":\"PlatformCLI\",\"isDefaultUsername\":"_ba + (isDefault ? "true"_ba : "false"_ba)
+        + ",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "RefreshTokenAuthError"_ba) + "\"}"_ba;
+}
+
+QByteArray orgList(const QByteArrayList &entries)
+{
+    return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
+}
+
+const QByteArray kThreeOrgs = orgList({entry(u"acme-dev"_s, true, true), entry(u"beta-uat"_s, false),
+                                       entry(u"zed-prod"_s, true)});
+
+QTemporaryDir &home()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString localStatePath() { return home().filePath(u"Local State"_s); }
+
+void writeLocalState(const QStringList &profiles)
+{
+    QByteArrayList items;
+    for (const QString &p : profiles)
+        items.append("\""_ba + p.toUtf8() + "\":{\"name\":\""_ba + p.toUtf8() + " name\"}"_ba);
+    QFile f(localStatePath());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("{\"profile\":{\"info_cache\":{"_ba + items.join(',') + "}}}"_ba);
+}
+
+const SFCLI &fakeCLI()
+{
+    static const SFCLI cli(QStringLiteral(FAKE_SF_PATH), {});
+    return cli;
+}
+
+const TargetEnvironment &targets()
+{
+    static const TargetEnvironment env = [] {
+        TargetEnvironment e;
+        e.chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
+        e.localStatePath = localStatePath();
+        e.openInSystemBrowser = [](const QUrl &) {};
+        return e;
+    }();
+    return env;
+}
+
+void screenshot(QWidget *window, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TARNWICK_SCREENSHOTS");
+    if (dir.isEmpty() || !QDir().mkpath(dir))
+        return;
+    QVERIFY(window->grab().save(dir + u'/' + name + ".png"_L1));
+}
+
+// Answers the window's dialogs and remembers what they asked.
+struct ScriptedDialogs
+{
+    ScriptedDialogs()
+    {
+        responder.confirm = [this](const Dialogs::Confirmation &request) {
+            confirmations.append(request);
+            return confirmAnswers.isEmpty() ? false : confirmAnswers.takeFirst();
+        };
+        responder.saveFile = [this](const Dialogs::FileChoice &request) {
+            fileRequests.append(request);
+            return nextFile;
+        };
+        responder.openFile = responder.saveFile;
+        Dialogs::setResponder(&responder);
+    }
+    ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
+
+    Dialogs::Responder responder;
+    QList<bool> confirmAnswers;
+    std::optional<QString> nextFile;
+    QList<Dialogs::Confirmation> confirmations;
+    QList<Dialogs::FileChoice> fileRequests;
+};
+
+} // namespace
 
 class TestWindow : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void mainWindow()
+    std::unique_ptr<FakeScenario> m_fake;
+    std::unique_ptr<MainWindow> m_window;
+
+    ContentView &view() const { return *m_window->contentView(); }
+    OrgStore &store() const { return view().store(); }
+    HeaderPanel &header() const { return *view().header(); }
+    DetailsPane &details() const { return *view().details(); }
+    NewConnectionPanel &form() const { return *view().newConnectionPanel(); }
+    int rows() const { return view().orgList()->model()->rowCount(); }
+
+    QStringList callsSince(int first) const
     {
-        MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.windowTitle(), u"Tarnwick"_s);
-        QCOMPARE(window.centralWidget()->minimumSize(), QSize(980, 720));
-        // Nothing in the window opens another window.
-        for (QAction *action : window.findChildren<QAction *>())
-            QVERIFY2(action->shortcut() != QKeySequence::New, qPrintable(action->text()));
-        const QString dir = qEnvironmentVariable("TARNWICK_SCREENSHOTS");
-        if (!dir.isEmpty() && QDir().mkpath(dir))
-            window.grab().save(dir + "/placeholder-window.png"_L1);
+        QStringList out;
+        for (const FakeCall &call : m_fake->calls().mid(first))
+            out.append(call.args.join(u' '));
+        return out;
+    }
+
+    void openWindow(const QByteArray &list = kThreeOrgs)
+    {
+        m_fake->answer(u"org_list"_s, list);
+        m_window = std::make_unique<MainWindow>(fakeCLI(), targets());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_VERIFY(!store().isBusy());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fake = std::make_unique<FakeScenario>();
+        writeLocalState({u"Profile 2"_s});
+    }
+
+    void cleanup()
+    {
+        if (m_window && store().isBusy())
+            QTRY_VERIFY(!store().isBusy());
+        m_window.reset();
+        m_fake.reset();
+    }
+
+    void firstDisplay()
+    {
+        m_fake->answer(u"org_list"_s, kThreeOrgs);
+        m_fake->set(u"org_list"_s, u"delay"_s, "0.4"_ba);
+        m_window = std::make_unique<MainWindow>(fakeCLI(), targets());
+        QCOMPARE(m_window->windowTitle(), u"Tarnwick"_s);
+        QVERIFY(m_fake->calls().isEmpty()); // nothing runs before the window is shown
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(rows(), 0);
+        QVERIFY(header().spinner->isVisible());
+        QVERIFY(!header().refreshButton->isEnabled());
+        QCOMPARE(details().statusLine->text(), u"Reading sf org list..."_s);
+        QCOMPARE(details().blocks->currentIndex(), 0);
+        screenshot(m_window.get(), u"first-display-busy"_s);
+
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(rows(), 3);
+        QVERIFY(!header().spinner->isVisible());
+        QVERIFY(header().refreshButton->isEnabled());
+        // Connected first, then by name; the first connected org is selected and highlighted.
+        QCOMPARE(store().selectedID(), u"acme-dev"_s);
+        QCOMPARE(view().orgList()->currentIndex().row(), 0);
+        QCOMPARE(details().orgTitle->text(), u"acme-dev"_s);
+        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+        QCOMPARE(view().openTargets().size(), 3); // system, Chrome default, one profile
+        QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
+        QVERIFY(m_window->minimumSizeHint().width() >= 980 && view().minimumSize() == QSize(980, 720));
+        screenshot(m_window.get(), u"loaded-with-selection"_s);
+    }
+
+    void detailsOfTheSelectedOrg()
+    {
+        openWindow(orgList({entry(u"acme-dev"_s, true),
+                            "{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.my.salesforce.com\"}"_ba}));
+        // Click the second row: the store's selection follows, and the details show it.
+        QListView *list = view().orgList();
+        const QRect second = list->visualRect(list->model()->index(1, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(store().selectedID(), u"bare@x.com"_s);
+        QCOMPARE(details().orgTitle->text(), u"bare@x.com"_s);
+        QStringList values;
+        for (QLabel *value : details().rowValues)
+            values.append(value->text());
+        QCOMPARE(values, (QStringList{u"Unknown"_s, u"bare@x.com"_s, u"https://bare.my.salesforce.com"_s,
+                                      QString(), QString(), QString()}));
+        QVERIFY(details().rowValues[1]->textInteractionFlags() & Qt::TextSelectableByMouse);
+        // Not connected: everything but the export may start.
+        QVERIFY(details().openButton->isEnabled());
+        QVERIFY(details().deleteButton->isEnabled());
+        QVERIFY(!details().exportButton->isEnabled());
+    }
+
+    void filterByTyping()
+    {
+        openWindow();
+        QCOMPARE(store().selectedID(), u"acme-dev"_s);
+        QTest::keyClicks(header().filterField, u"ZED"_s);
+        QCOMPARE(store().search(), u"ZED"_s);
+        QCOMPARE(rows(), 1);
+        // The hidden selection stays selected and shown; filtering never writes it.
+        QCOMPARE(store().selectedID(), u"acme-dev"_s);
+        QCOMPARE(details().orgTitle->text(), u"acme-dev"_s);
+        QVERIFY(!view().orgList()->selectionModel()->hasSelection());
+        header().filterField->clear();
+        QTest::keyClicks(header().filterField, u"   "_s);
+        QCOMPARE(rows(), 3);
+        QCOMPARE(view().orgList()->currentIndex().row(), 0); // highlighted again
+    }
+
+    void enablement_data()
+    {
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("selection"); // 0 none, 1 connected, 2 not connected
+        QTest::addColumn<QList<bool>>("expected"); // refresh open default copy delete export create import
+        QTest::newRow("idle, connected") << false << 1 << QList<bool>{true, true, true, true, true, true, true, true};
+        QTest::newRow("idle, not connected") << false << 2 << QList<bool>{true, true, true, true, true, false, true, true};
+        QTest::newRow("idle, nothing selected") << false << 0 << QList<bool>{true, false, false, false, false, false, true, true};
+        QTest::newRow("busy, connected") << true << 1 << QList<bool>{false, false, false, true, false, false, false, false};
+        QTest::newRow("busy, nothing selected") << true << 0 << QList<bool>{false, false, false, false, false, false, false, false};
+    }
+
+    void enablement()
+    {
+        QFETCH(bool, busy);
+        QFETCH(int, selection);
+        QFETCH(QList<bool>, expected);
+        std::optional<CLIOrg> org;
+        if (selection) {
+            org = CLIOrg{};
+            org->connectedStatus = selection == 1 ? u"Connected"_s : u"expired"_s;
+        }
+        const Enablement e = Enablement::compute(busy, org);
+        QCOMPARE((QList<bool>{e.refresh, e.openConnection, e.setDefault, e.copyTarget, e.deleteConnection,
+                              e.exportJSON, e.create, e.importJSON}),
+                 expected);
+        QVERIFY(e.reloadTargets);
+    }
+
+    void busyDisablesControls()
+    {
+        openWindow();
+        m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
+        QTest::mouseClick(header().refreshButton, Qt::LeftButton);
+        QVERIFY(store().isBusy());
+        for (QPushButton *b : {header().refreshButton, details().openButton, details().setDefaultButton,
+                               details().deleteButton, details().exportButton, form().createButton, form().importButton})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+        QVERIFY(details().copyTargetButton->isEnabled());
+        QVERIFY(details().reloadTargetsButton->isEnabled());
+        QVERIFY(form().aliasField->isEnabled());
+        screenshot(m_window.get(), u"busy"_s);
+    }
+
+    void shortcuts_data()
+    {
+        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json"_s;
+        QTest::newRow("Ctrl+Return opens") << (Qt::CTRL | Qt::Key_Return) << u"org open --target-org acme-dev"_s;
+        QTest::newRow("Ctrl+Shift+N creates")
+            << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
+            << u"org login web --instance-url https://test.salesforce.com/ --alias new-one"_s;
+    }
+
+    void shortcuts()
+    {
+        QFETCH(QKeyCombination, keys);
+        QFETCH(QString, call);
+        openWindow();
+        form().aliasField->setText(u" new-one "_s);
+        const int before = static_cast<int>(m_fake->calls().size());
+        m_window->activateWindow();
+        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(!callsSince(before).isEmpty());
+        QCOMPARE(callsSince(before).first(), call);
+        QTRY_VERIFY(!store().isBusy());
+
+        // While busy, the same keys do nothing.
+        m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
+        store().refresh();
+        const int during = static_cast<int>(m_fake->calls().size());
+        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(callsSince(during), QStringList{u"org list --json"_s});
+        QCOMPARE(form().aliasField->text(), u" new-one "_s); // the form keeps its values
+    }
+
+    void deleteFlow()
+    {
+        openWindow();
+        ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {false, true};
+        const int before = static_cast<int>(m_fake->calls().size());
+        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
+        QCOMPARE(dialogs.confirmations.size(), 1);
+        const Dialogs::Confirmation asked = dialogs.confirmations.first();
+        QCOMPARE(asked.title, u"Delete selected Salesforce CLI connection?"_s);
+        QCOMPARE(asked.message, u"This runs sf org logout for acme-dev. You can re-create it later with New Connection."_s);
+        QCOMPARE(asked.confirmLabel, u"Delete Connection"_s);
+        QVERIFY(asked.destructive);
+        QVERIFY(!view().showDeleteConfirm());
+        QCOMPARE(callsSince(before), QStringList()); // cancelled: nothing ran
+        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+
+        m_fake->answer(u"org_list"_s, orgList({entry(u"beta-uat"_s, false), entry(u"zed-prod"_s, true)}));
+        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(callsSince(before), (QStringList{u"org logout --target-org acme-dev --no-prompt"_s, u"org list --json"_s}));
+        QCOMPARE(details().statusLine->text(), u"Deleted connection acme-dev."_s);
+        QCOMPARE(store().selectedID(), u"zed-prod"_s);
+    }
+
+    void exportFlow()
+    {
+        openWindow();
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QByteArray secret = "{\"status\":0,\"result\":{\"sfdxAuthUrl\":\"force://PlatformCLI::x@acme.my.salesforce.com\"}}\n"_ba;
+        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, secret);
+
+        // Confirmed, then the save panel cancelled: no file, no new status.
+        dialogs.confirmAnswers = {true};
+        QTest::mouseClick(details().exportButton, Qt::LeftButton);
+        QCOMPARE(dialogs.confirmations.first().title, u"Export selected connection auth JSON?"_s);
+        QCOMPARE(dialogs.confirmations.first().confirmLabel, u"Export Auth JSON"_s);
+        QVERIFY(dialogs.confirmations.first().message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
+        QCOMPARE(dialogs.fileRequests.size(), 1);
+        QCOMPARE(dialogs.fileRequests.first().proposedName, u"acme-dev-sfdx-auth.json"_s);
+        QCOMPARE(dialogs.fileRequests.first().title, u"Export Salesforce Auth JSON"_s);
+        QCOMPARE(dialogs.fileRequests.first().nameFilters, QStringList{u"JSON (*.json)"_s});
+        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+
+        dialogs.confirmAnswers = {true};
+        dialogs.nextFile = dir.filePath(u"acme-dev-sfdx-auth.json"_s);
+        QTest::mouseClick(details().exportButton, Qt::LeftButton);
+        QTRY_COMPARE(details().statusLine->text(), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
+        QFile file(*dialogs.nextFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), secret);
+        QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void importFlow_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("alias");
+        QTest::newRow("blank alias: from the file") << u"  "_s << u"carried-org"_s;
+        QTest::newRow("typed alias") << u" mine "_s << u"mine"_s;
+    }
+
+    void importFlow()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, alias);
+        openWindow();
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"carried-org-sfdx-auth.json"_s);
+        QFile(file).open(QIODevice::WriteOnly);
+        dialogs.nextFile = file;
+        form().aliasField->setText(typed);
+        form().defaultBox->setChecked(true);
+        const int before = static_cast<int>(m_fake->calls().size());
+        QTest::mouseClick(form().importButton, Qt::LeftButton);
+        QCOMPARE(dialogs.fileRequests.first().title, u"Import Salesforce Auth JSON"_s);
+        QCOMPARE(dialogs.fileRequests.first().nameFilters, (QStringList{u"JSON (*.json)"_s, u"Plain text (*.txt)"_s}));
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(callsSince(before).first(),
+                 "org login sfdx-url --sfdx-url-file "_L1 + file + " --alias "_L1 + alias + " --set-default"_L1);
+        QCOMPARE(details().statusLine->text(), "Imported auth JSON as "_L1 + alias + ". Treat imported files like passwords."_L1);
+        QCOMPARE(form().aliasField->text(), typed);
+        QVERIFY(form().defaultBox->isChecked());
+    }
+
+    void newConnectionForm()
+    {
+        openWindow();
+        QCOMPARE(form().aliasField->text(), QString());
+        QCOMPARE(form().aliasField->placeholderText(), u"e.g. quintellwharf-s-2026"_s);
+        QCOMPARE(form().kind(), LoginKind::sandbox);
+        QCOMPARE(form().loginURL->text(), u"https://test.salesforce.com/"_s);
+        QCOMPARE(form().browserPicker->currentText(), u"System default"_s);
+        QVERIFY(!form().defaultBox->isChecked());
+        QTest::mouseClick(form().kindGroup->button(0), Qt::LeftButton);
+        QCOMPARE(form().loginURL->text(), u"https://login.salesforce.com/"_s);
+        form().browserPicker->setCurrentIndex(form().browserPicker->findText(u"Edge"_s));
+        const int before = static_cast<int>(m_fake->calls().size());
+        QTest::mouseClick(form().createButton, Qt::LeftButton);
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(callsSince(before).first(), u"org login web --instance-url https://login.salesforce.com/ --browser edge"_s);
+        QCOMPARE(details().statusLine->text(), u"Connection created. Loaded 3 CLI connections."_s);
+    }
+
+    void openInChosenProfile()
+    {
+        openWindow();
+        QTemporaryDir dir;
+        qputenv("FAKE_CHROME_LOG", QFile::encodeName(dir.filePath(u"chrome.jsonl"_s)));
+        m_fake->answer(u"org_open"_s, "{\"result\":{\"url\":\"https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=1\"}}"_ba);
+        QComboBox *picker = details().targetPicker;
+        QCOMPARE(picker->count(), 3);
+        picker->setCurrentIndex(2);
+        Q_EMIT picker->activated(2);
+        QCOMPARE(view().selectedOpenTargetID(), u"chrome-Profile 2"_s);
+        QTest::mouseClick(details().openButton, Qt::LeftButton);
+        QTRY_COMPARE(details().statusLine->text(), u"Opened acme-dev in Chrome - Profile 2 name."_s);
+        QTRY_VERIFY(QFileInfo(dir.filePath(u"chrome.jsonl"_s)).size() > 0);
+        qunsetenv("FAKE_CHROME_LOG");
+
+        // The profile goes away: after Reload the choice falls back to the system browser.
+        writeLocalState({});
+        QTest::mouseClick(details().reloadTargetsButton, Qt::LeftButton);
+        QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
+        QCOMPARE(picker->currentText(), u"System default"_s);
+        QCOMPARE(picker->count(), 2);
+    }
+
+    void statusColour_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("warning");
+        QTest::newRow("expired in a sentence") << u"Error (X): the refresh token has Expired; log in again"_s << true;
+        QTest::newRow("success message") << u"Loaded 3 CLI connections."_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void statusColour()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, warning);
+        QCOMPARE(DetailsPane::isWarning(message), warning);
+        openWindow();
+        m_fake->answer(u"org_list"_s, {}, 1, message.toUtf8());
+        if (message.isEmpty() || !warning)
+            return;
+        store().refresh();
+        QTRY_COMPARE(details().statusLine->text(), message);
+        QCOMPARE(details().statusLine->palette().color(QPalette::WindowText),
+                 Theme::warningOrange(details().statusLine->palette()));
+        screenshot(m_window.get(), u"status-warning"_s);
+    }
+
+    void longErrorStaysBounded()
+    {
+        openWindow();
+        const QByteArray error = fixtureError();
+        m_fake->answer(u"org_list"_s, error, 2);
+        const int height = details().height();
+        store().refresh();
+        QTRY_VERIFY(details().statusLine->text().startsWith(u"{"_s));
+        QVERIFY(details().statusArea->height() <= details().statusArea->maximumHeight());
+        QCOMPARE(details().height(), height);
+    }
+
+    void rowGeometry_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("nameWidth");
+        QTest::addColumn<int>("badgeWidth");
+        QTest::newRow("roomy, with badge") << 430 << 80 << 40;
+        QTest::newRow("long name squeezed") << 300 << 2000 << 40;
+        QTest::newRow("no badge") << 430 << 80 << 0;
+        QTest::newRow("narrower than the padding") << 15 << 50 << 40;
+    }
+
+    void rowGeometry()
+    {
+        QFETCH(int, width);
+        QFETCH(int, nameWidth);
+        QFETCH(int, badgeWidth);
+        const QRect row(0, 100, width, OrgRowGeometry::rowHeight(18, 14));
+        const OrgRowGeometry g = OrgRowGeometry::layout(row, 18, 14, nameWidth, badgeWidth);
+        QCOMPARE(g.dot.size(), QSize(9, 9));
+        QVERIFY(g.name.width() >= 0 && g.name.width() <= nameWidth);
+        QCOMPARE(g.subtitle.top(), g.name.bottom() + 1 + OrgRowGeometry::kLineSpacing);
+        QVERIFY(g.subtitle.bottom() <= row.bottom());
+        if (badgeWidth == 0) {
+            QVERIFY(g.badge.isEmpty());
+        } else if (width >= 100) {
+            QVERIFY(g.badge.left() > g.name.right());
+            QVERIFY(g.badge.right() < g.dot.left()); // the badge never runs into the dot
+            QCOMPARE(g.badgeText.width(), badgeWidth);
+        }
+    }
+
+    void modelIsSound()
+    {
+        openWindow();
+        QAbstractItemModelTester tester(view().orgList()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTest::keyClicks(header().filterField, u"acme"_s);
+        header().filterField->clear();
+        store().setSearch(QString());
+        store().refresh();
+        QTRY_VERIFY(!store().isBusy());
+    }
+
+    void manyOrgsAndDarkPalette()
+    {
+        QByteArrayList entries;
+        for (int i = 0; i < 10'000; ++i)
+            entries.append(entry(u"org-%1"_s.arg(i, 5, 10, QChar(u'0')), i % 3 == 0, i == 42));
+        openWindow(orgList(entries));
+        QCOMPARE(rows(), 10'000);
+        view().orgList()->scrollToBottom();
+        screenshot(m_window.get(), u"ten-thousand-orgs"_s);
+
+        const QPalette light = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(30, 30, 32));
+        dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+        dark.setColor(QPalette::Base, QColor(44, 44, 46));
+        dark.setColor(QPalette::AlternateBase, QColor(54, 54, 56));
+        dark.setColor(QPalette::Text, QColor(235, 235, 240));
+        dark.setColor(QPalette::Button, QColor(58, 58, 60));
+        dark.setColor(QPalette::ButtonText, QColor(235, 235, 240));
+        dark.setColor(QPalette::Highlight, QColor(10, 132, 255));
+        dark.setColor(QPalette::HighlightedText, Qt::white);
+        dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
+        QApplication::setPalette(dark);
+        store().setSelectedID(u"org-00042"_s);
+        QTRY_VERIFY(Theme::isDark(details().palette()));
+        // Colours derived from the palette follow it: secondary text is light on dark now.
+        QVERIFY(details().emptyHint->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QVERIFY(details().statusLine->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        screenshot(m_window.get(), u"dark-palette"_s);
+        QApplication::setPalette(light);
+        QTRY_VERIFY(!Theme::isDark(details().palette()));
+        QVERIFY(details().emptyHint->palette().color(QPalette::WindowText).lightnessF() < 0.5);
+    }
+
+    void dialogScreenshots()
+    {
+        openWindow();
+        // The real dialogs, drawn as the user sees them (shown, grabbed, closed; never run). The
+        // texts are the ones the window asked for.
+        ScriptedDialogs dialogs;
+        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
+        QTest::mouseClick(details().exportButton, Qt::LeftButton);
+        QCOMPARE(dialogs.confirmations.size(), 2);
+        const QStringList names{u"delete-dialog"_s, u"export-dialog"_s};
+        for (int i = 0; i < 2; ++i) {
+            QAbstractButton *confirming = nullptr;
+            const auto box = Dialogs::confirmationBox(m_window.get(), dialogs.confirmations[i], &confirming);
+            QCOMPARE(confirming->text(), dialogs.confirmations[i].confirmLabel);
+            QCOMPARE(box->buttonRole(confirming),
+                     i == 0 ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
+            QCOMPARE(box->escapeButton(), box->defaultButton());
+            box->show();
+            QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+            screenshot(box.get(), names[i]);
+        }
     }
 
     // Every symbol of the module resolves, and it has its entry point.
@@ -36,7 +594,22 @@ private Q_SLOTS:
         QVERIFY2(module, ::dlerror());
         QVERIFY(::dlsym(module, "tarnwick_run_window"));
     }
+
+private:
+    static QByteArray fixtureError()
+    {
+        QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR) + "/sf-cli/org-open-unknown-target.json"_L1);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 
-QTEST_MAIN(TestWindow)
+// Fixed style and font, so that screenshots compare between machines.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    QApplication::setFont(QFont(u"DejaVu Sans"_s, 10));
+    TestWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window.moc"

@@ -1,0 +1,78 @@
+#include "Dialogs.h"
+
+#include "Theme.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+const Dialogs::Responder *responder = nullptr;
+}
+
+void Dialogs::setResponder(const Responder *r) { responder = r; }
+
+std::unique_ptr<QMessageBox> Dialogs::confirmationBox(QWidget *parent, const Confirmation &request,
+                                                      QAbstractButton **confirmButton)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setIcon(request.destructive ? QMessageBox::Warning : QMessageBox::Question);
+    box->setWindowTitle(request.title);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(request.title);
+    box->setInformativeText(request.message);
+    QPushButton *confirming = box->addButton(
+        request.confirmLabel, request.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
+    if (request.destructive)
+        Theme::makeDestructive(confirming);
+    QPushButton *cancel = box->addButton(QMessageBox::Cancel);
+    // Enter and Escape never confirm by accident.
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    if (confirmButton)
+        *confirmButton = confirming;
+    return box;
+}
+
+bool Dialogs::confirm(QWidget *parent, const Confirmation &request)
+{
+    if (responder && responder->confirm)
+        return responder->confirm(request);
+    QAbstractButton *confirming = nullptr;
+    const std::unique_ptr<QMessageBox> box = confirmationBox(parent, request, &confirming);
+    box->exec();
+    return box->clickedButton() == confirming;
+}
+
+namespace {
+
+std::optional<QString> runFileDialog(QWidget *parent, const Dialogs::FileChoice &request, bool save)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setNameFilters(request.nameFilters);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("json"));
+        dialog.selectFile(request.proposedName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::optional<QString> Dialogs::chooseSaveFile(QWidget *parent, const FileChoice &request)
+{
+    if (responder && responder->saveFile)
+        return responder->saveFile(request);
+    return runFileDialog(parent, request, true);
+}
+
+std::optional<QString> Dialogs::chooseOpenFile(QWidget *parent, const FileChoice &request)
+{
+    if (responder && responder->openFile)
+        return responder->openFile(request);
+    return runFileDialog(parent, request, false);
+}

@@ -1,0 +1,55 @@
+#include "OrgListModel.h"
+
+void OrgListModel::setOrgs(QList<CLIOrg> orgs)
+{
+    beginResetModel();
+    m_orgs = std::move(orgs);
+    endResetModel();
+}
+
+int OrgListModel::firstRowOf(const QString &id) const
+{
+    for (qsizetype row = 0; row < m_orgs.size(); ++row) {
+        if (m_orgs[row].id() == id)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+int OrgListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_orgs.size());
+}
+
+QVariant OrgListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const CLIOrg &org = m_orgs.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return org.displayName();
+    case Qt::ToolTipRole:
+    case SubtitleRole:
+        return org.subtitle();
+    case IdRole:
+        return org.id();
+    case IsDefaultRole:
+        return org.isDefaultUsername.value_or(false);
+    case IsConnectedRole:
+        return org.isConnected();
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> OrgListModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(IdRole, "id");
+    names.insert(SubtitleRole, "subtitle");
+    names.insert(IsDefaultRole, "isDefault");
+    names.insert(IsConnectedRole, "isConnected");
+    return names;
+}

@@ -1,0 +1,129 @@
+#include "OrgRowDelegate.h"
+
+#include "OrgListModel.h"
+#include "Theme.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+int OrgRowGeometry::rowHeight(int headlineHeight, int captionHeight)
+{
+    return kPaddingY + headlineHeight + kLineSpacing + captionHeight + kPaddingY;
+}
+
+OrgRowGeometry OrgRowGeometry::layout(const QRect &row, int headlineHeight, int captionHeight,
+                                      int nameWidth, int badgeTextWidth)
+{
+    OrgRowGeometry g;
+    const QRect inner = row.adjusted(kPaddingX, kPaddingY, -kPaddingX, -kPaddingY);
+    const int firstLineTop = inner.top();
+    g.dot = QRect(inner.right() - kDot + 1, firstLineTop + (headlineHeight - kDot) / 2, kDot, kDot);
+
+    const int badgeWidth = badgeTextWidth > 0 ? badgeTextWidth + 2 * kBadgePadX : 0;
+    // The name takes what the dot and the badge leave, and never less than nothing.
+    const int room = g.dot.left() - kGap - inner.left() - (badgeWidth > 0 ? badgeWidth + kGap : 0);
+    g.name = QRect(inner.left(), firstLineTop, std::clamp(nameWidth, 0, std::max(room, 0)), headlineHeight);
+    if (badgeWidth > 0) {
+        const int badgeHeight = std::min(headlineHeight, captionHeight + 2 * kBadgePadY);
+        g.badge = QRect(g.name.right() + 1 + kGap, firstLineTop + (headlineHeight - badgeHeight) / 2,
+                        badgeWidth, badgeHeight);
+        g.badgeText = g.badge.adjusted(kBadgePadX, 0, -kBadgePadX, 0);
+    }
+    g.subtitle = QRect(inner.left(), firstLineTop + headlineHeight + kLineSpacing, inner.width(),
+                       captionHeight);
+    return g;
+}
+
+namespace {
+
+QFont headlineFont(const QStyleOptionViewItem &option)
+{
+    return Theme::font(Theme::TextStyle::Headline, option.font);
+}
+
+QFont captionFont(const QStyleOptionViewItem &option, bool semibold = false)
+{
+    QFont f = Theme::font(Theme::TextStyle::Caption, option.font);
+    if (semibold)
+        f.setWeight(QFont::DemiBold);
+    return f;
+}
+
+} // namespace
+
+QSize OrgRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int height = OrgRowGeometry::rowHeight(QFontMetrics(headlineFont(option)).height(),
+                                                 QFontMetrics(captionFont(option)).height());
+    return {200, height};
+}
+
+void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                           const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    // The style's own selection and hover background, and nothing else of its default drawing.
+    opt.text.clear();
+    opt.icon = {};
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+        : (opt.state & QStyle::State_Active)                               ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    const QColor text = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    QColor secondaryText = text;
+    secondaryText.setAlphaF(selected ? 0.8 : 0.62);
+
+    const QFont headline = headlineFont(opt), caption = captionFont(opt), badgeFont = captionFont(opt, true);
+    const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
+    const QString name = index.data(Qt::DisplayRole).toString();
+    const bool isDefault = index.data(OrgListModel::IsDefaultRole).toBool();
+    const QString badgeLabel = u"default"_s;
+    // Widths rounded up: a rectangle the width of the rounded-down advance would elide the text.
+    auto widthOf = [](const QFont &font, const QString &s) {
+        return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))) + 1;
+    };
+    const OrgRowGeometry g = OrgRowGeometry::layout(opt.rect, headlineMetrics.height(), captionMetrics.height(),
+                                                    widthOf(headline, name),
+                                                    isDefault ? widthOf(badgeFont, badgeLabel) : 0);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(text);
+    painter->setFont(headline);
+    painter->drawText(g.name, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      headlineMetrics.elidedText(name, Qt::ElideRight, g.name.width()));
+
+    if (!g.badge.isEmpty()) {
+        QColor fill = opt.palette.color(group, QPalette::Highlight);
+        if (selected)
+            fill = opt.palette.color(group, QPalette::HighlightedText);
+        fill.setAlphaF(selected ? 0.25 : 0.18);
+        QPainterPath capsule;
+        capsule.addRoundedRect(QRectF(g.badge), g.badge.height() / 2.0, g.badge.height() / 2.0);
+        painter->fillPath(capsule, fill);
+        painter->setFont(badgeFont);
+        painter->drawText(g.badgeText, Qt::AlignCenter | Qt::TextSingleLine, badgeLabel);
+    }
+
+    const bool connected = index.data(OrgListModel::IsConnectedRole).toBool();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(connected ? Theme::connectedGreen(opt.palette) : Theme::warningOrange(opt.palette));
+    painter->drawEllipse(QRectF(g.dot));
+
+    painter->setPen(secondaryText);
+    painter->setFont(caption);
+    const QString subtitle = index.data(OrgListModel::SubtitleRole).toString();
+    painter->drawText(g.subtitle, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      captionMetrics.elidedText(subtitle, Qt::ElideRight, g.subtitle.width()));
+    painter->restore();
+}

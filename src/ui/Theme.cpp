@@ -1,0 +1,170 @@
+#include "Theme.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPalette>
+#include <QWidget>
+
+namespace Theme {
+
+QFont font(TextStyle style, const QFont &base)
+{
+    // Sizes relative to body text, as the platform styles are to their 13-point body.
+    qreal factor = 1.0;
+    switch (style) {
+    case TextStyle::LargeTitle:
+        factor = 26.0 / 13.0;
+        break;
+    case TextStyle::Title3:
+        factor = 20.0 / 13.0;
+        break;
+    case TextStyle::Headline:
+    case TextStyle::Body:
+        factor = 1.0;
+        break;
+    case TextStyle::Callout:
+        factor = 12.0 / 13.0;
+        break;
+    case TextStyle::Caption:
+        factor = 10.5 / 13.0;
+        break;
+    }
+    QFont f = base;
+    if (base.pointSizeF() > 0)
+        f.setPointSizeF(base.pointSizeF() * factor);
+    else
+        f.setPixelSize(qRound(base.pixelSize() * factor));
+    if (style == TextStyle::Headline)
+        f.setWeight(QFont::DemiBold);
+    return f;
+}
+
+void applyFont(QWidget *widget, TextStyle style, bool bold, bool semibold)
+{
+    QFont f = font(style, widget->font());
+    if (bold)
+        f.setWeight(QFont::Bold);
+    else if (semibold)
+        f.setWeight(QFont::DemiBold);
+    widget->setFont(f);
+}
+
+bool isDark(const QPalette &palette) { return palette.color(QPalette::Window).lightnessF() < 0.5; }
+
+QColor secondary(const QPalette &palette)
+{
+    QColor c = palette.color(QPalette::WindowText);
+    c.setAlphaF(0.62);
+    return c;
+}
+
+QColor connectedGreen(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(48, 209, 88) : QColor(40, 167, 69);
+}
+
+QColor warningOrange(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(255, 159, 10) : QColor(214, 110, 0);
+}
+
+QColor destructiveRed(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(255, 105, 97) : QColor(200, 35, 35);
+}
+
+QColor panelFill(const QPalette &palette)
+{
+    QColor c = palette.color(QPalette::Base);
+    c.setAlphaF(isDark(palette) ? 0.45 : 0.72);
+    return c;
+}
+
+QColor panelBorder(const QPalette &palette)
+{
+    QColor c = palette.color(QPalette::WindowText);
+    c.setAlphaF(isDark(palette) ? 0.16 : 0.11);
+    return c;
+}
+
+namespace {
+
+enum class Role { Secondary, Prominent, Destructive };
+
+// Colours taken from the palette once would stay those of the old appearance when the system
+// switches between light and dark; this re-applies them whenever the application palette changes.
+class RoleKeeper : public QObject
+{
+public:
+    static RoleKeeper &instance()
+    {
+        static RoleKeeper keeper;
+        return keeper;
+    }
+
+    void adopt(QWidget *widget, Role role)
+    {
+        widget->setProperty(kProperty, static_cast<int>(role));
+        widget->installEventFilter(this);
+        apply(widget);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Qt passes a new application palette down as a palette change of each widget.
+        if (!m_applying && (event->type() == QEvent::PaletteChange
+                            || event->type() == QEvent::ApplicationPaletteChange)) {
+            m_applying = true; // our own setPalette() announces a change too
+            apply(static_cast<QWidget *>(watched));
+            m_applying = false;
+        }
+        return false;
+    }
+
+private:
+    static constexpr char kProperty[] = "tarnwickColourRole";
+    bool m_applying = false;
+
+    static void apply(QWidget *widget)
+    {
+        // Start from the application's palette: by the time the change is announced it is the new
+        // one, while the parents may not have caught up yet.
+        const QPalette base = QApplication::palette(widget);
+        QPalette p = widget->palette();
+        // Enabled states only: a disabled control keeps the style's disabled look.
+        auto set = [&p](QPalette::ColorRole role, const QColor &colour) {
+            p.setColor(QPalette::Active, role, colour);
+            p.setColor(QPalette::Inactive, role, colour);
+        };
+        switch (static_cast<Role>(widget->property(kProperty).toInt())) {
+        case Role::Secondary:
+            set(QPalette::WindowText, secondary(base));
+            set(QPalette::Text, secondary(base));
+            break;
+        case Role::Prominent:
+            set(QPalette::Button, base.color(QPalette::Highlight));
+            set(QPalette::ButtonText, base.color(QPalette::HighlightedText));
+            break;
+        case Role::Destructive:
+            set(QPalette::ButtonText, destructiveRed(base));
+            break;
+        }
+        widget->setPalette(p);
+    }
+};
+
+} // namespace
+
+void makeSecondary(QWidget *widget) { RoleKeeper::instance().adopt(widget, Role::Secondary); }
+
+void makeProminent(QWidget *button)
+{
+    RoleKeeper::instance().adopt(button, Role::Prominent);
+    QFont f = button->font();
+    f.setWeight(QFont::DemiBold);
+    button->setFont(f);
+}
+
+void makeDestructive(QWidget *button) { RoleKeeper::instance().adopt(button, Role::Destructive); }
+
+} // namespace Theme

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QPalette;
+class QWidget;
+
+// The window's text styles and colours, all derived from the application's font and palette so
+// that light and dark appearances both work.
+namespace Theme {
+
+enum class TextStyle { LargeTitle, Title3, Headline, Body, Callout, Caption };
+
+QFont font(TextStyle style, const QFont &base);
+void applyFont(QWidget *widget, TextStyle style, bool bold = false, bool semibold = false);
+
+bool isDark(const QPalette &palette);
+// Supporting text: the palette's text colour, dimmed.
+QColor secondary(const QPalette &palette);
+QColor connectedGreen(const QPalette &palette);
+QColor warningOrange(const QPalette &palette);
+QColor destructiveRed(const QPalette &palette);
+// A panel's fill: the base colour, translucent over the window background.
+QColor panelFill(const QPalette &palette);
+QColor panelBorder(const QPalette &palette);
+
+// Draws `widget`'s text in the secondary colour (also after a palette change).
+void makeSecondary(QWidget *widget);
+// A filled, accent-coloured button (the default action of its area).
+void makeProminent(QWidget *button);
+void makeDestructive(QWidget *button);
+
+} // namespace Theme
