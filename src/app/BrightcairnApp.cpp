@@ -60,9 +60,43 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
     : m_argc(argc)
     , m_argv(argv)
 {
+    auto print = [this](const QByteArray &text) {
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        std::fflush(stdout);
+        m_finishedStatus = 0;
+    };
     if (wantsSelfTest(argc, argv))
-        m_selfTestStatus = SelfTest::run();
+        m_finishedStatus = SelfTest::run();
+    else if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h"))
+        print(helpText());
+    else if (hasOption(argc, argv, "--version"))
+        print(versionText());
 }
+
+bool BrightcairnApp::hasOption(int argc, const char *const *argv, const char *option)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] && std::strcmp(argv[i], option) == 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray BrightcairnApp::helpText()
+{
+    return "Usage: tarnwick [--self-test] [--help] [--version]\n"
+           "\n"
+           "Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an\n"
+           "org in a browser session without a new login, and creates, deletes, exports and\n"
+           "imports connections. Without options it opens its window.\n"
+           "\n"
+           "  --self-test  list the orgs through sf without a window, print one result line\n"
+           "               and exit with status 0 (pass) or 1 (fail)\n"
+           "  --help       show this help and exit\n"
+           "  --version    show the version and exit\n";
+}
+
+QByteArray BrightcairnApp::versionText() { return "tarnwick " TARNWICK_VERSION "\n"; }
 
 bool BrightcairnApp::wantsSelfTest(int argc, const char *const *argv)
 {
@@ -94,8 +128,8 @@ bool BrightcairnApp::displayAvailable(const QByteArrayList &environment)
 
 int BrightcairnApp::exec()
 {
-    if (m_selfTestStatus)
-        return *m_selfTestStatus;
+    if (m_finishedStatus)
+        return *m_finishedStatus;
 
     if (!displayAvailable(SFCLI::processEnvironment())) {
         std::fputs(kNoDisplay, stderr);

@@ -5,8 +5,9 @@
 #include <optional>
 
 // The application object. Constructing it runs the self-test when "--self-test" is among the
-// arguments (before any GUI object exists, so no display is needed); exec() then returns its
-// status. Otherwise exec() opens the one main window and runs until the user quits.
+// arguments (before any GUI object exists, so no display is needed), or prints the help or the
+// version; exec() then returns the status. Otherwise exec() opens the one main window and runs
+// until the user quits. Other arguments are ignored.
 class BrightcairnApp
 {
 public:
@@ -16,6 +17,10 @@ public:
 
     // "--self-test" as a whole argument, anywhere in the list (the program path included).
     static bool wantsSelfTest(int argc, const char *const *argv);
+    // "--help" or "-h" / "--version" as a whole argument after the program path.
+    static bool hasOption(int argc, const char *const *argv, const char *option);
+    static QByteArray helpText();
+    static QByteArray versionText();
     // Whether a window can be shown at all, judged from the environment before Qt tries (and
     // aborts the process when it cannot).
     static bool displayAvailable(const QByteArrayList &environment);
@@ -23,5 +28,5 @@ public:
 private:
     int &m_argc;
     char **m_argv;
-    std::optional<int> m_selfTestStatus;
+    std::optional<int> m_finishedStatus; // set when no window is wanted
 };

@@ -248,6 +248,29 @@ private Q_SLOTS:
                  run.err.constData());
     }
 
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("--help") << QStringList{u"--help"_s} << "Usage: tarnwick [--self-test] [--help] [--version]\n"_ba;
+        QTest::newRow("-h among others") << QStringList{u"-x"_s, u"-h"_s} << "Usage: tarnwick"_ba;
+        QTest::newRow("--version") << QStringList{u"--version"_s} << "tarnwick " TARNWICK_VERSION "\n"_ba;
+        QTest::newRow("the self-test wins") << QStringList{u"--help"_s, u"--self-test"_s} << "SELFTEST "_ba;
+    }
+
+    // Standard output, status 0, no display needed, nothing on standard error.
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, start);
+        QTemporaryDir bin, home;
+        const Run run = runTarnwick(arguments, bin.path(), home.path());
+        QCOMPARE(run.exitStatus, QProcess::NormalExit);
+        QVERIFY2(run.out.startsWith(start), run.out.constData());
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, start.startsWith("SELFTEST") ? 1 : 0);
+    }
+
     // A program without its window module says so in one line instead of crashing.
     void missingWindowModule()
     {
