@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -103,8 +104,13 @@ DetailsPane::DetailsPane(QWidget *parent)
     actions->setSpacing(10);
     openButton = new QPushButton(tr("Open Connection"), orgBlock);
     Theme::makeProminent(openButton);
-    // Ctrl+Return, and Ctrl+Enter on the keypad.
+    // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
     openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
+    connect(keypadEnter, &QShortcut::activated, this, [this] {
+        if (openButton->isEnabled() && openButton->isVisible())
+            openButton->animateClick();
+    });
     openButton->setToolTip(tr("Open the org in a browser session (%1)")
                                .arg(openButton->shortcut().toString(QKeySequence::NativeText)));
     setDefaultButton = new QPushButton(tr("Set Default"), orgBlock);
