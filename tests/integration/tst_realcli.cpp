@@ -6,7 +6,9 @@
 #include "CLIOrg.h"
 #include "LoginOptions.h"
 #include "ProcessRunner.h"
+#include "OrgStore.h"
 #include "SFCLI.h"
+#include "TargetEnvironment.h"
 #include "StandInService.h"
 
 #include <QCoreApplication>
@@ -526,6 +528,34 @@ private Q_SLOTS:
         QCOMPARE(ids(orgs), QStringList{u"acme-uat"_s});
         QCOMPARE(orgs.at(0).isDefaultUsername, std::optional<bool>(false));
         QVERIFY(!readJsonObject(m_home + "/.sf/config.json"_L1).contains("target-org"_L1));
+    }
+
+    // The store's actions end to end: delete leaves the fallback selection, export writes the
+    // CLI's answer into an owner-only file that the CLI's own import reads.
+    void storeDeleteAndExport()
+    {
+        QVERIFY(seedHome());
+        static const SFCLI cli(kWrapper, {}); // outlives any task of the store
+        OrgStore store(cli, TargetEnvironment::system());
+        store.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
+        QCOMPARE(store.status(), u"Loaded 3 CLI connections."_s);
+        store.setSelectedID(u"acme-prod"_s);
+        store.deleteSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
+        QCOMPARE(store.status(), u"Deleted connection acme-prod."_s);
+        QCOMPARE(ids(store.orgs()), (QStringList{u"acme-uat"_s, kDevUser}));
+        QCOMPARE(store.selectedID(), u"acme-uat"_s); // the first connected org
+
+        const QString file = m_scratch->filePath(u"acme-uat-sfdx-auth.json"_s);
+        store.exportSelected(file);
+        QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
+        QCOMPARE(store.status(), u"Exported auth JSON for acme-uat. Treat this file like a password."_s);
+        QCOMPARE(QFile(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(AuthFile::instanceHost(written.readAll()), std::optional<QString>(u"127.0.0.1"_s));
     }
 
     void exportedAuthIsAcceptedByImport()
