@@ -3,7 +3,9 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench format clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench check fuzz format clean
 
 all: build
 
@@ -26,6 +28,27 @@ test: build
 bench: build
 	$(BUILD_DIR)/bench/bench_orglist
 	$(BUILD_DIR)/bench/selftest_overhead $(BUILD_DIR)/src/app/tarnwick $(BUILD_DIR)/tests/fakes/fake-sf
+
+# The test suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded parts under
+# ThreadSanitizer. A report fails its test (the presets make each sanitizer stop the program); the
+# grep also catches one printed by a test that passed anyway.
+SANITIZER_REPORT := ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer|ERROR: ThreadSanitizer|SUMMARY: [A-Za-z]+Sanitizer
+
+check: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	ctest --preset asan
+	@! grep -E '$(SANITIZER_REPORT)' build/asan/Testing/Temporary/LastTest.log
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
+	ctest --preset tsan -R 'runner|store|targets'
+	@! grep -E '$(SANITIZER_REPORT)' build/tsan/Testing/Temporary/LastTest.log
+
+# Each libFuzzer target for FUZZ_SECONDS, after replaying its seeds and past failures.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	fuzz/run build/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -62,8 +62,14 @@ QList<OpenTarget> ChromeProfiles::fromLocalState(const QByteArray &json)
     const QJsonObject entries = infoCache.toObject();
     QList<OpenTarget> targets;
     targets.reserve(entries.size());
-    for (auto it = entries.begin(); it != entries.end(); ++it)
-        targets.append(targetFor(it.key(), it.value()));
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        // An empty folder means "let Chrome pick", and "default" would give Chrome default's
+        // key: neither names a profile of its own, and Chrome writes neither.
+        OpenTarget target = targetFor(it.key(), it.value());
+        if (it.key().isEmpty() || target.id == OpenTarget::chromeDefault().id)
+            continue;
+        targets.append(std::move(target));
+    }
     sortByLabel(targets);
     return targets;
 }

@@ -14,8 +14,9 @@ namespace ChromeProfiles {
 // exhaust memory.
 constexpr qint64 kMaxLocalStateBytes = 64 * 1024 * 1024;
 
-// One target per profile, sorted by label. Any problem with the file (missing, unreadable, not
-// a regular file, too large, not the expected JSON) gives an empty list.
+// One target per profile, sorted by label. An entry whose folder name is empty or would give
+// Chrome default's id is left out. Any problem with the file (missing, unreadable, not a regular
+// file, too large, not the expected JSON) gives an empty list.
 QList<OpenTarget> read(const QString &localStatePath);
 
 // The same from the file's content.
