@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench check fuzz format clean
+.PHONY: all deps configure build run test bench check fuzz package format clean
 
 all: build
 
@@ -24,10 +24,16 @@ run: build
 test: build
 	ctest --preset $(PRESET)
 
-# Google Benchmark programs, then the end-to-end self-test timing.
+# Google Benchmark programs, then the start-up and self-test timings.
 bench: build
 	$(BUILD_DIR)/bench/bench_orglist
+	$(BUILD_DIR)/bench/bench_window $(BUILD_DIR)/tests/fakes/fake-sf
+	$(BUILD_DIR)/bench/bench_window $(BUILD_DIR)/tests/fakes/fake-sf --startup
 	$(BUILD_DIR)/bench/selftest_overhead $(BUILD_DIR)/src/app/tarnwick $(BUILD_DIR)/tests/fakes/fake-sf
+
+# A Debian package in the build folder: tarnwick_<version>_<arch>.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The test suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded parts under
 # ThreadSanitizer. A report fails its test (the presets make each sanitizer stop the program); the
