@@ -226,9 +226,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("stderrFirst");
         QTest::addColumn<int>("status");
-        QTest::newRow("stdout first, success") << false << 0;
-        QTest::newRow("stderr first, success") << true << 0;
-        QTest::newRow("stderr first, failure") << true << 1;
+        QTest::addColumn<int>("mebibytes"); // on stdout; stderr gets 4
+        QTest::newRow("stdout first, success") << false << 0 << 6;
+        QTest::newRow("stderr first, success") << true << 0 << 6;
+        QTest::newRow("stderr first, failure") << true << 1 << 6;
+        QTest::newRow("50 MB of output") << false << 0 << 50;
     }
 
     // Several megabytes on both streams: far more than a pipe holds, so a runner that read one
@@ -237,9 +239,10 @@ private Q_SLOTS:
     {
         QFETCH(bool, stderrFirst);
         QFETCH(int, status);
+        QFETCH(int, mebibytes);
         FakeScenario fake;
         const QByteArray chunk = QByteArray(1023, 'x') + '\n';
-        const int repeat = 6 * 1024; // 6 MiB per stream
+        const int repeat = mebibytes * 1024;
         fake.answer({}, chunk, status, "E"_ba.repeated(4 * 1024 * 1024) + " end"_ba);
         fake.set({}, u"repeat"_s, QByteArray::number(repeat));
         if (stderrFirst)

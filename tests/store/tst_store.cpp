@@ -16,6 +16,7 @@
 #include <csignal>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -547,6 +548,89 @@ private Q_SLOTS:
                                                u"Loaded 2 CLI connections."_s, u"Loaded 1 CLI connections."_s}));
         QCOMPARE(record.busy, (QList<bool>{true, true, false, false}));
         QCOMPARE(ids(store.orgs()), QStringList{u"slow"_s});
+    }
+
+    // Faults from outside, each leaving the store usable: a CLI that hangs past its limit (and
+    // ignores the termination request), Chrome removed between listing and opening, an export
+    // folder that cannot be written, and a list of 100,000 orgs.
+    void faults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("hangs past the limit") << u"hang"_s << u"Salesforce CLI command timed out."_s;
+        QTest::newRow("Chrome removed after listing") << u"chrome-gone"_s << u"Google Chrome was not found."_s;
+        QTest::newRow("export folder not writable") << u"read-only"_s << u"Could not write "_s;
+        QTest::newRow("100,000 orgs") << u"huge"_s << u"Loaded 100001 CLI connections."_s;
+    }
+
+    void faults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        // Runs every command with a short limit, so that a hang is over in a moment.
+        struct ShortLimit : SFCLI
+        {
+            using SFCLI::SFCLI;
+            QByteArray runForOutput(const QStringList &arguments, double) const override
+            {
+                return SFCLI::runForOutput(arguments, 0.5);
+            }
+        };
+        static ShortLimit shortLimit(kFake, {});
+        shortLimit.setKillGrace(std::chrono::milliseconds(200));
+        QTemporaryDir dir;
+        static TargetEnvironment chromeCopy;
+        chromeCopy.chromeCandidates = {dir.filePath(u"chrome"_s)};
+        QVERIFY(QFile::copy(QStringLiteral(FAKE_CHROME_PATH), chromeCopy.chromeCandidates.first()));
+        FakeScenario fake;
+        OrgStore store(fault == "hang"_L1 ? static_cast<const SFCLI &>(shortLimit) : fakeCLI(), chromeCopy);
+        load(store, fake, {u"a+"_s});
+        Recorder record(store);
+
+        if (fault == "hang"_L1) {
+            fake.set(u"org_list"_s, u"delay"_s, "60"_ba);
+            fake.set(u"org_list"_s, u"ignore-term"_s, {});
+            store.refresh();
+        } else if (fault == "chrome-gone"_L1) {
+            QCOMPARE(OpenTarget::loadAvailable(chromeCopy).size(), 2);
+            QVERIFY(QFile::remove(chromeCopy.chromeCandidates.first()));
+            fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://a.my.salesforce.com/x\"}}"_ba);
+            store.openSelected(OpenTarget::chromeDefault());
+        } else if (fault == "read-only"_L1) {
+            fake.answer(u"org_auth_show-sfdx-auth-url"_s, "{}"_ba);
+            // Permissions do not stop root; a folder of /proc refuses everyone.
+            QString folder = u"/proc/1"_s;
+            if (::geteuid() != 0) {
+                folder = dir.filePath(u"locked"_s);
+                QVERIFY(QDir().mkpath(folder));
+                QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            }
+            store.exportSelected(folder + "/a-sfdx-auth.json"_L1);
+        } else if (fault == "huge"_L1) {
+            QByteArray body = "{\"status\":0,\"result\":{\"other\":["_ba;
+            body.reserve(110 * 100'000);
+            for (int i = 0; i < 100'000; ++i)
+                body += "{\"username\":\"u"_ba + QByteArray::number(i) + "@x.io\",\"instanceUrl\":\"https://x\"},"_ba;
+            fake.answer(u"org_list"_s, body + entry(u"last"_s, true) + "]}}"_ba);
+            store.refresh();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!record.busy.isEmpty() && !store.isBusy(), 30'000);
+        QVERIFY2(record.statuses.last().startsWith(message), qPrintable(record.statuses.last()));
+        if (fault == "huge"_L1) {
+            QCOMPARE(store.orgs().size(), 100'001);
+            QCOMPARE(store.selectedID(), u"last"_s); // the only connected org
+            store.setSearch(u"u99999@"_s);
+            QCOMPARE(store.filteredOrgs().size(), 1);
+            return;
+        }
+        // Usable again: the next action runs as usual.
+        QCOMPARE(ids(store.orgs()), QStringList{u"a"_s});
+        fake.answer(u"org_list"_s, list({u"a+"_s, u"b"_s}));
+        fake.set(u"org_list"_s, u"delay"_s, "0"_ba);
+        QFile::remove(fake.path() + "/org_list/ignore-term"_L1);
+        store.refresh();
+        QTRY_COMPARE(store.status(), u"Loaded 2 CLI connections."_s);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"sfdx-auth"_s), QStringList());
     }
 
     // A store that goes while its action runs: the action ends, its outcome is dropped, and
