@@ -5,6 +5,7 @@
 #include "ProcessRunner.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,10 +139,23 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     if (result.succeeded())
         return result.standardOutput;
 
-    const QString errorText = QString::fromUtf8(result.standardError).trimmed();
+    const QString errorText = plainText(result.standardError);
     if (!errorText.isEmpty())
         throw AppError::commandFailed(errorText);
-    throw AppError::commandFailed(QString::fromUtf8(result.standardOutput).trimmed());
+    throw AppError::commandFailed(plainText(result.standardOutput));
+}
+
+QString SFCLI::plainText(const QByteArray &output)
+{
+    // The CLI colours its messages whenever it believes a terminal or a CI system is watching
+    // (CI=true or FORCE_COLOR in the environment are enough); in the status line those control
+    // sequences would show as garbage around the message.
+    static const QRegularExpression escapes(
+        u"\\x{1B}(?:\\[[0-?]*[ -/]*[@-~]|\\][^\\x{07}\\x{1B}]*(?:\\x{07}|\\x{1B}\\\\)|[@-Z\\\\-_])?"_s);
+    QString text = QString::fromUtf8(output);
+    if (text.contains(QChar(0x1B)))
+        text.remove(escapes);
+    return text.trimmed();
 }
 
 QList<CLIOrg> SFCLI::orgs() const

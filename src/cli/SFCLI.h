@@ -42,6 +42,8 @@ public:
     // The parent's environment with only PATH changed.
     static QByteArrayList childEnvironment(const QByteArrayList &parentEnvironment);
     static QByteArrayList processEnvironment();
+    // A failure text as the user should read it: without terminal control sequences, trimmed.
+    static QString plainText(const QByteArray &output);
 
     explicit SFCLI(Location location);
     SFCLI(QString executableURL, QStringList baseArguments);

@@ -127,6 +127,12 @@ private Q_SLOTS:
         QTest::newRow("unicode kept") << ""_ba << "Fehler: Zoë ✓\n"_ba << 1 << u"Fehler: Zoë ✓"_s;
         QTest::newRow("multi-line message") << ""_ba << "line one\nline two\n"_ba << 1
                                             << u"line one\nline two"_s;
+        // What the real CLI prints when CI=true or FORCE_COLOR is set.
+        QTest::newRow("terminal colours removed")
+            << ""_ba << "\x1b[1m\x1b[31mError (NoAuthFoundForTargetOrgError):\x1b[39m\x1b[22m No org.\n"_ba << 1
+            << u"Error (NoAuthFoundForTargetOrgError): No org."_s;
+        QTest::newRow("link and lone escape removed")
+            << "\x1b]8;;https://x.io\x07" "docs\x1b]8;;\x07 here\x1b"_ba << ""_ba << 1 << u"docs here"_s;
     }
 
     void failures()
