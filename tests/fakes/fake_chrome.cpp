@@ -1,6 +1,8 @@
 // A stand-in for Google Chrome in tests. Every start appends one JSON line to the file that
 // FAKE_CHROME_LOG names: {"argv0":"...","args":[...],"pid":123}. FAKE_CHROME_HOLD keeps it running
 // for that many seconds afterwards, so that a test can see it was not waited for.
+#include "JsonText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,28 +11,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-std::string jsonString(const char *text)
-{
-    std::string out = "\"";
-    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
-        if (*c == '"' || *c == '\\') {
-            out += '\\';
-            out += static_cast<char>(*c);
-        } else if (*c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", *c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(*c);
-        }
-    }
-    return out + "\"";
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

@@ -15,6 +15,8 @@
 //                     grandchild.pid in the scenario folder
 //   signal            end by this signal after printing
 #include <algorithm>
+#include "JsonText.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -69,23 +71,6 @@ void writeAll(int fd, const std::string &data)
     }
 }
 
-std::string jsonString(const char *text)
-{
-    std::string out = "\"";
-    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text ? text : ""); *c; ++c) {
-        if (*c == '"' || *c == '\\') {
-            out += '\\';
-            out += static_cast<char>(*c);
-        } else if (*c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", *c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(*c);
-        }
-    }
-    return out + "\"";
-}
 
 void appendLine(const std::string &path, const std::string &line)
 {
