@@ -45,11 +45,11 @@ QByteArray entry(const QString &alias, bool connected)
         + "\",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "expired"_ba) + "\"}"_ba;
 }
 
-// An org list whose orgs are named by `spec`: "a" not connected, "B+" connected.
-QByteArray list(const QStringList &spec)
+// An org list whose orgs are named by `names`: "a" not connected, "B+" connected.
+QByteArray list(const QStringList &names)
 {
     QByteArrayList entries;
-    for (const QString &s : spec)
+    for (const QString &s : names)
         entries.append(entry(s.endsWith(u'+') ? s.chopped(1) : s, s.endsWith(u'+')));
     return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
 }
