@@ -245,6 +245,7 @@ private Q_SLOTS:
         none("named pipe", 'p');
         none("valid but oversized", 'f',
              kThreeProfiles.leftJustified(ChromeProfiles::kMaxLocalStateBytes + 1));
+        none("10 MB of garbage", 'f', QByteArray(10 * 1024 * 1024, '\x9c'));
         none("empty file", 'f', ""_ba);
         none("not JSON", 'f', R"({"profile": {"info_cache": {"A": {}})"_ba);
         none("invalid UTF-8", 'f', "{\"profile\": \"\xff\xfe\"}"_ba);
