@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr char kNoDisplay[] = "tarnwick: cannot open a window: no usable display. Set DISPLAY or "
-                              "WAYLAND_DISPLAY, or run 'tarnwick --self-test'.\n";
-
 QByteArray environmentValue(const QByteArrayList &environment, QByteArrayView name)
 {
     for (const QByteArray &entry : environment) {
@@ -132,7 +129,7 @@ int BrightcairnApp::exec()
         return *m_finishedStatus;
 
     if (!displayAvailable(SFCLI::processEnvironment())) {
-        std::fputs(kNoDisplay, stderr);
+        std::fputs(WindowModule::kNoDisplay, stderr);
         return 1;
     }
 

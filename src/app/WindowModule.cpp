@@ -18,9 +18,7 @@ QtMessageHandler previousHandler = nullptr;
 void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtFatalMsg) {
-        std::fputs("tarnwick: cannot open a window: no usable display. Set DISPLAY or "
-                   "WAYLAND_DISPLAY, or run 'tarnwick --self-test'.\n",
-                   stderr);
+        std::fputs(WindowModule::kNoDisplay, stderr);
         std::_Exit(1);
     }
     if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)

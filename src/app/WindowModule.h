@@ -17,4 +17,8 @@ inline constexpr const char *kRelativeLocations[] = {
     "../PlugIns/tarnwick-window.so",
 };
 
+// What the user reads when no window can be shown, from the program or from the module.
+inline constexpr char kNoDisplay[] = "tarnwick: cannot open a window: no usable display. Set "
+                                     "DISPLAY or WAYLAND_DISPLAY, or run 'tarnwick --self-test'.\n";
+
 } // namespace WindowModule

@@ -83,9 +83,10 @@ private:
     void start(const QString &message, std::function<Outcome()> work);
     // The selected org, or the no-target message and nothing.
     std::optional<CLIOrg> requireSelection();
-    // Applies a reloaded list and the selection the action leaves, then the success message.
+    // Applies a reloaded list and the selection the action leaves, then the success message
+    // (the plain "Loaded N CLI connections." when it is empty).
     void applyReload(QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
-                     bool keepCurrent, const QString &successPrefix);
+                     bool keepCurrent, const QString &successMessage);
     void runAction(const QString &message, std::function<void()> action,
                    std::function<QString()> success);
 
