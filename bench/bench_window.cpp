@@ -10,7 +10,7 @@
 #include "OrgListJson.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 
 #include <QApplication>
 #include <QFile>
@@ -53,9 +53,11 @@ struct FirstPaint : QObject
     }
 };
 
+ContentView *content() { return window->findChild<ContentView *>(); }
+
 void filterOnly(benchmark::State &state)
 {
-    const QList<CLIOrg> &orgs = window->contentView()->store().orgs();
+    const QList<CLIOrg> &orgs = content()->store().orgs();
     const QString texts[] = {QStringLiteral("o"), QStringLiteral("org-0"), QStringLiteral("org-01"),
                              QStringLiteral("org-012"), QStringLiteral("user12")};
     size_t i = 0;
@@ -65,8 +67,8 @@ void filterOnly(benchmark::State &state)
 
 void keystroke(benchmark::State &state)
 {
-    OrgStore &store = window->contentView()->store();
-    QListView *list = window->contentView()->orgList();
+    OrgStore &store = content()->store();
+    QListView *list = content()->findChild<QListView *>();
     const QString texts[] = {QStringLiteral("o"), QStringLiteral("org-0"), QStringLiteral("org-01"),
                              QStringLiteral("org-012"), QStringLiteral("org-01"), QString()};
     size_t i = 0;
@@ -93,26 +95,26 @@ int main(int argc, char **argv)
         return 2;
     out.close();
     qputenv("FAKE_SF_SCENARIO", QFile::encodeName(scenario.path()));
-    static const SFCLI cli(QFile::decodeName(argv[1]), {});
-    static TargetEnvironment targets;
-    targets.openInSystemBrowser = [](const QUrl &) {};
+    const auto cli = std::make_shared<const SFCLI>(QFile::decodeName(argv[1]), QStringList());
+    auto browsers = std::make_shared<BrowserLocations>();
+    browsers->openInSystemBrowser = [](const QUrl &) {};
 
     // From here on as the program starts: what comes before is the test data.
     const auto start = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
-    window = std::make_unique<MainWindow>(cli, targets);
+    window = std::make_unique<MainWindow>(cli, browsers);
     FirstPaint firstPaint;
-    window->contentView()->installEventFilter(&firstPaint);
+    content()->installEventFilter(&firstPaint);
     window->show();
     while (!firstPaint.painted)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double paintedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    while (window->contentView()->store().isBusy())
+    while (content()->store().isBusy())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QTest::qWait(50); // let the list paint itself
     if (startup) {
         std::printf("first paint %.1f ms after the start of Qt; %lld orgs loaded; resident %ld kB\n", paintedMs,
-                    static_cast<long long>(window->contentView()->store().orgs().size()), residentKilobytes());
+                    static_cast<long long>(content()->store().orgs().size()), residentKilobytes());
         window.reset();
         return 0;
     }

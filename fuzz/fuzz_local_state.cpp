@@ -71,13 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Both ways of sorting: the C locale compares plainly, any other collates.
     QLocale::setDefault(size % 2 == 0 ? QLocale::c() : QLocale(QLocale::English, QLocale::UnitedStates));
     try {
-        const QList<OpenTarget> targets = ChromeProfiles::fromLocalState(json);
-        checkTargets(targets);
+        const QList<ChromeProfile> profiles = ChromeProfiles::fromLocalState(json);
+        checkTargets(OpenTarget::forChromeProfiles(profiles));
 
         // The same through the file.
         const QString path = localStatePath();
         writeFile(path, json);
-        fuzz::check(ChromeProfiles::read(path) == targets, "the file gives what its content gives");
+        fuzz::check(ChromeProfiles::read(path) == profiles, "the file gives what its content gives");
     } catch (...) {
         fuzz::fail("reading Local State never throws");
     }

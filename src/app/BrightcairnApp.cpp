@@ -5,6 +5,8 @@
 #include "WindowModule.h"
 
 #include <QByteArrayView>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,8 @@
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
 #endif
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -51,6 +55,33 @@ std::string executableDirectory()
     return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
+// --help and --version only; every other argument is left to the window (which ignores it).
+struct CommandLine
+{
+    QCommandLineParser parser;
+    QCommandLineOption help{{u"h"_s, u"help"_s}, u"Show this help and exit."_s};
+    QCommandLineOption version{u"version"_s, u"Show the version and exit."_s};
+
+    CommandLine(int argc, const char *const *argv)
+    {
+        parser.setApplicationDescription(
+            u"Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an\n"
+            "org in a browser session without a new login, and creates, deletes, exports and\n"
+            "imports connections. Without options it opens its window."_s);
+        // "-xh" is one unknown word, not -x and -h.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOption({u"self-test"_s,
+                          u"List the orgs through sf without a window, print one result line and "
+                          "exit with status 0 (pass) or 1 (fail)."_s});
+        parser.addOption(help);
+        parser.addOption(version);
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
+        parser.parse(arguments); // unknown options are no error: the window opens
+    }
+};
+
 } // namespace
 
 BrightcairnApp::BrightcairnApp(int &argc, char **argv)
@@ -62,38 +93,24 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         std::fflush(stdout);
         m_finishedStatus = 0;
     };
-    if (wantsSelfTest(argc, argv))
+    // The self-test comes first and alone: no parser, no application object, nothing but its line.
+    if (wantsSelfTest(argc, argv)) {
         m_finishedStatus = SelfTest::run();
-    else if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h"))
-        print(helpText());
-    else if (hasOption(argc, argv, "--version"))
-        print(versionText());
-}
-
-bool BrightcairnApp::hasOption(int argc, const char *const *argv, const char *option)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] && std::strcmp(argv[i], option) == 0)
-            return true;
+        return;
     }
-    return false;
+    const CommandLine commandLine(argc, argv);
+    if (commandLine.parser.isSet(commandLine.help)) {
+        // The generated usage line names the program after the application object's first
+        // argument: the name, not the path it was started by.
+        char name[] = "tarnwick";
+        char *nameOnly[] = {name, nullptr};
+        int one = 1;
+        const QCoreApplication application(one, nameOnly);
+        print(commandLine.parser.helpText().toLocal8Bit());
+    } else if (commandLine.parser.isSet(commandLine.version)) {
+        print("tarnwick " TARNWICK_VERSION "\n");
+    }
 }
-
-QByteArray BrightcairnApp::helpText()
-{
-    return "Usage: tarnwick [--self-test] [--help] [--version]\n"
-           "\n"
-           "Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an\n"
-           "org in a browser session without a new login, and creates, deletes, exports and\n"
-           "imports connections. Without options it opens its window.\n"
-           "\n"
-           "  --self-test  list the orgs through sf without a window, print one result line\n"
-           "               and exit with status 0 (pass) or 1 (fail)\n"
-           "  --help       show this help and exit\n"
-           "  --version    show the version and exit\n";
-}
-
-QByteArray BrightcairnApp::versionText() { return "tarnwick " TARNWICK_VERSION "\n"; }
 
 bool BrightcairnApp::wantsSelfTest(int argc, const char *const *argv)
 {

@@ -17,10 +17,6 @@ public:
 
     // "--self-test" as a whole argument, anywhere in the list (the program path included).
     static bool wantsSelfTest(int argc, const char *const *argv);
-    // "--help" or "-h" / "--version" as a whole argument after the program path.
-    static bool hasOption(int argc, const char *const *argv, const char *option);
-    static QByteArray helpText();
-    static QByteArray versionText();
     // Whether a window can be shown at all, judged from the environment before Qt tries (and
     // aborts the process when it cannot).
     static bool displayAvailable(const QByteArrayList &environment);

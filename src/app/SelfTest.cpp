@@ -29,7 +29,7 @@ SelfTest::Outcome SelfTest::evaluate(const SFCLI &cli)
 
 int SelfTest::run()
 {
-    const Outcome outcome = evaluate(SFCLI::shared());
+    const Outcome outcome = evaluate(*SFCLI::shared());
     const QByteArray line = outcome.line.toUtf8() + '\n';
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
     std::fflush(stdout);

@@ -1,7 +1,5 @@
 #include "OrgList.h"
 
-#include "OrgListParser.h"
-
 #include <QCollator>
 #include <QLocale>
 
@@ -9,11 +7,6 @@
 #include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
-
-OrgListDecodingError::OrgListDecodingError(const QString &problem)
-    : DescribedError(u"Unexpected org list from sf: "_s + problem)
-{
-}
 
 QList<CLIOrg> OrgList::decode(const QByteArray &utf8Json)
 {

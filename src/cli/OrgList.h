@@ -1,18 +1,10 @@
 #pragma once
 
-#include "AppError.h"
 #include "CLIOrg.h"
+#include "OrgListParser.h"
 
 #include <QByteArray>
 #include <QList>
-
-// The org list could not be decoded. The text names what was wrong and where, for example
-// "result.sandboxes[2].isSandbox: expected a boolean, found a string".
-class OrgListDecodingError : public DescribedError
-{
-public:
-    explicit OrgListDecodingError(const QString &problem);
-};
 
 namespace OrgList {
 

@@ -1,7 +1,5 @@
 #include "OrgListParser.h"
 
-#include "OrgList.h"
-
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +7,11 @@
 #include <string_view>
 
 using namespace Qt::Literals::StringLiterals;
+
+OrgListDecodingError::OrgListDecodingError(const QString &problem)
+    : DescribedError(u"Unexpected org list from sf: "_s + problem)
+{
+}
 
 namespace {
 

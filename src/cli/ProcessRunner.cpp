@@ -1,5 +1,7 @@
 #include "ProcessRunner.h"
 
+#include "StopSignal.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -151,6 +153,19 @@ bool waitForEnd(pid_t pid, int processHandle, Clock::time_point deadline)
     return true;
 }
 
+Clock::time_point deadlineAfter(std::chrono::duration<double> limit);
+
+// The termination request to the child alone (never its group: a browser that the CLI started
+// must survive), a grace period, then the kill; always reaped.
+void endChild(pid_t pid, int processHandle, std::chrono::duration<double> grace)
+{
+    ::kill(pid, SIGTERM);
+    if (!waitForEnd(pid, processHandle, deadlineAfter(grace))) {
+        ::kill(pid, SIGKILL);
+        reapBlocking(pid);
+    }
+}
+
 Clock::time_point deadlineAfter(std::chrono::duration<double> limit)
 {
     const auto now = Clock::now();
@@ -176,6 +191,11 @@ std::vector<char *> nullTerminated(const QByteArrayList &list, const QByteArray 
 ProcessResult runProcess(const ProcessRequest &request)
 {
     ProcessResult result;
+    const StopSignal *stop = request.stop;
+    if (stop && stop->requested()) {
+        result.state = ProcessResult::State::Stopped;
+        return result;
+    }
 
     FileDescriptor outRead, outWrite, errRead, errWrite;
     if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite)) {
@@ -232,17 +252,14 @@ ProcessResult runProcess(const ProcessRequest &request)
     constexpr int kChunksPerWake = 16;
     constexpr int kChunksAfterEnd = 4096; // bounded: a grandchild may write without end
     while (!reapIfEnded(pid, status, statusLost)) {
-        if (Clock::now() >= deadline) {
-            ::kill(pid, SIGTERM);
-            if (!waitForEnd(pid, processHandle.get(), deadlineAfter(request.killGrace))) {
-                ::kill(pid, SIGKILL);
-                reapBlocking(pid);
-            }
-            result.state = ProcessResult::State::TimedOut;
+        const bool stopped = stop && stop->requested();
+        if (stopped || Clock::now() >= deadline) {
+            endChild(pid, processHandle.get(), request.killGrace);
+            result.state = stopped ? ProcessResult::State::Stopped : ProcessResult::State::TimedOut;
             return result;
         }
 
-        pollfd fds[3];
+        pollfd fds[4];
         nfds_t count = 0;
         FileDescriptor *pipes[2] = {&outRead, &errRead};
         QByteArray *sinks[2] = {&result.standardOutput, &result.standardError};
@@ -256,11 +273,15 @@ ProcessResult runProcess(const ProcessRequest &request)
         const bool pipesOpen = count > 0;
         if (processHandle.isOpen())
             fds[count++] = {processHandle.get(), POLLIN, 0};
+        if (stop && stop->waitHandle() >= 0)
+            fds[count++] = {stop->waitHandle(), POLLIN, 0};
         int waitMs = millisecondsUntil(deadline);
         // Without a process handle, look at the child now and then: a grandchild may hold the
         // pipes open long after the child has ended.
         if (!processHandle.isOpen())
             waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
+        if (stop && stop->waitHandle() < 0)
+            waitMs = std::min(waitMs, 10);
         if (::poll(count ? fds : nullptr, count, std::max(waitMs, 1)) < 0 && errno != EINTR)
             ::poll(nullptr, 0, 1);
 

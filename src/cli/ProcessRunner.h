@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+class StopSignal;
+
 // Runs one child process to its end under a time limit and collects both output streams.
 // Plain POSIX (posix_spawn, pipes, poll, waitpid) so that it behaves the same on Linux and macOS
 // and needs no event loop: it blocks the calling thread, which may be any thread.
@@ -16,6 +18,9 @@ struct ProcessRequest
     std::chrono::duration<double> timeout{30.0};
     // How long a child that got the termination request may take to end before it is killed.
     std::chrono::duration<double> killGrace{2.0};
+    // When it is requested, the child is ended as at the time limit; before the start, no child
+    // is started at all.
+    const StopSignal *stop = nullptr;
 };
 
 struct ProcessResult
@@ -24,6 +29,7 @@ struct ProcessResult
         Exited, // ended by itself or by a signal; see exitCode / signal
         TimedOut, // still running at the deadline: terminated (then killed) and reaped
         FailedToStart,
+        Stopped, // a stop was requested: terminated (then killed) and reaped, or never started
     };
 
     State state = State::FailedToStart;

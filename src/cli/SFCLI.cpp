@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "OrgList.h"
 #include "ProcessRunner.h"
+#include "StopSignal.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -34,9 +35,10 @@ bool isExecutableFile(const QString &path)
 
 } // namespace
 
-SFCLI &SFCLI::shared()
+std::shared_ptr<const SFCLI> SFCLI::shared()
 {
-    static SFCLI instance(locate());
+    // Jobs hold their own reference: one may still run while static objects are destroyed.
+    static const std::shared_ptr<const SFCLI> instance = std::make_shared<const SFCLI>(locate());
     return instance;
 }
 
@@ -120,6 +122,7 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     request.environment = childEnvironment(processEnvironment());
     request.timeout = std::chrono::duration<double>(timeout);
     request.killGrace = m_killGrace;
+    request.stop = StopSignal::current();
 
     ProcessResult result = runProcess(request);
     switch (result.state) {
@@ -127,6 +130,8 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
         throw AppError::sfNotFound();
     case ProcessResult::State::TimedOut:
         throw AppError::commandFailed(u"Salesforce CLI command timed out."_s);
+    case ProcessResult::State::Stopped:
+        throw Stopped();
     case ProcessResult::State::Exited:
         break;
     }

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 // The adapter to the Salesforce CLI: every operation of the application is one run of `sf`.
@@ -29,7 +30,7 @@ public:
     static constexpr double kDefaultTimeout = 30.0;
 
     // The one instance of the process; its first use locates `sf`.
-    static SFCLI &shared();
+    static std::shared_ptr<const SFCLI> shared();
 
     // The first executable file among `fixedPaths`; otherwise `/usr/bin/env sf`, whose PATH search
     // decides only when a command runs.
@@ -55,7 +56,8 @@ public:
     const QStringList &baseArguments() const { return m_location.baseArguments; }
 
     // Runs `sf` with `arguments` and returns its standard output exactly as printed. Throws
-    // AppError: sfNotFound when it cannot start, commandFailed on time-out or a non-zero exit.
+    // AppError: sfNotFound when it cannot start, commandFailed on time-out or a non-zero exit;
+    // Stopped when the calling thread's job is asked to stop (the child is ended and reaped).
     QString run(const QStringList &arguments, double timeout = kDefaultTimeout) const;
 
     // The grace a child that ignores the termination request gets before it is killed.

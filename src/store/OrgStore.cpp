@@ -1,31 +1,119 @@
 #include "OrgStore.h"
 
-#include "OrgStoreChannel.h"
+#include "AppError.h"
+#include "BrowserLocations.h"
 #include "SFCLI.h"
-#include "TargetEnvironment.h"
+#include "StopSignal.h"
 
 #include <QStringMatcher>
 
+#include <thread>
+
 using namespace Qt::Literals::StringLiterals;
 
+// One thread per job rather than a pool: a job blocks on one CLI command for up to fifteen minutes
+// (the web login), and a pool sized to the cores would keep a refresh waiting behind it. The store
+// joins every thread, so nothing of a job outlives it.
+struct OrgStore::Job
+{
+    std::shared_ptr<StopSignal> stop = std::make_shared<StopSignal>();
+    std::thread thread;
+    bool stopped = false;
+};
+
 OrgStore::OrgStore(QObject *parent)
-    : OrgStore(SFCLI::shared(), TargetEnvironment::system(), parent)
+    : OrgStore(SFCLI::shared(), BrowserLocations::system(), parent)
 {
 }
 
-OrgStore::OrgStore(const SFCLI &cli, const TargetEnvironment &targets, QObject *parent)
+OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
+                   QObject *parent)
     : QObject(parent)
-    , m_cli(cli)
-    , m_targets(targets)
-    , m_channel(std::make_shared<Channel>(this))
-    , m_status(u"Loading Salesforce CLI connections..."_s)
+    , m_cli(std::move(cli))
+    , m_browsers(std::move(browsers))
+    , m_status(tr("Loading Salesforce CLI connections..."))
 {
 }
 
 OrgStore::~OrgStore()
 {
-    // Tasks still running keep the channel, not the store: their outcomes are dropped.
-    m_channel->close();
+    for (auto &[id, job] : m_jobs)
+        job->stop->request();
+    // Outcomes already posted go with this object, unapplied.
+    for (auto &[id, job] : m_jobs) {
+        if (job->thread.joinable())
+            job->thread.join();
+    }
+}
+
+QList<quint64> OrgStore::runningJobs() const
+{
+    QList<quint64> ids;
+    for (const auto &[id, job] : m_jobs) {
+        if (!job->stopped)
+            ids.append(id);
+    }
+    return ids;
+}
+
+void OrgStore::stopJob(quint64 id)
+{
+    const auto it = m_jobs.find(id);
+    if (it == m_jobs.end() || it->second->stopped)
+        return;
+    it->second->stopped = true;
+    it->second->stop->request();
+    if (m_isBusy && runningJobs().isEmpty())
+        setBusy(false);
+}
+
+void OrgStore::start(const QString &message, std::function<Outcome()> work)
+{
+    setBusy(true);
+    setStatus(message);
+    auto failure = [](const QString &description) -> Outcome {
+        return [description](OrgStore &store, quint64) { store.setStatus(description); };
+    };
+    const quint64 id = ++m_lastJobID;
+    auto job = std::make_unique<Job>();
+    try {
+        job->thread = std::thread([this, id, stop = job->stop, work = std::move(work), failure] {
+            const StopSignal::Scope scope(stop.get());
+            Outcome outcome;
+            try {
+                outcome = work();
+            } catch (const Stopped &) {
+            } catch (const DescribedError &error) {
+                outcome = failure(error.description());
+            } catch (const std::exception &error) {
+                outcome = failure(QString::fromUtf8(error.what()));
+            }
+            // The store joins this thread before it goes, so it is still there to post to.
+            QMetaObject::invokeMethod(
+                this, [this, id, outcome = std::move(outcome)] { finish(id, outcome); },
+                Qt::QueuedConnection);
+        });
+    } catch (const std::system_error &error) { // no thread could be started
+        failure(QString::fromUtf8(error.what()))(*this, id);
+        setBusy(!runningJobs().isEmpty());
+        return;
+    }
+    m_jobs.emplace(id, std::move(job));
+}
+
+void OrgStore::finish(quint64 id, const Outcome &outcome)
+{
+    const auto it = m_jobs.find(id);
+    if (it == m_jobs.end())
+        return;
+    it->second->thread.join(); // it has posted this and is ending
+    const bool stopped = it->second->stopped;
+    m_jobs.erase(it);
+    if (stopped) // its end was accounted for when it was stopped
+        return;
+    if (outcome)
+        outcome(*this, id);
+    setBusy(!runningJobs().isEmpty());
 }
 
 void OrgStore::setOrgs(QList<CLIOrg> orgs)

@@ -8,17 +8,20 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
+struct BrowserLocations;
 struct OpenTarget;
 class SFCLI;
-struct TargetEnvironment;
 
 // The observable model behind the window: the orgs last read from the CLI, the selection, the
 // filter text, the status line and the busy flag, and the actions that change them. It belongs
-// to the main thread; the actions run their CLI work on a background thread each and apply the
-// outcome back on the main thread. Every setter notifies, also when the value is unchanged.
+// to the main thread. Each background action is a job that the store owns: it runs on a thread
+// that the store joins, holds what it needs by value or shared ownership, can be stopped, and
+// hands its outcome back to the main thread. Every setter notifies, also when the value is
+// unchanged.
 class OrgStore : public QObject
 {
     Q_OBJECT
@@ -29,9 +32,10 @@ class OrgStore : public QObject
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
 
 public:
-    // `cli` and `targets` must outlive every action the store starts.
     explicit OrgStore(QObject *parent = nullptr);
-    OrgStore(const SFCLI &cli, const TargetEnvironment &targets, QObject *parent = nullptr);
+    OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
+             QObject *parent = nullptr);
+    // Stops every running job and waits for its thread: the children are ended and reaped.
     ~OrgStore() override;
 
     const QList<CLIOrg> &orgs() const { return m_orgs; }
@@ -62,6 +66,13 @@ public:
     void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);
 
+    // The jobs that run and have not been stopped, oldest first. The store is busy while there
+    // is one.
+    QList<quint64> runningJobs() const;
+    // Ends the job's CLI command (termination request, grace period, kill, reaped) and drops its
+    // outcome. The status line is left as it is.
+    void stopJob(quint64 id);
+
 Q_SIGNALS:
     void orgsChanged();
     void selectedIDChanged();
@@ -70,29 +81,33 @@ Q_SIGNALS:
     void isBusyChanged();
 
 private:
-    struct Channel;
-    // What a background task hands back: the main-thread work that applies its outcome.
-    using Outcome = std::function<void(OrgStore &)>;
+    struct Job;
+    // What a job hands back: the main-thread work that applies its outcome, given the job's id.
+    using Outcome = std::function<void(OrgStore &, quint64 job)>;
 
     void setOrgs(QList<CLIOrg> orgs);
     void setStatus(const QString &status);
     void setBusy(bool busy);
 
-    // Busy on and the start message, then `work` on a thread of its own; its outcome (or the
-    // message of what it threw) is applied on the main thread as one piece of work.
+    // Busy on and the start message, then `work` as a new job; its outcome (or the message of
+    // what it threw) is applied on the main thread as one piece of work.
     void start(const QString &message, std::function<Outcome()> work);
+    void finish(quint64 id, const Outcome &outcome);
     // The selected org, or the no-target message and nothing.
     std::optional<CLIOrg> requireSelection();
     // Applies a reloaded list and the selection the action leaves, then the success message
-    // (the plain "Loaded N CLI connections." when it is empty).
-    void applyReload(QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
+    // (the plain "Loaded N CLI connections." when it is empty). A list older than the one shown
+    // is dropped.
+    void applyReload(quint64 job, QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
                      bool keepCurrent, const QString &successMessage);
     void runAction(const QString &message, std::function<void()> action,
                    std::function<QString()> success);
 
-    const SFCLI &m_cli;
-    const TargetEnvironment &m_targets;
-    std::shared_ptr<Channel> m_channel;
+    std::shared_ptr<const SFCLI> m_cli;
+    std::shared_ptr<const BrowserLocations> m_browsers;
+    std::map<quint64, std::unique_ptr<Job>> m_jobs;
+    quint64 m_lastJobID = 0;
+    quint64 m_listJobID = 0; // the job whose list is shown
 
     QList<CLIOrg> m_orgs;
     std::optional<QString> m_selectedID;

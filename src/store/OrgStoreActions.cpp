@@ -1,17 +1,16 @@
-// The store's actions: each checks what it needs and copies it on the main thread, runs its
-// CLI work on a thread of its own, and applies the outcome back on the main thread.
+// The store's actions: each checks what it needs and copies it on the main thread, runs its CLI
+// work as a job, and applies the outcome on the main thread.
 #include "OrgStore.h"
 
 #include "AppError.h"
+#include "BrowserLocations.h"
 #include "OpenTarget.h"
-#include "OrgStoreChannel.h"
 #include "SFCLI.h"
 #include "SecretFile.h"
+#include "StopSignal.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,7 +18,7 @@ namespace {
 
 QString loadedMessage(qsizetype count)
 {
-    return "Loaded "_L1 % QString::number(count) % " CLI connections."_L1;
+    return OrgStore::tr("Loaded %1 CLI connections.").arg(count);
 }
 
 bool listsID(const QList<CLIOrg> &orgs, const QString &id)
@@ -29,33 +28,6 @@ bool listsID(const QList<CLIOrg> &orgs, const QString &id)
 
 } // namespace
 
-void OrgStore::start(const QString &message, std::function<Outcome()> work)
-{
-    setBusy(true);
-    setStatus(message);
-    auto failure = [](const QString &description) -> Outcome {
-        return [description](OrgStore &store) {
-            store.setStatus(description);
-            store.setBusy(false);
-        };
-    };
-    try {
-        std::thread([channel = m_channel, work = std::move(work), failure] {
-            Outcome outcome;
-            try {
-                outcome = work();
-            } catch (const DescribedError &error) {
-                outcome = failure(error.description());
-            } catch (const std::exception &error) {
-                outcome = failure(QString::fromUtf8(error.what()));
-            }
-            channel->post(std::move(outcome));
-        }).detach();
-    } catch (const std::system_error &error) { // no thread could be started
-        failure(QString::fromUtf8(error.what()))(*this);
-    }
-}
-
 std::optional<CLIOrg> OrgStore::requireSelection()
 {
     std::optional<CLIOrg> org = selectedOrg();
@@ -64,9 +36,16 @@ std::optional<CLIOrg> OrgStore::requireSelection()
     return org;
 }
 
-void OrgStore::applyReload(QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
+void OrgStore::applyReload(quint64 job, QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
                            bool keepCurrent, const QString &successMessage)
 {
+    // Overlapping jobs: the list of a job started later has been shown already.
+    if (job < m_listJobID) {
+        if (!successMessage.isEmpty())
+            setStatus(successMessage);
+        return;
+    }
+    m_listJobID = job;
     const qsizetype count = orgs.size();
     const std::optional<QString> fallback = fallbackSelection(orgs);
     const bool keep = keepCurrent && m_selectedID && listsID(orgs, *m_selectedID);
@@ -77,15 +56,13 @@ void OrgStore::applyReload(QList<CLIOrg> orgs, const std::optional<QString> &pre
     else if (!keep)
         setSelectedID(fallback);
     setStatus(successMessage.isEmpty() ? loadedMessage(count) : successMessage);
-    setBusy(false);
 }
 
 void OrgStore::refresh()
 {
-    start(u"Reading sf org list..."_s, [&cli = m_cli]() -> Outcome {
-        QList<CLIOrg> orgs = cli.orgs();
-        return [orgs = std::move(orgs)](OrgStore &store) mutable {
-            store.applyReload(std::move(orgs), std::nullopt, true, {});
+    start(tr("Reading sf org list..."), [cli = m_cli]() -> Outcome {
+        return [orgs = cli->orgs()](OrgStore &store, quint64 job) mutable {
+            store.applyReload(job, std::move(orgs), std::nullopt, true, {});
         };
     });
 }
@@ -96,17 +73,19 @@ void OrgStore::openSelected(const OpenTarget &target)
     if (!org)
         return;
     const QString name = org->displayName();
-    start("Opening "_L1 % name % "..."_L1,
-          [&cli = m_cli, &targets = m_targets, orgTarget = org->target(), target, name]() -> Outcome {
+    start(tr("Opening %1...").arg(name),
+          [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), target, name]() -> Outcome {
               // The system browser is the CLI's own business; any other target gets the
               // front-door address and opens it itself.
-              if (target.id == OpenTarget::systemDefault().id)
-                  cli.open(orgTarget);
-              else
-                  target.open(cli.openURL(orgTarget), targets);
-              return [message = QString("Opened "_L1 % name % " in "_L1 % target.label % u'.')](OrgStore &store) {
-                  store.setStatus(message);
-                  store.setBusy(false);
+              if (target.id == OpenTarget::systemDefault().id) {
+                  cli->open(orgTarget);
+              } else {
+                  const QUrl url = cli->openURL(orgTarget);
+                  StopSignal::throwIfRequested();
+                  target.open(url, *browsers);
+              }
+              return [name, label = target.label](OrgStore &store, quint64) {
+                  store.setStatus(tr("Opened %1 in %2.").arg(name, label));
               };
           });
 }
@@ -117,10 +96,7 @@ void OrgStore::runAction(const QString &message, std::function<void()> action,
     start(message, [action = std::move(action), success = std::move(success)]() -> Outcome {
         action();
         // The success message is composed on the main thread, after the action returned.
-        return [success](OrgStore &store) {
-            store.setStatus(success());
-            store.setBusy(false);
-        };
+        return [success](OrgStore &store, quint64) { store.setStatus(success()); };
     });
 }
 
@@ -131,9 +107,9 @@ void OrgStore::setSelectedAsDefault()
         return;
     const QString name = org->displayName();
     runAction(
-        "Setting default org to "_L1 % name % "..."_L1,
-        [&cli = m_cli, target = org->target()] { cli.setDefault(target); },
-        [name] { return QString("Default org set to "_L1 % name % u'.'); });
+        tr("Setting default org to %1...").arg(name),
+        [cli = m_cli, target = org->target()] { cli->setDefault(target); },
+        [name] { return tr("Default org set to %1.").arg(name); });
 }
 
 void OrgStore::copyTarget()
@@ -143,7 +119,7 @@ void OrgStore::copyTarget()
         return;
     if (QClipboard *clipboard = QGuiApplication::clipboard())
         clipboard->setText(org->target());
-    setStatus("Copied target: "_L1 + org->target());
+    setStatus(tr("Copied target: %1").arg(org->target()));
 }
 
 void OrgStore::deleteSelected()
@@ -151,14 +127,13 @@ void OrgStore::deleteSelected()
     const std::optional<CLIOrg> org = requireSelection();
     if (!org)
         return;
-    start("Deleting connection "_L1 % org->displayName() % "..."_L1,
-          [&cli = m_cli, target = org->target()]() -> Outcome {
-              cli.logout(target);
-              QList<CLIOrg> orgs = cli.orgs();
-              return [orgs = std::move(orgs), target](OrgStore &store) mutable {
+    start(tr("Deleting connection %1...").arg(org->displayName()),
+          [cli = m_cli, target = org->target()]() -> Outcome {
+              cli->logout(target);
+              return [orgs = cli->orgs(), target](OrgStore &store, quint64 job) mutable {
                   // Always the fallback, never a neighbour of the deleted org as such.
-                  store.applyReload(std::move(orgs), std::nullopt, false,
-                                    "Deleted connection "_L1 % target % u'.');
+                  store.applyReload(job, std::move(orgs), std::nullopt, false,
+                                    tr("Deleted connection %1.").arg(target));
               };
           });
 }
@@ -168,15 +143,14 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
 {
     const QString trimmed = alias.trimmed();
     const QString shown = trimmed.isEmpty() ? kind.rawValue() : trimmed;
-    start("Opening Salesforce login for "_L1 % shown
-              % ". Complete login and click Allow in the browser..."_L1,
-          [&cli = m_cli, kind, trimmed, browser, setDefault]() -> Outcome {
-              cli.login(kind, trimmed, browser, setDefault);
-              QList<CLIOrg> orgs = cli.orgs();
-              return [orgs = std::move(orgs), trimmed](OrgStore &store) mutable {
+    start(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...")
+              .arg(shown),
+          [cli = m_cli, kind, trimmed, browser, setDefault]() -> Outcome {
+              cli->login(kind, trimmed, browser, setDefault);
+              return [orgs = cli->orgs(), trimmed](OrgStore &store, quint64 job) mutable {
                   const QString message
-                      = "Connection created. "_L1 + loadedMessage(orgs.size());
-                  store.applyReload(std::move(orgs), trimmed, false, message);
+                      = tr("Connection created. Loaded %1 CLI connections.").arg(orgs.size());
+                  store.applyReload(job, std::move(orgs), trimmed, false, message);
               };
           });
 }
@@ -186,13 +160,14 @@ void OrgStore::exportSelected(const QString &filePath)
     const std::optional<CLIOrg> org = requireSelection();
     if (!org)
         return;
-    start("Exporting "_L1 % org->displayName() % " auth JSON..."_L1,
-          [&cli = m_cli, target = org->target(), filePath]() -> Outcome {
-              SecretFile::write(filePath, cli.exportAuth(target).toUtf8());
-              return [message = QString("Exported auth JSON for "_L1 % target
-                                        % ". Treat this file like a password."_L1)](OrgStore &store) {
-                  store.setStatus(message);
-                  store.setBusy(false);
+    start(tr("Exporting %1 auth JSON...").arg(org->displayName()),
+          [cli = m_cli, target = org->target(), filePath]() -> Outcome {
+              const QString text = cli->exportAuth(target);
+              StopSignal::throwIfRequested();
+              SecretFile::write(filePath, text.toUtf8());
+              return [target](OrgStore &store, quint64) {
+                  store.setStatus(
+                      tr("Exported auth JSON for %1. Treat this file like a password.").arg(target));
               };
           });
 }
@@ -201,14 +176,13 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
 {
     const QString trimmed = alias.trimmed();
     const QString importAs = trimmed.isEmpty() ? SFCLI::aliasForImport(filePath) : trimmed;
-    start("Importing auth JSON as "_L1 % importAs % "..."_L1,
-          [&cli = m_cli, filePath, importAs, setDefault]() -> Outcome {
-              cli.importAuth(filePath, importAs, setDefault);
-              QList<CLIOrg> orgs = cli.orgs();
-              return [orgs = std::move(orgs), importAs](OrgStore &store) mutable {
-                  store.applyReload(std::move(orgs), importAs, false,
-                                    "Imported auth JSON as "_L1 % importAs
-                                        % ". Treat imported files like passwords."_L1);
+    start(tr("Importing auth JSON as %1...").arg(importAs),
+          [cli = m_cli, filePath, importAs, setDefault]() -> Outcome {
+              cli->importAuth(filePath, importAs, setDefault);
+              return [orgs = cli->orgs(), importAs](OrgStore &store, quint64 job) mutable {
+                  store.applyReload(
+                      job, std::move(orgs), importAs, false,
+                      tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs));
               };
           });
 }

@@ -1,13 +1,11 @@
 #include "ChromeProfiles.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include <algorithm>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,13 +38,13 @@ std::optional<QByteArray> readCapped(const QString &path)
 
 } // namespace
 
-QList<OpenTarget> ChromeProfiles::read(const QString &localStatePath)
+QList<ChromeProfile> ChromeProfiles::read(const QString &localStatePath)
 {
     const std::optional<QByteArray> bytes = readCapped(localStatePath);
-    return bytes ? fromLocalState(*bytes) : QList<OpenTarget>();
+    return bytes ? fromLocalState(*bytes) : QList<ChromeProfile>();
 }
 
-QList<OpenTarget> ChromeProfiles::fromLocalState(const QByteArray &json)
+QList<ChromeProfile> ChromeProfiles::fromLocalState(const QByteArray &json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -60,41 +58,15 @@ QList<OpenTarget> ChromeProfiles::fromLocalState(const QByteArray &json)
         return {};
 
     const QJsonObject entries = infoCache.toObject();
-    QList<OpenTarget> targets;
-    targets.reserve(entries.size());
+    QList<ChromeProfile> profiles;
+    profiles.reserve(entries.size());
     for (auto it = entries.begin(); it != entries.end(); ++it) {
-        // An empty folder means "let Chrome pick", and "default" would give Chrome default's
-        // key: neither names a profile of its own, and Chrome writes neither.
-        OpenTarget target = targetFor(it.key(), it.value());
-        if (it.key().isEmpty() || target.id == OpenTarget::chromeDefault().id)
+        if (it.key().isEmpty())
             continue;
-        targets.append(std::move(target));
+        // Every entry is offered, even one whose name is unusable: the folder name stands in.
+        const QJsonValue name = it.value().toObject().value("name"_L1);
+        const bool named = name.isString() && !name.toString().isEmpty();
+        profiles.append({it.key(), named ? name.toString() : it.key()});
     }
-    sortByLabel(targets);
-    return targets;
-}
-
-OpenTarget ChromeProfiles::targetFor(const QString &directory, const QJsonValue &entry)
-{
-    // Every entry is offered, even one whose name is unusable: the folder name stands in.
-    const QJsonValue name = entry.toObject().value("name"_L1);
-    const QString shown = name.isString() && !name.toString().isEmpty() ? name.toString()
-                                                                         : directory;
-    return {"chrome-"_L1 + directory, "Chrome - "_L1 + shown, directory};
-}
-
-void ChromeProfiles::sortByLabel(QList<OpenTarget> &targets)
-{
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // The C locale has no collation rules and Qt's C collation would not fold case.
-    if (collator.locale().language() == QLocale::C) {
-        std::stable_sort(targets.begin(), targets.end(), [](const auto &a, const auto &b) {
-            return a.label.compare(b.label, Qt::CaseInsensitive) < 0;
-        });
-        return;
-    }
-    std::stable_sort(targets.begin(), targets.end(), [&](const auto &a, const auto &b) {
-        return collator.compare(a.label, b.label) < 0;
-    });
+    return profiles;
 }

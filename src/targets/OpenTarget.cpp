@@ -1,9 +1,11 @@
 #include "OpenTarget.h"
 
 #include "ChromeLocator.h"
-#include "ChromeProfiles.h"
-#include "TargetEnvironment.h"
 #include "WebAddress.h"
+
+#include <QCollator>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,30 +21,60 @@ const OpenTarget &OpenTarget::chromeDefault()
     return target;
 }
 
-QList<OpenTarget> OpenTarget::loadAvailable() { return loadAvailable(TargetEnvironment::system()); }
+QList<OpenTarget> OpenTarget::loadAvailable() { return loadAvailable(*BrowserLocations::system()); }
 
-QList<OpenTarget> OpenTarget::loadAvailable(const TargetEnvironment &environment)
+QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
 {
     QList<OpenTarget> targets{systemDefault()};
     // Profiles are only worth offering when there is a Chrome to open them in.
-    if (!ChromeLocator::find(environment.chromeCandidates))
+    if (!ChromeLocator::find(locations.chromeCandidates))
         return targets;
     targets.append(chromeDefault());
-    targets.append(ChromeProfiles::read(environment.localStatePath));
+    targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
     return targets;
 }
 
-void OpenTarget::open(const QUrl &url) const { open(url, TargetEnvironment::system()); }
+QList<OpenTarget> OpenTarget::forChromeProfiles(const QList<ChromeProfile> &profiles)
+{
+    QList<OpenTarget> targets;
+    targets.reserve(profiles.size());
+    for (const ChromeProfile &profile : profiles) {
+        OpenTarget target{"chrome-"_L1 + profile.directory, "Chrome - "_L1 + profile.name,
+                          profile.directory};
+        if (target.id != chromeDefault().id)
+            targets.append(std::move(target));
+    }
+    sortByLabel(targets);
+    return targets;
+}
 
-void OpenTarget::open(const QUrl &url, const TargetEnvironment &environment) const
+void OpenTarget::sortByLabel(QList<OpenTarget> &targets)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // The C locale has no collation rules and Qt's C collation would not fold case.
+    if (collator.locale().language() == QLocale::C) {
+        std::stable_sort(targets.begin(), targets.end(), [](const auto &a, const auto &b) {
+            return a.label.compare(b.label, Qt::CaseInsensitive) < 0;
+        });
+        return;
+    }
+    std::stable_sort(targets.begin(), targets.end(), [&](const auto &a, const auto &b) {
+        return collator.compare(a.label, b.label) < 0;
+    });
+}
+
+void OpenTarget::open(const QUrl &url) const { open(url, *BrowserLocations::system()); }
+
+void OpenTarget::open(const QUrl &url, const BrowserLocations &locations) const
 {
     if (!isWebAddress(url))
         throw AppError::noOpenURL();
     if (!chromeProfileDirectory) {
-        environment.openInSystemBrowser(url);
+        locations.openInSystemBrowser(url);
         return;
     }
-    const std::optional<QString> chrome = ChromeLocator::find(environment.chromeCandidates);
+    const std::optional<QString> chrome = ChromeLocator::find(locations.chromeCandidates);
     if (!chrome)
         throw AppError::chromeNotFound();
 
@@ -51,7 +83,7 @@ void OpenTarget::open(const QUrl &url, const TargetEnvironment &environment) con
         arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
     // Fully encoded, so the address stays one argument without spaces or control characters.
     arguments.append(url.toString(QUrl::FullyEncoded));
-    environment.launchDetached(*chrome, arguments);
+    locations.launchDetached(*chrome, arguments);
 }
 
 bool OpenTarget::isWebAddress(const QUrl &url)
@@ -64,9 +96,4 @@ size_t qHash(const OpenTarget &target, size_t seed) noexcept
     seed = qHashMulti(seed, target.id, target.label);
     const std::optional<QString> &directory = target.chromeProfileDirectory;
     return directory ? qHashMulti(seed, true, *directory) : qHash(false, seed);
-}
-
-ChromeLaunchError::ChromeLaunchError(const QString &reason)
-    : DescribedError(reason)
-{
 }

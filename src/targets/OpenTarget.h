@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AppError.h"
+#include "BrowserLocations.h"
+#include "ChromeProfiles.h"
 
 #include <QHashFunctions>
 #include <QList>
@@ -8,8 +10,6 @@
 #include <QUrl>
 
 #include <optional>
-
-struct TargetEnvironment;
 
 // Where an org's web address is opened. Without a profile directory: the system default browser.
 // With an empty one: Google Chrome, letting Chrome pick the profile. Otherwise: Chrome in the
@@ -26,13 +26,19 @@ struct OpenTarget
     // What is offered on this machine, in display order: the system browser; then, when Chrome
     // is installed, Chrome's default and each of its profiles. Looks again on every call.
     static QList<OpenTarget> loadAvailable();
-    static QList<OpenTarget> loadAvailable(const TargetEnvironment &environment);
+    static QList<OpenTarget> loadAvailable(const BrowserLocations &locations);
+
+    // One target per profile, sorted by label. A folder named "default" is left out: its id
+    // would be Chrome default's.
+    static QList<OpenTarget> forChromeProfiles(const QList<ChromeProfile> &profiles);
+    // By label in the user's locale, ignoring letter case.
+    static void sortByLabel(QList<OpenTarget> &targets);
 
     // Opens `url`, which must be a web address (see isWebAddress), without waiting for the
     // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound, or
     // ChromeLaunchError when Chrome is there but cannot be started.
     void open(const QUrl &url) const;
-    void open(const QUrl &url, const TargetEnvironment &environment) const;
+    void open(const QUrl &url, const BrowserLocations &locations) const;
 
     // Only absolute http and https addresses with a host: anything else could reach a browser's
     // command line as an option or open a local file.
@@ -44,10 +50,3 @@ struct OpenTarget
 size_t qHash(const OpenTarget &target, size_t seed = 0) noexcept;
 
 Q_DECLARE_TYPEINFO(OpenTarget, Q_RELOCATABLE_TYPE);
-
-// Chrome's executable was found but could not be started; carries the system's reason as is.
-class ChromeLaunchError : public DescribedError
-{
-public:
-    explicit ChromeLaunchError(const QString &reason);
-};

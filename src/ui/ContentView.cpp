@@ -11,7 +11,7 @@
 #include "Panel.h"
 #include "SFCLI.h"
 #include "Spinner.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 #include "Theme.h"
 
 #include <QCheckBox>
@@ -28,15 +28,16 @@
 using namespace Qt::Literals::StringLiterals;
 
 ContentView::ContentView(QWidget *parent)
-    : ContentView(SFCLI::shared(), TargetEnvironment::system(), parent)
+    : ContentView(SFCLI::shared(), BrowserLocations::system(), parent)
 {
 }
 
-ContentView::ContentView(const SFCLI &cli, const TargetEnvironment &targets, QWidget *parent)
+ContentView::ContentView(std::shared_ptr<const SFCLI> cli,
+                         std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QWidget(parent)
-    , m_targets(targets)
-    , m_store(new OrgStore(cli, targets, this))
-    , m_openTargets(OpenTarget::loadAvailable(targets))
+    , m_browsers(browsers)
+    , m_store(new OrgStore(std::move(cli), std::move(browsers), this))
+    , m_openTargets(OpenTarget::loadAvailable(*m_browsers))
     , m_selectedOpenTargetID(OpenTarget::systemDefault().id)
 {
     build();
@@ -76,6 +77,7 @@ void ContentView::build()
     listColumn->addWidget(listTitle);
     m_model = new OrgListModel(this);
     m_list = new QListView(listPanel);
+    m_list->setObjectName(u"orgList"_s);
     m_list->setModel(m_model);
     m_list->setItemDelegate(new OrgRowDelegate(m_list));
     m_list->setUniformItemSizes(true); // smooth with a hundred thousand rows
@@ -91,9 +93,8 @@ void ContentView::build()
     lower->addWidget(m_details, 1);
     column->addLayout(lower, 1);
 
-    // Header.
-    connect(m_header->refreshButton, &QPushButton::clicked, m_store, &OrgStore::refresh);
-    connect(m_header->filterField, &QLineEdit::textEdited, m_store, &OrgStore::setSearch);
+    connect(m_header, &HeaderPanel::refreshRequested, m_store, &OrgStore::refresh);
+    connect(m_header, &HeaderPanel::searchEdited, m_store, &OrgStore::setSearch);
 
     // The list's selection goes to the store only when the user picks a row.
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -103,21 +104,19 @@ void ContentView::build()
                 m_store->setSelectedID(current.data(OrgListModel::IdRole).toString());
             });
 
-    // Details.
     connect(m_details, &DetailsPane::targetChosen, this, [this](const QString &id) {
         m_selectedOpenTargetID = id;
     });
-    connect(m_details->reloadTargetsButton, &QPushButton::clicked, this, &ContentView::reloadTargets);
-    connect(m_details->openButton, &QPushButton::clicked, this,
+    connect(m_details, &DetailsPane::reloadTargetsRequested, this, &ContentView::reloadTargets);
+    connect(m_details, &DetailsPane::openRequested, this,
             [this] { m_store->openSelected(selectedOpenTarget()); });
-    connect(m_details->setDefaultButton, &QPushButton::clicked, m_store, &OrgStore::setSelectedAsDefault);
-    connect(m_details->copyTargetButton, &QPushButton::clicked, m_store, &OrgStore::copyTarget);
-    connect(m_details->deleteButton, &QPushButton::clicked, this, &ContentView::confirmDelete);
-    connect(m_details->exportButton, &QPushButton::clicked, this, &ContentView::confirmExport);
+    connect(m_details, &DetailsPane::setDefaultRequested, m_store, &OrgStore::setSelectedAsDefault);
+    connect(m_details, &DetailsPane::copyTargetRequested, m_store, &OrgStore::copyTarget);
+    connect(m_details, &DetailsPane::deleteRequested, this, &ContentView::confirmDelete);
+    connect(m_details, &DetailsPane::exportRequested, this, &ContentView::confirmExport);
 
-    // New connection.
-    connect(m_newConnection->createButton, &QPushButton::clicked, this, &ContentView::create);
-    connect(m_newConnection->importButton, &QPushButton::clicked, this, &ContentView::chooseImportFile);
+    connect(m_newConnection, &NewConnectionPanel::createRequested, m_store, &OrgStore::createConnection);
+    connect(m_newConnection, &NewConnectionPanel::importRequested, this, &ContentView::chooseImportFile);
 }
 
 void ContentView::connectStore()
@@ -127,8 +126,7 @@ void ContentView::connectStore()
         syncDetails();
     });
     connect(m_store, &OrgStore::searchChanged, this, [this] {
-        if (m_header->filterField->text() != m_store->search())
-            m_header->filterField->setText(m_store->search());
+        m_header->setSearch(m_store->search());
         syncList();
     });
     connect(m_store, &OrgStore::selectedIDChanged, this, [this] {
@@ -173,7 +171,7 @@ void ContentView::syncDetails()
 
 void ContentView::syncBusy()
 {
-    m_header->spinner->setVisible(m_store->isBusy());
+    m_header->setBusy(m_store->isBusy());
     applyEnablement();
 }
 
@@ -185,15 +183,9 @@ Enablement ContentView::enablement() const
 void ContentView::applyEnablement()
 {
     const Enablement e = enablement();
-    m_header->refreshButton->setEnabled(e.refresh);
-    m_details->openButton->setEnabled(e.openConnection);
-    m_details->setDefaultButton->setEnabled(e.setDefault);
-    m_details->copyTargetButton->setEnabled(e.copyTarget);
-    m_details->deleteButton->setEnabled(e.deleteConnection);
-    m_details->exportButton->setEnabled(e.exportJSON);
-    m_details->reloadTargetsButton->setEnabled(e.reloadTargets);
-    m_newConnection->createButton->setEnabled(e.create);
-    m_newConnection->importButton->setEnabled(e.importJSON);
+    m_header->setEnablement(e);
+    m_details->setEnablement(e);
+    m_newConnection->setEnablement(e);
 }
 
 OpenTarget ContentView::selectedOpenTarget() const
@@ -207,7 +199,7 @@ OpenTarget ContentView::selectedOpenTarget() const
 
 void ContentView::reloadTargets()
 {
-    m_openTargets = OpenTarget::loadAvailable(m_targets);
+    m_openTargets = OpenTarget::loadAvailable(*m_browsers);
     const bool offered = std::any_of(m_openTargets.cbegin(), m_openTargets.cend(),
                                      [this](const OpenTarget &t) { return t.id == m_selectedOpenTargetID; });
     if (!offered)
@@ -267,17 +259,11 @@ void ContentView::chooseExportFile()
         m_store->exportSelected(*path);
 }
 
-void ContentView::chooseImportFile()
+void ContentView::chooseImportFile(const QString &alias, bool setDefault)
 {
     Dialogs::FileChoice request;
     request.title = tr("Import Salesforce Auth JSON");
     request.nameFilters = {tr("JSON (*.json)"), tr("Plain text (*.txt)")};
     if (const std::optional<QString> path = Dialogs::chooseOpenFile(this, request))
-        m_store->importConnection(*path, m_newConnection->alias(), m_newConnection->setDefault());
-}
-
-void ContentView::create()
-{
-    m_store->createConnection(m_newConnection->kind(), m_newConnection->alias(),
-                              m_newConnection->browser(), m_newConnection->setDefault());
+        m_store->importConnection(*path, alias, setDefault);
 }

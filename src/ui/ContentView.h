@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class DetailsPane;
 class HeaderPanel;
 class NewConnectionPanel;
@@ -12,19 +14,20 @@ class OrgListModel;
 class OrgStore;
 class QListView;
 class SFCLI;
+struct BrowserLocations;
 struct Enablement;
-struct TargetEnvironment;
 
 // The window's one view: header, new-connection form, the org list beside the details pane.
-// It owns the store and starts its actions; it never runs the CLI itself.
+// It owns the store and is the one place that wires the store to the panels: the panels speak in
+// intents, the view turns them into the store's actions and feeds the store's state back.
 class ContentView : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit ContentView(QWidget *parent = nullptr);
-    // `cli` and `targets` must outlive every action the view's store starts.
-    ContentView(const SFCLI &cli, const TargetEnvironment &targets, QWidget *parent = nullptr);
+    ContentView(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
+                QWidget *parent = nullptr);
     ~ContentView() override;
 
     OrgStore &store() const { return *m_store; }
@@ -36,23 +39,15 @@ public:
     bool showExportConfirm() const { return m_showExportConfirm; }
     Enablement enablement() const;
 
-    HeaderPanel *header() const { return m_header; }
-    NewConnectionPanel *newConnectionPanel() const { return m_newConnection; }
-    QListView *orgList() const { return m_list; }
-    DetailsPane *details() const { return m_details; }
-
-    // The actions of the buttons, also for tests and shortcuts.
-    void reloadTargets();
-    void confirmDelete();
-    void confirmExport();
-    void chooseImportFile();
-    void create();
-
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void build();
+    void reloadTargets();
+    void confirmDelete();
+    void confirmExport();
+    void chooseImportFile(const QString &alias, bool setDefault);
     void connectStore();
     void syncList();
     void syncSelection();
@@ -61,7 +56,7 @@ private:
     void applyEnablement();
     void chooseExportFile();
 
-    const TargetEnvironment &m_targets;
+    std::shared_ptr<const BrowserLocations> m_browsers;
     OrgStore *m_store;
     QList<OpenTarget> m_openTargets;
     QString m_selectedOpenTargetID;

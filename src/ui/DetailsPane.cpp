@@ -1,5 +1,6 @@
 #include "DetailsPane.h"
 
+#include "Enablement.h"
 #include "Theme.h"
 
 #include <QComboBox>
@@ -47,87 +48,98 @@ DetailsPane::DetailsPane(QWidget *parent)
     column->setContentsMargins(22, 22, 22, 22);
     column->setSpacing(18);
 
-    blocks = new QStackedWidget(this);
-    column->addWidget(blocks);
+    m_blocks = new QStackedWidget(this);
+    m_blocks->setObjectName(u"blocks"_s);
+    column->addWidget(m_blocks);
 
-    auto *empty = new QWidget(blocks);
+    auto *empty = new QWidget(m_blocks);
     auto *emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setContentsMargins(0, 0, 0, 0);
-    emptyTitle = new QLabel(tr("Select a CLI connection"), empty);
+    auto *emptyTitle = new QLabel(tr("Select a CLI connection"), empty);
     Theme::applyFont(emptyTitle, Theme::TextStyle::LargeTitle, true);
-    emptyHint = new QLabel(tr("Use Refresh if the list is empty."), empty);
+    auto *emptyHint = new QLabel(tr("Use Refresh if the list is empty."), empty);
+    emptyHint->setObjectName(u"emptyHint"_s);
     Theme::makeSecondary(emptyHint);
     emptyLayout->addWidget(emptyTitle);
     emptyLayout->addWidget(emptyHint);
     emptyLayout->addStretch(1);
-    blocks->addWidget(empty);
+    m_blocks->addWidget(empty);
 
-    auto *orgBlock = new QWidget(blocks);
+    auto *orgBlock = new QWidget(m_blocks);
     auto *orgLayout = new QVBoxLayout(orgBlock);
     orgLayout->setContentsMargins(0, 0, 0, 0);
     orgLayout->setSpacing(18);
-    orgTitle = new QLabel(orgBlock);
-    orgTitle->setTextFormat(Qt::PlainText);
-    orgTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    orgTitle->setWordWrap(true);
-    Theme::applyFont(orgTitle, Theme::TextStyle::LargeTitle, true);
-    orgLayout->addWidget(orgTitle);
+    m_orgTitle = new QLabel(orgBlock);
+    m_orgTitle->setObjectName(u"orgTitle"_s);
+    m_orgTitle->setTextFormat(Qt::PlainText);
+    m_orgTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_orgTitle->setWordWrap(true);
+    Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, true);
+    orgLayout->addWidget(m_orgTitle);
 
     auto *rows = new QGridLayout;
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(8);
     rows->setColumnStretch(1, 1);
-    for (int i = 0; i < kRowLabels.size(); ++i) {
+    const std::pair<const char *, QString> rowLabels[] = {
+        {"status", tr("Status")},   {"username", tr("Username")}, {"instanceUrl", tr("Instance URL")},
+        {"loginUrl", tr("Login URL")}, {"orgId", tr("Org ID")},    {"clientId", tr("Client")}};
+    for (const auto &[key, text] : rowLabels) {
         QLabel *value = selectableValue(orgBlock);
-        rows->addWidget(rowLabel(kRowLabels[i], orgBlock), i, 0, Qt::AlignTop | Qt::AlignLeft);
-        rows->addWidget(value, i, 1, Qt::AlignTop);
-        rowValues.append(value);
+        value->setObjectName("value:"_L1 + QLatin1StringView(key));
+        const int row = static_cast<int>(m_rowValues.size());
+        rows->addWidget(rowLabel(text, orgBlock), row, 0, Qt::AlignTop | Qt::AlignLeft);
+        rows->addWidget(value, row, 1, Qt::AlignTop);
+        m_rowValues.append(value);
     }
     orgLayout->addLayout(rows);
 
     auto *openIn = new QHBoxLayout;
     openIn->setSpacing(12);
     openIn->addWidget(rowLabel(tr("Open in"), orgBlock), 0, Qt::AlignVCenter);
-    targetPicker = new QComboBox(orgBlock);
-    targetPicker->setFixedWidth(250);
-    targetPicker->setAccessibleName(tr("Open in"));
-    openIn->addWidget(targetPicker, 0, Qt::AlignVCenter);
-    reloadTargetsButton = new QPushButton(tr("Reload"), orgBlock);
-    reloadTargetsButton->setToolTip(tr("Look for Google Chrome and its profiles again"));
-    openIn->addWidget(reloadTargetsButton, 0, Qt::AlignVCenter);
+    m_targetPicker = new QComboBox(orgBlock);
+    m_targetPicker->setObjectName(u"targetPicker"_s);
+    m_targetPicker->setFixedWidth(250);
+    m_targetPicker->setAccessibleName(tr("Open in"));
+    openIn->addWidget(m_targetPicker, 0, Qt::AlignVCenter);
+    m_reloadTargetsButton = new QPushButton(tr("Reload"), orgBlock);
+    m_reloadTargetsButton->setObjectName(u"reloadTargetsButton"_s);
+    m_reloadTargetsButton->setToolTip(tr("Look for Google Chrome and its profiles again"));
+    connect(m_reloadTargetsButton, &QPushButton::clicked, this, &DetailsPane::reloadTargetsRequested);
+    openIn->addWidget(m_reloadTargetsButton, 0, Qt::AlignVCenter);
     openIn->addStretch(1);
     orgLayout->addLayout(openIn);
-    connect(targetPicker, &QComboBox::activated, this,
-            [this](int index) { Q_EMIT targetChosen(targetPicker->itemData(index).toString()); });
+    connect(m_targetPicker, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
     auto *actions = new QHBoxLayout;
     actions->setSpacing(10);
-    openButton = new QPushButton(tr("Open Connection"), orgBlock);
-    Theme::makeProminent(openButton);
+    m_openButton = addAction(tr("Open Connection"), "openButton", &DetailsPane::openRequested);
+    Theme::makeProminent(m_openButton);
     // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
-    openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    m_openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
     connect(keypadEnter, &QShortcut::activated, this, [this] {
-        if (openButton->isEnabled() && openButton->isVisible())
-            openButton->animateClick();
+        if (m_openButton->isEnabled() && m_openButton->isVisible())
+            m_openButton->animateClick();
     });
-    openButton->setToolTip(tr("Open the org in a browser session (%1)")
-                               .arg(openButton->shortcut().toString(QKeySequence::NativeText)));
-    setDefaultButton = new QPushButton(tr("Set Default"), orgBlock);
-    setDefaultButton->setToolTip(tr("Make this org the CLI's default org"));
-    copyTargetButton = new QPushButton(tr("Copy Target"), orgBlock);
-    copyTargetButton->setToolTip(tr("Copy the alias or username to the clipboard"));
-    deleteButton = new QPushButton(tr("Delete Connection"), orgBlock);
-    Theme::makeDestructive(deleteButton);
-    exportButton = new QPushButton(tr("Export JSON"), orgBlock);
-    exportButton->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
-    for (QPushButton *button : {openButton, setDefaultButton, copyTargetButton, deleteButton, exportButton}) {
+    m_openButton->setToolTip(tr("Open the org in a browser session (%1)")
+                                 .arg(m_openButton->shortcut().toString(QKeySequence::NativeText)));
+    m_setDefaultButton = addAction(tr("Set Default"), "setDefaultButton", &DetailsPane::setDefaultRequested);
+    m_setDefaultButton->setToolTip(tr("Make this org the CLI's default org"));
+    m_copyTargetButton = addAction(tr("Copy Target"), "copyTargetButton", &DetailsPane::copyTargetRequested);
+    m_copyTargetButton->setToolTip(tr("Copy the alias or username to the clipboard"));
+    m_deleteButton = addAction(tr("Delete Connection"), "deleteButton", &DetailsPane::deleteRequested);
+    Theme::makeDestructive(m_deleteButton);
+    m_exportButton = addAction(tr("Export JSON"), "exportButton", &DetailsPane::exportRequested);
+    m_exportButton->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
+    for (QPushButton *button : {m_openButton, m_setDefaultButton, m_copyTargetButton, m_deleteButton, m_exportButton}) {
         button->setMinimumHeight(32);
         actions->addWidget(button);
     }
     actions->addStretch(1);
     orgLayout->addLayout(actions);
-    blocks->addWidget(orgBlock);
+    m_blocks->addWidget(orgBlock);
 
     column->addStretch(1);
     auto *divider = new QFrame(this);
@@ -137,44 +149,64 @@ DetailsPane::DetailsPane(QWidget *parent)
     column->addWidget(divider);
 
     // A long CLI error stays within a few lines and scrolls instead of pushing the layout.
-    statusLine = new QLabel(this);
-    statusLine->setTextFormat(Qt::PlainText);
-    statusLine->setWordWrap(true);
-    statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Theme::applyFont(statusLine, Theme::TextStyle::Callout);
-    statusArea = new QScrollArea(this);
-    statusArea->setWidget(statusLine);
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(u"statusLine"_s);
+    m_statusLine->setTextFormat(Qt::PlainText);
+    m_statusLine->setWordWrap(true);
+    m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Theme::applyFont(m_statusLine, Theme::TextStyle::Callout);
+    auto *statusArea = new QScrollArea(this);
+    statusArea->setObjectName(u"statusArea"_s);
+    statusArea->setWidget(m_statusLine);
     statusArea->setWidgetResizable(true);
     statusArea->setFrameShape(QFrame::NoFrame);
     statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    statusArea->setMaximumHeight(QFontMetrics(statusLine->font()).lineSpacing() * 5 + 4);
+    statusArea->setMaximumHeight(QFontMetrics(m_statusLine->font()).lineSpacing() * 5 + 4);
     statusArea->viewport()->setAutoFillBackground(false);
-    statusLine->setAutoFillBackground(false);
+    m_statusLine->setAutoFillBackground(false);
     column->addWidget(statusArea);
 
     showOrg(std::nullopt);
 }
 
+QPushButton *DetailsPane::addAction(const QString &text, const char *name, void (DetailsPane::*intent)())
+{
+    auto *button = new QPushButton(text, m_blocks->widget(1));
+    button->setObjectName(QLatin1StringView(name));
+    connect(button, &QPushButton::clicked, this, intent);
+    return button;
+}
+
 void DetailsPane::showOrg(const std::optional<CLIOrg> &org)
 {
-    blocks->setCurrentIndex(org ? 1 : 0);
+    m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
         return;
-    orgTitle->setText(org->displayName());
-    const QString values[] = {org->connectedStatus.value_or(u"Unknown"_s), org->username, org->instanceUrl,
+    m_orgTitle->setText(org->displayName());
+    const QString values[] = {org->connectedStatus.value_or(tr("Unknown")), org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString())};
-    for (int i = 0; i < rowValues.size(); ++i)
-        rowValues[i]->setText(values[i]);
+    for (int i = 0; i < m_rowValues.size(); ++i)
+        m_rowValues[i]->setText(values[i]);
 }
 
 void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &selectedID)
 {
-    targetPicker->clear();
+    m_targetPicker->clear();
     for (const OpenTarget &target : targets)
-        targetPicker->addItem(target.label, target.id);
-    targetPicker->setCurrentIndex(targetPicker->findData(selectedID));
+        m_targetPicker->addItem(target.label, target.id);
+    m_targetPicker->setCurrentIndex(m_targetPicker->findData(selectedID));
+}
+
+void DetailsPane::setEnablement(const Enablement &enablement)
+{
+    m_openButton->setEnabled(enablement.openConnection);
+    m_setDefaultButton->setEnabled(enablement.setDefault);
+    m_copyTargetButton->setEnabled(enablement.copyTarget);
+    m_deleteButton->setEnabled(enablement.deleteConnection);
+    m_exportButton->setEnabled(enablement.exportJSON);
+    m_reloadTargetsButton->setEnabled(enablement.reloadTargets);
 }
 
 bool DetailsPane::isWarning(const QString &status)
@@ -184,17 +216,17 @@ bool DetailsPane::isWarning(const QString &status)
 
 void DetailsPane::setStatus(const QString &status)
 {
-    statusLine->setText(status);
-    QPalette p = statusLine->palette();
+    m_statusLine->setText(status);
+    QPalette p = m_statusLine->palette();
     p.setColor(QPalette::WindowText,
                isWarning(status) ? Theme::warningOrange(p) : Theme::secondary(palette()));
-    statusLine->setPalette(p);
+    m_statusLine->setPalette(p);
 }
 
 void DetailsPane::changeEvent(QEvent *event)
 {
     Panel::changeEvent(event);
     // The status colour follows a change of appearance.
-    if (event->type() == QEvent::PaletteChange && statusLine)
-        setStatus(statusLine->text());
+    if (event->type() == QEvent::PaletteChange && m_statusLine)
+        setStatus(m_statusLine->text());
 }

@@ -11,8 +11,8 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QScrollArea;
 class QStackedWidget;
+struct Enablement;
 
 // The selected org: its details, where to open it, the actions on it, and the status line.
 class DetailsPane : public Panel
@@ -25,31 +25,34 @@ public:
     void showOrg(const std::optional<CLIOrg> &org);
     void setTargets(const QList<OpenTarget> &targets, const QString &selectedID);
     void setStatus(const QString &status);
+    void setEnablement(const Enablement &enablement);
     // Orange for a status that speaks of something expired, else the secondary colour.
     static bool isWarning(const QString &status);
 
-    static inline const QStringList kRowLabels{QStringLiteral("Status"), QStringLiteral("Username"),
-                                               QStringLiteral("Instance URL"), QStringLiteral("Login URL"),
-                                               QStringLiteral("Org ID"), QStringLiteral("Client")};
-
-    QStackedWidget *blocks; // page 0: no org, page 1: the org
-    QLabel *emptyTitle;
-    QLabel *emptyHint;
-    QLabel *orgTitle;
-    QList<QLabel *> rowValues; // in the order of kRowLabels
-    QComboBox *targetPicker; // item data: the target's id
-    QPushButton *reloadTargetsButton;
-    QPushButton *openButton;
-    QPushButton *setDefaultButton;
-    QPushButton *copyTargetButton;
-    QPushButton *deleteButton;
-    QPushButton *exportButton;
-    QScrollArea *statusArea;
-    QLabel *statusLine = nullptr;
-
 Q_SIGNALS:
     void targetChosen(const QString &id);
+    void reloadTargetsRequested();
+    void openRequested();
+    void setDefaultRequested();
+    void copyTargetRequested();
+    void deleteRequested();
+    void exportRequested();
 
 protected:
     void changeEvent(QEvent *event) override;
+
+private:
+    QPushButton *addAction(const QString &text, const char *name, void (DetailsPane::*intent)());
+
+    QStackedWidget *m_blocks; // page 0: no org, page 1: the org
+    QLabel *m_orgTitle;
+    QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
+    QComboBox *m_targetPicker; // item data: the target's id
+    QPushButton *m_reloadTargetsButton;
+    QPushButton *m_openButton;
+    QPushButton *m_setDefaultButton;
+    QPushButton *m_copyTargetButton;
+    QPushButton *m_deleteButton;
+    QPushButton *m_exportButton;
+    QLabel *m_statusLine = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "HeaderPanel.h"
 
 #include "AppName.h"
+#include "Enablement.h"
 #include "Spinner.h"
 #include "Theme.h"
 #include "WebAddress.h"
@@ -26,10 +27,11 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     auto *firstRow = new QHBoxLayout;
     auto *names = new QVBoxLayout;
     names->setSpacing(4);
-    title = new QLabel(appName, this);
+    auto *title = new QLabel(appName, this);
+    title->setObjectName(u"title"_s);
     title->setTextFormat(Qt::PlainText);
     Theme::applyFont(title, Theme::TextStyle::LargeTitle, true);
-    subtitle = new QLabel(
+    auto *subtitle = new QLabel(
         tr("Opens your orgs the way an IDE plug-in does: the Salesforce CLI turns the refresh token "
            "it already holds into a browser session (sf org open), so no new login is needed."),
         this);
@@ -40,12 +42,14 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     firstRow->addLayout(names, 1);
     firstRow->addSpacing(12);
 
-    spinner = new Spinner(this);
-    spinner->setAccessibleName(tr("Working"));
-    spinner->hide();
-    firstRow->addWidget(spinner, 0, Qt::AlignVCenter);
+    m_spinner = new Spinner(this);
+    m_spinner->setObjectName(u"spinner"_s);
+    m_spinner->setAccessibleName(tr("Working"));
+    m_spinner->hide();
+    firstRow->addWidget(m_spinner, 0, Qt::AlignVCenter);
 
-    siteButton = new QPushButton(u"На сайт"_s, this);
+    auto *siteButton = new QPushButton(u"На сайт"_s, this);
+    siteButton->setObjectName(u"siteButton"_s);
     siteButton->setToolTip(linkAddress());
     connect(siteButton, &QPushButton::clicked, this, [] {
         if (const std::optional<QUrl> url = WebAddress::parse(linkAddress()))
@@ -53,15 +57,32 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     });
     firstRow->addWidget(siteButton, 0, Qt::AlignVCenter);
 
-    refreshButton = new QPushButton(tr("Refresh"), this);
-    refreshButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    refreshButton->setToolTip(tr("Read the CLI's connections again (%1)")
-                                  .arg(refreshButton->shortcut().toString(QKeySequence::NativeText)));
-    firstRow->addWidget(refreshButton, 0, Qt::AlignVCenter);
+    m_refreshButton = new QPushButton(tr("Refresh"), this);
+    m_refreshButton->setObjectName(u"refreshButton"_s);
+    m_refreshButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_refreshButton->setToolTip(tr("Read the CLI's connections again (%1)")
+                                    .arg(m_refreshButton->shortcut().toString(QKeySequence::NativeText)));
+    connect(m_refreshButton, &QPushButton::clicked, this, &HeaderPanel::refreshRequested);
+    firstRow->addWidget(m_refreshButton, 0, Qt::AlignVCenter);
     column->addLayout(firstRow);
 
-    filterField = new QLineEdit(this);
-    filterField->setPlaceholderText(tr("Filter by alias, username, org id, or URL"));
-    filterField->setClearButtonEnabled(true);
-    column->addWidget(filterField);
+    m_filterField = new QLineEdit(this);
+    m_filterField->setObjectName(u"filterField"_s);
+    m_filterField->setPlaceholderText(tr("Filter by alias, username, org id, or URL"));
+    m_filterField->setClearButtonEnabled(true);
+    connect(m_filterField, &QLineEdit::textEdited, this, &HeaderPanel::searchEdited);
+    column->addWidget(m_filterField);
+}
+
+void HeaderPanel::setBusy(bool busy) { m_spinner->setVisible(busy); }
+
+void HeaderPanel::setEnablement(const Enablement &enablement)
+{
+    m_refreshButton->setEnabled(enablement.refresh);
+}
+
+void HeaderPanel::setSearch(const QString &text)
+{
+    if (m_filterField->text() != text)
+        m_filterField->setText(text);
 }

@@ -2,10 +2,10 @@
 
 #include "Panel.h"
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class Spinner;
+struct Enablement;
 
 // The application's name and what it does, the link to the CLI's page, the busy indicator,
 // "Refresh" and the filter field.
@@ -18,10 +18,17 @@ public:
 
     static QString linkAddress();
 
-    QLabel *title;
-    QLabel *subtitle;
-    Spinner *spinner;
-    QPushButton *siteButton;
-    QPushButton *refreshButton;
-    QLineEdit *filterField;
+    void setBusy(bool busy);
+    void setEnablement(const Enablement &enablement);
+    // The filter text as the store holds it; the field is left alone when it already shows it.
+    void setSearch(const QString &text);
+
+Q_SIGNALS:
+    void refreshRequested();
+    void searchEdited(const QString &text);
+
+private:
+    Spinner *m_spinner;
+    QPushButton *m_refreshButton;
+    QLineEdit *m_filterField;
 };

@@ -3,18 +3,18 @@
 #include "AppName.h"
 #include "ContentView.h"
 #include "SFCLI.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 
 MainWindow::MainWindow(QWidget *parent)
-    : MainWindow(SFCLI::shared(), TargetEnvironment::system(), parent)
+    : MainWindow(SFCLI::shared(), BrowserLocations::system(), parent)
 {
 }
 
-MainWindow::MainWindow(const SFCLI &cli, const TargetEnvironment &targets, QWidget *parent)
+MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,
+                       std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QMainWindow(parent)
-    , m_content(new ContentView(cli, targets, this))
 {
     setWindowTitle(appName);
-    setCentralWidget(m_content);
+    setCentralWidget(new ContentView(std::move(cli), std::move(browsers), this));
     resize(1120, 820);
 }

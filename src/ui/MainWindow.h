@@ -2,9 +2,10 @@
 
 #include <QMainWindow>
 
-class ContentView;
+#include <memory>
+
 class SFCLI;
-struct TargetEnvironment;
+struct BrowserLocations;
 
 // The application's one window. It has no menu command or shortcut that opens another.
 class MainWindow : public QMainWindow
@@ -13,10 +14,6 @@ class MainWindow : public QMainWindow
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
-    MainWindow(const SFCLI &cli, const TargetEnvironment &targets, QWidget *parent = nullptr);
-
-    ContentView *contentView() const { return m_content; }
-
-private:
-    ContentView *m_content;
+    MainWindow(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
+               QWidget *parent = nullptr);
 };

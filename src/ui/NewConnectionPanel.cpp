@@ -1,5 +1,6 @@
 #include "NewConnectionPanel.h"
 
+#include "Enablement.h"
 #include "Theme.h"
 
 #include <QButtonGroup>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -45,20 +48,22 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     Theme::applyFont(title, Theme::TextStyle::Title3, false, true);
     titleRow->addWidget(title);
     titleRow->addStretch(1);
-    loginURL = new QLabel(this);
-    loginURL->setTextFormat(Qt::PlainText);
-    loginURL->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Theme::applyFont(loginURL, Theme::TextStyle::Caption);
-    Theme::makeSecondary(loginURL);
-    titleRow->addWidget(loginURL);
+    m_loginURL = new QLabel(this);
+    m_loginURL->setObjectName(u"loginURL"_s);
+    m_loginURL->setTextFormat(Qt::PlainText);
+    m_loginURL->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Theme::applyFont(m_loginURL, Theme::TextStyle::Caption);
+    Theme::makeSecondary(m_loginURL);
+    titleRow->addWidget(m_loginURL);
     rows->addLayout(titleRow);
 
     auto *form = new QHBoxLayout;
     form->setSpacing(12);
 
-    aliasField = new QLineEdit(this);
-    aliasField->setPlaceholderText(tr("e.g. quintellwharf-s-2026"));
-    form->addLayout(column(caption(tr("Alias"), this), aliasField), 1);
+    m_aliasField = new QLineEdit(this);
+    m_aliasField->setObjectName(u"aliasField"_s);
+    m_aliasField->setPlaceholderText(tr("e.g. quintellwharf-s-2026"));
+    form->addLayout(column(caption(tr("Alias"), this), m_aliasField), 1);
 
     // A segmented control: one checkable button per login kind, exactly one chosen.
     auto *segments = new QWidget(this);
@@ -67,50 +72,58 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     auto *segmentLayout = new QHBoxLayout(segments);
     segmentLayout->setContentsMargins(0, 0, 0, 0);
     segmentLayout->setSpacing(0);
-    kindGroup = new QButtonGroup(this);
-    kindGroup->setExclusive(true);
+    m_kindGroup = new QButtonGroup(this);
+    m_kindGroup->setExclusive(true);
     const QList<LoginKind> kinds = LoginKind::allCases();
     for (int i = 0; i < kinds.size(); ++i) {
         auto *segment = new QPushButton(kinds[i].rawValue(), segments);
+        segment->setObjectName("kind:"_L1 + kinds[i].rawValue());
         segment->setCheckable(true);
         segment->setAccessibleName(tr("Org Type: %1").arg(kinds[i].rawValue()));
-        kindGroup->addButton(segment, i);
+        m_kindGroup->addButton(segment, i);
         segmentLayout->addWidget(segment, 1);
     }
-    connect(kindGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked) {
-            loginURL->setText(kind().instanceUrl());
-            Q_EMIT kindChanged();
-        }
+    connect(m_kindGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            m_loginURL->setText(kind().instanceUrl());
     });
     form->addLayout(column(caption(tr("Org Type"), this), segments));
 
-    browserPicker = new QComboBox(this);
-    browserPicker->setFixedWidth(165);
-    browserPicker->setAccessibleName(tr("Browser"));
+    m_browserPicker = new QComboBox(this);
+    m_browserPicker->setObjectName(u"browserPicker"_s);
+    m_browserPicker->setFixedWidth(165);
+    m_browserPicker->setAccessibleName(tr("Browser"));
     for (const BrowserChoice &choice : BrowserChoice::allCases())
-        browserPicker->addItem(choice.rawValue(), choice.id());
-    form->addLayout(column(caption(tr("Browser"), this), browserPicker));
+        m_browserPicker->addItem(choice.rawValue(), choice.id());
+    form->addLayout(column(caption(tr("Browser"), this), m_browserPicker));
 
-    defaultBox = new QCheckBox(tr("Default"), this);
-    defaultBox->setToolTip(tr("Make the new connection the CLI's default org"));
+    m_defaultBox = new QCheckBox(tr("Default"), this);
+    m_defaultBox->setObjectName(u"defaultBox"_s);
+    m_defaultBox->setToolTip(tr("Make the new connection the CLI's default org"));
     auto *boxColumn = new QVBoxLayout;
     boxColumn->addStretch(1);
-    boxColumn->addWidget(defaultBox);
+    boxColumn->addWidget(m_defaultBox);
     boxColumn->addSpacing(6);
     form->addLayout(boxColumn);
 
-    createButton = new QPushButton(tr("Create"), this);
-    Theme::makeProminent(createButton);
-    createButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    createButton->setToolTip(tr("Log in through the CLI in a browser (%1)")
-                                 .arg(createButton->shortcut().toString(QKeySequence::NativeText)));
-    form->addWidget(createButton, 0, Qt::AlignBottom);
-    importButton = new QPushButton(tr("Import JSON"), this);
-    form->addWidget(importButton, 0, Qt::AlignBottom);
+    m_createButton = new QPushButton(tr("Create"), this);
+    m_createButton->setObjectName(u"createButton"_s);
+    Theme::makeProminent(m_createButton);
+    m_createButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    m_createButton->setToolTip(tr("Log in through the CLI in a browser (%1)")
+                                   .arg(m_createButton->shortcut().toString(QKeySequence::NativeText)));
+    connect(m_createButton, &QPushButton::clicked, this, [this] {
+        Q_EMIT createRequested(kind(), m_aliasField->text(), browser(), m_defaultBox->isChecked());
+    });
+    form->addWidget(m_createButton, 0, Qt::AlignBottom);
+    m_importButton = new QPushButton(tr("Import JSON"), this);
+    m_importButton->setObjectName(u"importButton"_s);
+    connect(m_importButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT importRequested(m_aliasField->text(), m_defaultBox->isChecked()); });
+    form->addWidget(m_importButton, 0, Qt::AlignBottom);
     rows->addLayout(form);
 
-    note = new QLabel(tr("Import/export JSON uses Salesforce CLI SFDX auth URL files. These files "
+    auto *note = new QLabel(tr("Import/export JSON uses Salesforce CLI SFDX auth URL files. These files "
                          "contain refresh tokens; treat them like passwords."),
                       this);
     note->setWordWrap(true);
@@ -121,26 +134,28 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     setKind(LoginKind::sandbox);
 }
 
-QString NewConnectionPanel::alias() const { return aliasField->text(); }
+void NewConnectionPanel::setEnablement(const Enablement &enablement)
+{
+    m_createButton->setEnabled(enablement.create);
+    m_importButton->setEnabled(enablement.importJSON);
+}
 
 LoginKind NewConnectionPanel::kind() const
 {
     const QList<LoginKind> kinds = LoginKind::allCases();
-    const int id = kindGroup->checkedId();
+    const int id = m_kindGroup->checkedId();
     return id >= 0 && id < kinds.size() ? kinds[id] : LoginKind::sandbox;
 }
 
 void NewConnectionPanel::setKind(LoginKind kind)
 {
     const QList<LoginKind> kinds = LoginKind::allCases();
-    if (QAbstractButton *segment = kindGroup->button(static_cast<int>(kinds.indexOf(kind))))
+    if (QAbstractButton *segment = m_kindGroup->button(static_cast<int>(kinds.indexOf(kind))))
         segment->setChecked(true);
-    loginURL->setText(kind.instanceUrl());
+    m_loginURL->setText(kind.instanceUrl());
 }
 
 BrowserChoice NewConnectionPanel::browser() const
 {
-    return BrowserChoice::fromRawValue(browserPicker->currentText()).value_or(BrowserChoice::systemDefault);
+    return BrowserChoice::fromRawValue(m_browserPicker->currentText()).value_or(BrowserChoice::systemDefault);
 }
-
-bool NewConnectionPanel::setDefault() const { return defaultBox->isChecked(); }

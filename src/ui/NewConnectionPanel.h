@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+struct Enablement;
 
 // The form for new connections: the CLI's web login ("Create") or an auth file ("Import JSON").
 // It keeps what the user entered after either action.
@@ -19,21 +20,23 @@ class NewConnectionPanel : public Panel
 public:
     explicit NewConnectionPanel(QWidget *parent = nullptr);
 
-    QString alias() const;
+    void setEnablement(const Enablement &enablement);
+
+Q_SIGNALS:
+    void createRequested(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
+    // The file is chosen next; the alias and the flag are the form's at the moment of the click.
+    void importRequested(const QString &alias, bool setDefault);
+
+private:
     LoginKind kind() const;
     void setKind(LoginKind kind);
     BrowserChoice browser() const;
-    bool setDefault() const;
 
-    QLabel *loginURL;
-    QLineEdit *aliasField;
-    QButtonGroup *kindGroup; // segment ids are LoginKind::allCases() positions
-    QComboBox *browserPicker;
-    QCheckBox *defaultBox;
-    QPushButton *createButton;
-    QPushButton *importButton;
-    QLabel *note;
-
-Q_SIGNALS:
-    void kindChanged();
+    QLabel *m_loginURL;
+    QLineEdit *m_aliasField;
+    QButtonGroup *m_kindGroup; // segment ids are LoginKind::allCases() positions
+    QComboBox *m_browserPicker;
+    QCheckBox *m_defaultBox;
+    QPushButton *m_createButton;
+    QPushButton *m_importButton;
 };

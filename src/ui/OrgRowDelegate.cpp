@@ -87,7 +87,7 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
     const QString name = index.data(Qt::DisplayRole).toString();
     const bool isDefault = index.data(OrgListModel::IsDefaultRole).toBool();
-    const QString badgeLabel = u"default"_s;
+    const QString badgeLabel = tr("default");
     // Widths rounded up: a rectangle the width of the rounded-down advance would elide the text.
     auto widthOf = [](const QFont &font, const QString &s) {
         return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))) + 1;

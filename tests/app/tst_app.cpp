@@ -252,7 +252,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("--help") << QStringList{u"--help"_s} << "Usage: tarnwick [--self-test] [--help] [--version]\n"_ba;
+        QTest::newRow("--help") << QStringList{u"--help"_s} << "Usage: tarnwick [options]\n"_ba;
         QTest::newRow("-h among others") << QStringList{u"-x"_s, u"-h"_s} << "Usage: tarnwick"_ba;
         QTest::newRow("--version") << QStringList{u"--version"_s} << "tarnwick " TARNWICK_VERSION "\n"_ba;
         QTest::newRow("the self-test wins") << QStringList{u"--help"_s, u"--self-test"_s} << "SELFTEST "_ba;

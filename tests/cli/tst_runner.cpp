@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "FakeScenario.h"
 #include "SFCLI.h"
+#include "StopSignal.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -226,6 +227,49 @@ private Q_SLOTS:
         const QList<FakeCall> calls = fake.calls();
         if (!calls.isEmpty())
             QVERIFY(processGone(calls[0].pid));
+    }
+
+    // A stop from another thread ends the run at once, the child gone and reaped even when it
+    // ignores the termination request; a stop requested before the start runs nothing.
+    void stop_data()
+    {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<bool>("ignoreTerm");
+        QTest::newRow("while running") << false << false;
+        QTest::newRow("while running, termination ignored") << false << true;
+        QTest::newRow("before the start") << true << false;
+    }
+
+    void stop()
+    {
+        QFETCH(bool, before);
+        QFETCH(bool, ignoreTerm);
+        FakeScenario fake;
+        fake.set({}, u"delay"_s, "60"_ba);
+        if (ignoreTerm)
+            fake.set({}, u"ignore-term"_s, {});
+        SFCLI cli(kFake, {});
+        cli.setKillGrace(std::chrono::milliseconds(300));
+        StopSignal stop;
+        if (before)
+            stop.request();
+        std::thread stopper([&] {
+            for (int i = 0; i < 1000 && !before && fake.calls().isEmpty(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            stop.request();
+        });
+        bool stopped = false;
+        try {
+            const StopSignal::Scope scope(&stop);
+            cli.run({u"org"_s}, 60);
+        } catch (const Stopped &) {
+            stopped = true;
+        }
+        stopper.join();
+        QVERIFY(stopped);
+        QCOMPARE(fake.calls().size(), before ? 0 : 1);
+        if (!before)
+            QVERIFY(processGone(fake.calls()[0].pid));
     }
 
     void largeOutputs_data()

@@ -8,7 +8,7 @@
 #include "ProcessRunner.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 #include "StandInService.h"
 
 #include <QCoreApplication>
@@ -535,8 +535,7 @@ private Q_SLOTS:
     void storeDeleteAndExport()
     {
         QVERIFY(seedHome());
-        static const SFCLI cli(kWrapper, {}); // outlives any task of the store
-        OrgStore store(cli, TargetEnvironment::system());
+        OrgStore store(std::make_shared<const SFCLI>(kWrapper, QStringList()), BrowserLocations::system());
         store.refresh();
         QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
         QCOMPARE(store.status(), u"Loaded 3 CLI connections."_s);

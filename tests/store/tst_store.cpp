@@ -5,7 +5,7 @@
 #include "OpenTarget.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -76,27 +76,14 @@ struct Recorder
 
 bool processGone(qint64 pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
-// The CLI adapter and targets of the tests live for the whole run: a task may outlive its store.
-const SFCLI &fakeCLI()
-{
-    static const SFCLI cli(kFake, {});
-    return cli;
-}
+std::shared_ptr<const SFCLI> fakeCLI() { return std::make_shared<const SFCLI>(kFake, QStringList()); }
 
-const TargetEnvironment &targets(const QString &chrome = QStringLiteral(FAKE_CHROME_PATH))
+std::shared_ptr<BrowserLocations> targets(const QString &chrome = QStringLiteral(FAKE_CHROME_PATH))
 {
-    static TargetEnvironment withChrome = [] {
-        TargetEnvironment e;
-        e.chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
-        e.openInSystemBrowser = [](const QUrl &) { qFatal("the store must not open the system browser itself"); };
-        return e;
-    }();
-    static TargetEnvironment withoutChrome = [] {
-        TargetEnvironment e = withChrome;
-        e.chromeCandidates = {u"/nonexistent/chrome"_s};
-        return e;
-    }();
-    return chrome.isEmpty() ? withoutChrome : withChrome;
+    auto e = std::make_shared<BrowserLocations>();
+    e->chromeCandidates = {chrome.isEmpty() ? u"/nonexistent/chrome"_s : chrome};
+    e->openInSystemBrowser = [](const QUrl &) { qFatal("the store must not open the system browser itself"); };
+    return e;
 }
 
 } // namespace
@@ -366,8 +353,8 @@ private Q_SLOTS:
         QFETCH(QString, action);
         QFETCH(QString, message);
         FakeScenario fake;
-        static const SFCLI missing(u"/nonexistent/sf"_s, {});
-        OrgStore store(action == "missing-cli"_L1 ? missing : fakeCLI(),
+        OrgStore store(action == "missing-cli"_L1 ? std::make_shared<const SFCLI>(u"/nonexistent/sf"_s, QStringList())
+                                                  : fakeCLI(),
                        targets(action == "open-no-chrome"_L1 ? QString() : QStringLiteral(FAKE_CHROME_PATH)));
         if (action != "missing-cli"_L1)
             load(store, fake, {u"a"_s, u"b+"_s});
@@ -531,7 +518,8 @@ private Q_SLOTS:
         QCOMPARE(store.selectedID(), alias);
     }
 
-    // Two actions at once: each applies its outcome when it finishes, in finishing order.
+    // Two actions at once: busy until the last one ends, and the older list never replaces the
+    // newer one.
     void overlappingActions()
     {
         FakeScenario fake;
@@ -543,11 +531,11 @@ private Q_SLOTS:
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 1); // the slow one has started
         store.refresh();
-        QTRY_COMPARE(record.statuses.size(), 4);
+        QTRY_COMPARE(record.busy.size(), 4);
         QCOMPARE(record.statuses, (QStringList{u"Reading sf org list..."_s, u"Reading sf org list..."_s,
-                                               u"Loaded 2 CLI connections."_s, u"Loaded 1 CLI connections."_s}));
-        QCOMPARE(record.busy, (QList<bool>{true, true, false, false}));
-        QCOMPARE(ids(store.orgs()), QStringList{u"slow"_s});
+                                               u"Loaded 2 CLI connections."_s}));
+        QCOMPARE(record.busy, (QList<bool>{true, true, true, false}));
+        QCOMPARE(ids(store.orgs()), (QStringList{u"fast1"_s, u"fast2"_s}));
     }
 
     // Faults from outside, each leaving the store usable: a CLI that hangs past its limit (and
@@ -576,14 +564,13 @@ private Q_SLOTS:
                 return SFCLI::runForOutput(arguments, 0.5);
             }
         };
-        static ShortLimit shortLimit(kFake, {});
-        shortLimit.setKillGrace(std::chrono::milliseconds(200));
+        auto shortLimit = std::make_shared<ShortLimit>(kFake, QStringList());
+        shortLimit->setKillGrace(std::chrono::milliseconds(200));
         QTemporaryDir dir;
-        static TargetEnvironment chromeCopy;
-        chromeCopy.chromeCandidates = {dir.filePath(u"chrome"_s)};
-        QVERIFY(QFile::copy(QStringLiteral(FAKE_CHROME_PATH), chromeCopy.chromeCandidates.first()));
+        const auto chromeCopy = targets(dir.filePath(u"chrome"_s));
+        QVERIFY(QFile::copy(QStringLiteral(FAKE_CHROME_PATH), chromeCopy->chromeCandidates.first()));
         FakeScenario fake;
-        OrgStore store(fault == "hang"_L1 ? static_cast<const SFCLI &>(shortLimit) : fakeCLI(), chromeCopy);
+        OrgStore store(fault == "hang"_L1 ? shortLimit : fakeCLI(), chromeCopy);
         load(store, fake, {u"a+"_s});
         Recorder record(store);
 
@@ -592,8 +579,8 @@ private Q_SLOTS:
             fake.set(u"org_list"_s, u"ignore-term"_s, {});
             store.refresh();
         } else if (fault == "chrome-gone"_L1) {
-            QCOMPARE(OpenTarget::loadAvailable(chromeCopy).size(), 2);
-            QVERIFY(QFile::remove(chromeCopy.chromeCandidates.first()));
+            QCOMPARE(OpenTarget::loadAvailable(*chromeCopy).size(), 2);
+            QVERIFY(QFile::remove(chromeCopy->chromeCandidates.first()));
             fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://a.my.salesforce.com/x\"}}"_ba);
             store.openSelected(OpenTarget::chromeDefault());
         } else if (fault == "read-only"_L1) {
@@ -633,20 +620,48 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"sfdx-auth"_s), QStringList());
     }
 
-    // A store that goes while its action runs: the action ends, its outcome is dropped, and
-    // nothing touches the freed store (checked under the sanitizers).
-    void storeDestroyedWhileRunning()
+    // A stopped job ends its child, even one that ignores the termination request, and applies
+    // nothing; a store that goes while its job runs does the same before it is gone (nothing
+    // touches the freed store: checked under the sanitizers).
+    void stoppedJobs_data()
     {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("stopped") << false;
+        QTest::newRow("store destroyed") << true;
+    }
+
+    void stoppedJobs()
+    {
+        QFETCH(bool, destroy);
         FakeScenario fake;
         fake.answer(u"org_list"_s, list({u"a"_s}));
-        fake.set(u"org_list"_s, u"delay"_s, "0.3"_ba);
-        auto *store = new OrgStore(fakeCLI(), targets());
+        for (const QString &command : {u"org_list"_s, u"org_login_web"_s}) {
+            fake.set(command, u"delay"_s, "30"_ba);
+            fake.set(command, u"ignore-term"_s, {});
+        }
+        auto cli = std::make_shared<SFCLI>(kFake, QStringList());
+        cli->setKillGrace(std::chrono::milliseconds(300));
+        auto store = std::make_unique<OrgStore>(cli, targets());
+        Recorder record(*store);
+        store->deleteSelected(); // nothing selected: not a job
+        store->createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
         store->refresh();
-        QTRY_COMPARE(fake.calls().size(), 1);
-        delete store;
-        const qint64 pid = fake.calls().first().pid;
-        QTRY_VERIFY(processGone(pid));
-        QCoreApplication::processEvents();
+        QCOMPARE(store->runningJobs().size(), 2);
+        QTRY_COMPARE(fake.calls().size(), 2);
+        if (destroy) {
+            store.reset();
+        } else {
+            for (quint64 id : store->runningJobs())
+                store->stopJob(id);
+            QVERIFY(store->runningJobs().isEmpty());
+            QCOMPARE(record.busy, (QList<bool>{true, true, false}));
+            QTest::qWait(500); // past the grace: the children are gone and the jobs have ended
+            QCOMPARE(store->status(), u"Reading sf org list..."_s);
+            QVERIFY(store->orgs().isEmpty());
+        }
+        for (const FakeCall &call : fake.calls())
+            QTRY_VERIFY(processGone(call.pid));
+        QCOMPARE(fake.calls().size(), 2); // the login's reload never started
     }
 };
 

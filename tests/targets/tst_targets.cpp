@@ -2,14 +2,13 @@
 // root, the fake Chrome started for real, the system browser recorded.
 #include "ChromeProfiles.h"
 #include "OpenTarget.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,14 +52,14 @@ public:
     Machine()
     {
         QVERIFY(m_dir.isValid());
-        env = TargetEnvironment::forHome(u"/home/user"_s);
+        env = BrowserLocations::forHome(u"/home/user"_s);
         for (QString &candidate : env.chromeCandidates)
             candidate = m_dir.path() + candidate;
         env.localStatePath = m_dir.path() + env.localStatePath;
         env.openInSystemBrowser = [this](const QUrl &url) { browserCalls.append(url); };
         env.launchDetached = [this](const QString &program, const QStringList &arguments) {
             ++launches;
-            TargetEnvironment::startDetached(program, arguments);
+            BrowserLocations::startDetached(program, arguments);
         };
         qputenv("FAKE_CHROME_LOG", QFile::encodeName(m_dir.filePath(u"chrome.jsonl"_s)));
     }
@@ -103,7 +102,7 @@ public:
         return calls;
     }
 
-    TargetEnvironment env;
+    BrowserLocations env;
     QList<QUrl> browserCalls;
     int launches = 0;
 
@@ -120,7 +119,7 @@ QStringList describe(const QList<OpenTarget> &targets)
 }
 
 std::optional<AppError::Kind> failureOf(const OpenTarget &target, const QUrl &url,
-                                        const TargetEnvironment &env)
+                                        const BrowserLocations &env)
 {
     try {
         target.open(url, env);
@@ -153,32 +152,6 @@ private Q_SLOTS:
         QCOMPARE(errno, ECHILD);
     }
 
-    void equality_data()
-    {
-        QTest::addColumn<OpenTarget>("a");
-        QTest::addColumn<OpenTarget>("b");
-        QTest::addColumn<bool>("equal");
-        const OpenTarget absent{u"x"_s, u"X"_s, std::nullopt};
-        const OpenTarget empty{u"x"_s, u"X"_s, QString()};
-        QTest::newRow("same") << empty << OpenTarget{u"x"_s, u"X"_s, QString()} << true;
-        QTest::newRow("both absent") << absent << absent << true;
-        QTest::newRow("absent vs empty") << absent << empty << false;
-        QTest::newRow("empty vs named") << empty << OpenTarget{u"x"_s, u"X"_s, u"Default"_s} << false;
-        QTest::newRow("id case") << OpenTarget{u"chrome-default"_s, u"X"_s, {}}
-                                 << OpenTarget{u"chrome-Default"_s, u"X"_s, {}} << false;
-        QTest::newRow("label") << absent << OpenTarget{u"x"_s, u"Y"_s, std::nullopt} << false;
-    }
-
-    void equality()
-    {
-        QFETCH(OpenTarget, a);
-        QFETCH(OpenTarget, b);
-        QFETCH(bool, equal);
-        QCOMPARE(a == b, equal);
-        QCOMPARE(qHash(a, 7) == qHash(b, 7), equal);
-        QCOMPARE(QSet<OpenTarget>({a, b}).size(), equal ? 1 : 2);
-    }
-
     void platformLayout_data()
     {
         QTest::addColumn<QString>("xdg");
@@ -204,14 +177,14 @@ private Q_SLOTS:
         QFETCH(QString, xdg);
         QFETCH(QStringList, candidates);
         QFETCH(QString, localState);
-        const TargetEnvironment env = TargetEnvironment::forHome(u"/Users/me"_s, xdg);
+        const BrowserLocations env = BrowserLocations::forHome(u"/Users/me"_s, xdg);
         QCOMPARE(env.chromeCandidates, candidates);
         QCOMPARE(env.localStatePath, localState);
         // The shipped app looks at the real home.
-        const TargetEnvironment real
-            = TargetEnvironment::forHome(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME"));
-        QCOMPARE(TargetEnvironment::system().chromeCandidates, real.chromeCandidates);
-        QCOMPARE(TargetEnvironment::system().localStatePath, real.localStatePath);
+        const BrowserLocations real
+            = BrowserLocations::forHome(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME"));
+        QCOMPARE(BrowserLocations::system()->chromeCandidates, real.chromeCandidates);
+        QCOMPARE(BrowserLocations::system()->localStatePath, real.localStatePath);
     }
 
     void available_data()
@@ -349,7 +322,7 @@ private Q_SLOTS:
         QList<OpenTarget> targets;
         for (const QString &name : u"zoë Émile Beta beta delta Delta alpha"_s.split(u' '))
             targets.append({name, name, name});
-        ChromeProfiles::sortByLabel(targets);
+        OpenTarget::sortByLabel(targets);
         QLocale::setDefault(previous);
         QStringList labels;
         for (const OpenTarget &t : std::as_const(targets))
@@ -379,7 +352,7 @@ private Q_SLOTS:
         const QUrl url(u"https://acme.my.salesforce.com/"_s);
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(u"https"_s, &catcher, "catchUrl");
-        m.env.openInSystemBrowser = TargetEnvironment::openWithDesktopServices;
+        m.env.openInSystemBrowser = BrowserLocations::openWithDesktopServices;
         OpenTarget::systemDefault().open(url, m.env);
         QCOMPARE(catcher.urls, QList<QUrl>{url});
         // From a background task it is handed to the GUI thread.

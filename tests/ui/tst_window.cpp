@@ -14,7 +14,7 @@
 #include "OrgStore.h"
 #include "SFCLI.h"
 #include "Spinner.h"
-#include "TargetEnvironment.h"
+#include "BrowserLocations.h"
 #include "Theme.h"
 
 #include <QAbstractItemModelTester>
@@ -74,22 +74,18 @@ void writeLocalState(const QStringList &profiles)
     f.write("{\"profile\":{\"info_cache\":{"_ba + items.join(',') + "}}}"_ba);
 }
 
-const SFCLI &fakeCLI()
+std::shared_ptr<const SFCLI> fakeCLI()
 {
-    static const SFCLI cli(QStringLiteral(FAKE_SF_PATH), {});
-    return cli;
+    return std::make_shared<const SFCLI>(QStringLiteral(FAKE_SF_PATH), QStringList());
 }
 
-const TargetEnvironment &targets()
+std::shared_ptr<const BrowserLocations> targets()
 {
-    static const TargetEnvironment env = [] {
-        TargetEnvironment e;
-        e.chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
-        e.localStatePath = localStatePath();
-        e.openInSystemBrowser = [](const QUrl &) {};
-        return e;
-    }();
-    return env;
+    auto e = std::make_shared<BrowserLocations>();
+    e->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
+    e->localStatePath = localStatePath();
+    e->openInSystemBrowser = [](const QUrl &) {};
+    return e;
 }
 
 void screenshot(QWidget *window, const QString &name)
@@ -134,12 +130,22 @@ class TestWindow : public QObject
     std::unique_ptr<FakeScenario> m_fake;
     std::unique_ptr<MainWindow> m_window;
 
-    ContentView &view() const { return *m_window->contentView(); }
+    ContentView &view() const { return *m_window->findChild<ContentView *>(); }
     OrgStore &store() const { return view().store(); }
-    HeaderPanel &header() const { return *view().header(); }
-    DetailsPane &details() const { return *view().details(); }
-    NewConnectionPanel &form() const { return *view().newConnectionPanel(); }
-    int rows() const { return view().orgList()->model()->rowCount(); }
+    DetailsPane &details() const { return *m_window->findChild<DetailsPane *>(); }
+    // The window's parts by the names they were given.
+    template<class T = QWidget>
+    T *part(const char *name) const
+    {
+        T *found = m_window->findChild<T *>(QLatin1StringView(name));
+        if (!found)
+            qFatal("no %s named %s", T::staticMetaObject.className(), name);
+        return found;
+    }
+    QPushButton *button(const char *name) const { return part<QPushButton>(name); }
+    QLabel *label(const char *name) const { return part<QLabel>(name); }
+    QListView *listView() const { return part<QListView>("orgList"); }
+    int rows() const { return listView()->model()->rowCount(); }
 
     QStringList callsSince(int first) const
     {
@@ -183,21 +189,21 @@ private Q_SLOTS:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCOMPARE(rows(), 0);
-        QVERIFY(header().spinner->isVisible());
-        QVERIFY(!header().refreshButton->isEnabled());
-        QCOMPARE(details().statusLine->text(), u"Reading sf org list..."_s);
-        QCOMPARE(details().blocks->currentIndex(), 0);
+        QVERIFY(part("spinner")->isVisible());
+        QVERIFY(!button("refreshButton")->isEnabled());
+        QCOMPARE(label("statusLine")->text(), u"Reading sf org list..."_s);
+        QCOMPARE(part<QStackedWidget>("blocks")->currentIndex(), 0);
         screenshot(m_window.get(), u"first-display-busy"_s);
 
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(rows(), 3);
-        QVERIFY(!header().spinner->isVisible());
-        QVERIFY(header().refreshButton->isEnabled());
+        QVERIFY(!part("spinner")->isVisible());
+        QVERIFY(button("refreshButton")->isEnabled());
         // Connected first, then by name; the first connected org is selected and highlighted.
         QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QCOMPARE(view().orgList()->currentIndex().row(), 0);
-        QCOMPARE(details().orgTitle->text(), u"acme-dev"_s);
-        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+        QCOMPARE(listView()->currentIndex().row(), 0);
+        QCOMPARE(label("orgTitle")->text(), u"acme-dev"_s);
+        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
         QCOMPARE(view().openTargets().size(), 3); // system, Chrome default, one profile
         QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
         QVERIFY(m_window->minimumSizeHint().width() >= 980 && view().minimumSize() == QSize(980, 720));
@@ -209,38 +215,39 @@ private Q_SLOTS:
         openWindow(orgList({entry(u"acme-dev"_s, true),
                             "{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.my.salesforce.com\"}"_ba}));
         // Click the second row: the store's selection follows, and the details show it.
-        QListView *list = view().orgList();
+        QListView *list = listView();
         const QRect second = list->visualRect(list->model()->index(1, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(store().selectedID(), u"bare@x.com"_s);
-        QCOMPARE(details().orgTitle->text(), u"bare@x.com"_s);
+        QCOMPARE(label("orgTitle")->text(), u"bare@x.com"_s);
         QStringList values;
-        for (QLabel *value : details().rowValues)
-            values.append(value->text());
+        for (const char *key : {"value:status", "value:username", "value:instanceUrl", "value:loginUrl",
+                                "value:orgId", "value:clientId"})
+            values.append(label(key)->text());
         QCOMPARE(values, (QStringList{u"Unknown"_s, u"bare@x.com"_s, u"https://bare.my.salesforce.com"_s,
                                       QString(), QString(), QString()}));
-        QVERIFY(details().rowValues[1]->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QVERIFY(label("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
         // Not connected: everything but the export may start.
-        QVERIFY(details().openButton->isEnabled());
-        QVERIFY(details().deleteButton->isEnabled());
-        QVERIFY(!details().exportButton->isEnabled());
+        QVERIFY(button("openButton")->isEnabled());
+        QVERIFY(button("deleteButton")->isEnabled());
+        QVERIFY(!button("exportButton")->isEnabled());
     }
 
     void filterByTyping()
     {
         openWindow();
         QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QTest::keyClicks(header().filterField, u"ZED"_s);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"ZED"_s);
         QCOMPARE(store().search(), u"ZED"_s);
         QCOMPARE(rows(), 1);
         // The hidden selection stays selected and shown; filtering never writes it.
         QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QCOMPARE(details().orgTitle->text(), u"acme-dev"_s);
-        QVERIFY(!view().orgList()->selectionModel()->hasSelection());
-        header().filterField->clear();
-        QTest::keyClicks(header().filterField, u"   "_s);
+        QCOMPARE(label("orgTitle")->text(), u"acme-dev"_s);
+        QVERIFY(!listView()->selectionModel()->hasSelection());
+        part<QLineEdit>("filterField")->clear();
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
         QCOMPARE(rows(), 3);
-        QCOMPARE(view().orgList()->currentIndex().row(), 0); // highlighted again
+        QCOMPARE(listView()->currentIndex().row(), 0); // highlighted again
     }
 
     void enablement_data()
@@ -276,14 +283,14 @@ private Q_SLOTS:
     {
         openWindow();
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
-        QTest::mouseClick(header().refreshButton, Qt::LeftButton);
+        QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
         QVERIFY(store().isBusy());
-        for (QPushButton *b : {header().refreshButton, details().openButton, details().setDefaultButton,
-                               details().deleteButton, details().exportButton, form().createButton, form().importButton})
+        for (QPushButton *b : {button("refreshButton"), button("openButton"), button("setDefaultButton"),
+                               button("deleteButton"), button("exportButton"), button("createButton"), button("importButton")})
             QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
-        QVERIFY(details().copyTargetButton->isEnabled());
-        QVERIFY(details().reloadTargetsButton->isEnabled());
-        QVERIFY(form().aliasField->isEnabled());
+        QVERIFY(button("copyTargetButton")->isEnabled());
+        QVERIFY(button("reloadTargetsButton")->isEnabled());
+        QVERIFY(part<QLineEdit>("aliasField")->isEnabled());
         screenshot(m_window.get(), u"busy"_s);
     }
 
@@ -303,7 +310,7 @@ private Q_SLOTS:
         QFETCH(QKeyCombination, keys);
         QFETCH(QString, call);
         openWindow();
-        form().aliasField->setText(u" new-one "_s);
+        part<QLineEdit>("aliasField")->setText(u" new-one "_s);
         const int before = static_cast<int>(m_fake->calls().size());
         m_window->activateWindow();
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
@@ -318,7 +325,7 @@ private Q_SLOTS:
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(callsSince(during), QStringList{u"org list --json"_s});
-        QCOMPARE(form().aliasField->text(), u" new-one "_s); // the form keeps its values
+        QCOMPARE(part<QLineEdit>("aliasField")->text(), u" new-one "_s); // the form keeps its values
     }
 
     void deleteFlow()
@@ -327,7 +334,7 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         dialogs.confirmAnswers = {false, true};
         const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
+        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
         QCOMPARE(dialogs.confirmations.size(), 1);
         const Dialogs::Confirmation asked = dialogs.confirmations.first();
         QCOMPARE(asked.title, u"Delete selected Salesforce CLI connection?"_s);
@@ -336,13 +343,13 @@ private Q_SLOTS:
         QVERIFY(asked.destructive);
         QVERIFY(!view().showDeleteConfirm());
         QCOMPARE(callsSince(before), QStringList()); // cancelled: nothing ran
-        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
 
         m_fake->answer(u"org_list"_s, orgList({entry(u"beta-uat"_s, false), entry(u"zed-prod"_s, true)}));
-        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
+        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(callsSince(before), (QStringList{u"org logout --target-org acme-dev --no-prompt"_s, u"org list --json"_s}));
-        QCOMPARE(details().statusLine->text(), u"Deleted connection acme-dev."_s);
+        QCOMPARE(label("statusLine")->text(), u"Deleted connection acme-dev."_s);
         QCOMPARE(store().selectedID(), u"zed-prod"_s);
     }
 
@@ -356,7 +363,7 @@ private Q_SLOTS:
 
         // Confirmed, then the save panel cancelled: no file, no new status.
         dialogs.confirmAnswers = {true};
-        QTest::mouseClick(details().exportButton, Qt::LeftButton);
+        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
         QCOMPARE(dialogs.confirmations.first().title, u"Export selected connection auth JSON?"_s);
         QCOMPARE(dialogs.confirmations.first().confirmLabel, u"Export Auth JSON"_s);
         QVERIFY(dialogs.confirmations.first().message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
@@ -364,12 +371,12 @@ private Q_SLOTS:
         QCOMPARE(dialogs.fileRequests.first().proposedName, u"acme-dev-sfdx-auth.json"_s);
         QCOMPARE(dialogs.fileRequests.first().title, u"Export Salesforce Auth JSON"_s);
         QCOMPARE(dialogs.fileRequests.first().nameFilters, QStringList{u"JSON (*.json)"_s});
-        QCOMPARE(details().statusLine->text(), u"Loaded 3 CLI connections."_s);
+        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
 
         dialogs.confirmAnswers = {true};
         dialogs.nextFile = dir.filePath(u"acme-dev-sfdx-auth.json"_s);
-        QTest::mouseClick(details().exportButton, Qt::LeftButton);
-        QTRY_COMPARE(details().statusLine->text(), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
+        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
+        QTRY_COMPARE(label("statusLine")->text(), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
         QFile file(*dialogs.nextFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), secret);
@@ -394,37 +401,37 @@ private Q_SLOTS:
         const QString file = dir.filePath(u"carried-org-sfdx-auth.json"_s);
         QFile(file).open(QIODevice::WriteOnly);
         dialogs.nextFile = file;
-        form().aliasField->setText(typed);
-        form().defaultBox->setChecked(true);
+        part<QLineEdit>("aliasField")->setText(typed);
+        part<QCheckBox>("defaultBox")->setChecked(true);
         const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(form().importButton, Qt::LeftButton);
+        QTest::mouseClick(button("importButton"), Qt::LeftButton);
         QCOMPARE(dialogs.fileRequests.first().title, u"Import Salesforce Auth JSON"_s);
         QCOMPARE(dialogs.fileRequests.first().nameFilters, (QStringList{u"JSON (*.json)"_s, u"Plain text (*.txt)"_s}));
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(callsSince(before).first(),
                  "org login sfdx-url --sfdx-url-file "_L1 + file + " --alias "_L1 + alias + " --set-default"_L1);
-        QCOMPARE(details().statusLine->text(), "Imported auth JSON as "_L1 + alias + ". Treat imported files like passwords."_L1);
-        QCOMPARE(form().aliasField->text(), typed);
-        QVERIFY(form().defaultBox->isChecked());
+        QCOMPARE(label("statusLine")->text(), "Imported auth JSON as "_L1 + alias + ". Treat imported files like passwords."_L1);
+        QCOMPARE(part<QLineEdit>("aliasField")->text(), typed);
+        QVERIFY(part<QCheckBox>("defaultBox")->isChecked());
     }
 
     void newConnectionForm()
     {
         openWindow();
-        QCOMPARE(form().aliasField->text(), QString());
-        QCOMPARE(form().aliasField->placeholderText(), u"e.g. quintellwharf-s-2026"_s);
-        QCOMPARE(form().kind(), LoginKind::sandbox);
-        QCOMPARE(form().loginURL->text(), u"https://test.salesforce.com/"_s);
-        QCOMPARE(form().browserPicker->currentText(), u"System default"_s);
-        QVERIFY(!form().defaultBox->isChecked());
-        QTest::mouseClick(form().kindGroup->button(0), Qt::LeftButton);
-        QCOMPARE(form().loginURL->text(), u"https://login.salesforce.com/"_s);
-        form().browserPicker->setCurrentIndex(form().browserPicker->findText(u"Edge"_s));
+        QCOMPARE(part<QLineEdit>("aliasField")->text(), QString());
+        QCOMPARE(part<QLineEdit>("aliasField")->placeholderText(), u"e.g. quintellwharf-s-2026"_s);
+        QVERIFY(button("kind:Sandbox")->isChecked());
+        QCOMPARE(label("loginURL")->text(), u"https://test.salesforce.com/"_s);
+        QCOMPARE(part<QComboBox>("browserPicker")->currentText(), u"System default"_s);
+        QVERIFY(!part<QCheckBox>("defaultBox")->isChecked());
+        QTest::mouseClick(button("kind:Production"), Qt::LeftButton);
+        QCOMPARE(label("loginURL")->text(), u"https://login.salesforce.com/"_s);
+        part<QComboBox>("browserPicker")->setCurrentIndex(part<QComboBox>("browserPicker")->findText(u"Edge"_s));
         const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(form().createButton, Qt::LeftButton);
+        QTest::mouseClick(button("createButton"), Qt::LeftButton);
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(callsSince(before).first(), u"org login web --instance-url https://login.salesforce.com/ --browser edge"_s);
-        QCOMPARE(details().statusLine->text(), u"Connection created. Loaded 3 CLI connections."_s);
+        QCOMPARE(label("statusLine")->text(), u"Connection created. Loaded 3 CLI connections."_s);
     }
 
     void openInChosenProfile()
@@ -433,19 +440,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         qputenv("FAKE_CHROME_LOG", QFile::encodeName(dir.filePath(u"chrome.jsonl"_s)));
         m_fake->answer(u"org_open"_s, "{\"result\":{\"url\":\"https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=1\"}}"_ba);
-        QComboBox *picker = details().targetPicker;
+        QComboBox *picker = part<QComboBox>("targetPicker");
         QCOMPARE(picker->count(), 3);
         picker->setCurrentIndex(2);
         Q_EMIT picker->activated(2);
         QCOMPARE(view().selectedOpenTargetID(), u"chrome-Profile 2"_s);
-        QTest::mouseClick(details().openButton, Qt::LeftButton);
-        QTRY_COMPARE(details().statusLine->text(), u"Opened acme-dev in Chrome - Profile 2 name."_s);
+        QTest::mouseClick(button("openButton"), Qt::LeftButton);
+        QTRY_COMPARE(label("statusLine")->text(), u"Opened acme-dev in Chrome - Profile 2 name."_s);
         QTRY_VERIFY(QFileInfo(dir.filePath(u"chrome.jsonl"_s)).size() > 0);
         qunsetenv("FAKE_CHROME_LOG");
 
         // The profile goes away: after Reload the choice falls back to the system browser.
         writeLocalState({});
-        QTest::mouseClick(details().reloadTargetsButton, Qt::LeftButton);
+        QTest::mouseClick(button("reloadTargetsButton"), Qt::LeftButton);
         QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
         QCOMPARE(picker->currentText(), u"System default"_s);
         QCOMPARE(picker->count(), 2);
@@ -470,9 +477,9 @@ private Q_SLOTS:
         if (message.isEmpty() || !warning)
             return;
         store().refresh();
-        QTRY_COMPARE(details().statusLine->text(), message);
-        QCOMPARE(details().statusLine->palette().color(QPalette::WindowText),
-                 Theme::warningOrange(details().statusLine->palette()));
+        QTRY_COMPARE(label("statusLine")->text(), message);
+        QCOMPARE(label("statusLine")->palette().color(QPalette::WindowText),
+                 Theme::warningOrange(label("statusLine")->palette()));
         screenshot(m_window.get(), u"status-warning"_s);
     }
 
@@ -483,8 +490,8 @@ private Q_SLOTS:
         m_fake->answer(u"org_list"_s, error, 2);
         const int height = details().height();
         store().refresh();
-        QTRY_VERIFY(details().statusLine->text().startsWith(u"{"_s));
-        QVERIFY(details().statusArea->height() <= details().statusArea->maximumHeight());
+        QTRY_VERIFY(label("statusLine")->text().startsWith(u"{"_s));
+        QVERIFY(part<QScrollArea>("statusArea")->height() <= part<QScrollArea>("statusArea")->maximumHeight());
         QCOMPARE(details().height(), height);
     }
 
@@ -522,9 +529,9 @@ private Q_SLOTS:
     void modelIsSound()
     {
         openWindow();
-        QAbstractItemModelTester tester(view().orgList()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QTest::keyClicks(header().filterField, u"acme"_s);
-        header().filterField->clear();
+        QAbstractItemModelTester tester(listView()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"acme"_s);
+        part<QLineEdit>("filterField")->clear();
         store().setSearch(QString());
         store().refresh();
         QTRY_VERIFY(!store().isBusy());
@@ -537,7 +544,7 @@ private Q_SLOTS:
             entries.append(entry(u"org-%1"_s.arg(i, 5, 10, QChar(u'0')), i % 3 == 0, i == 42));
         openWindow(orgList(entries));
         QCOMPARE(rows(), 10'000);
-        view().orgList()->scrollToBottom();
+        listView()->scrollToBottom();
         screenshot(m_window.get(), u"ten-thousand-orgs"_s);
 
         const QPalette light = QApplication::palette();
@@ -556,12 +563,12 @@ private Q_SLOTS:
         store().setSelectedID(u"org-00042"_s);
         QTRY_VERIFY(Theme::isDark(details().palette()));
         // Colours derived from the palette follow it: secondary text is light on dark now.
-        QVERIFY(details().emptyHint->palette().color(QPalette::WindowText).lightnessF() > 0.5);
-        QVERIFY(details().statusLine->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QVERIFY(label("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QVERIFY(label("statusLine")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
         screenshot(m_window.get(), u"dark-palette"_s);
         QApplication::setPalette(light);
         QTRY_VERIFY(!Theme::isDark(details().palette()));
-        QVERIFY(details().emptyHint->palette().color(QPalette::WindowText).lightnessF() < 0.5);
+        QVERIFY(label("emptyHint")->palette().color(QPalette::WindowText).lightnessF() < 0.5);
     }
 
     void dialogScreenshots()
@@ -570,8 +577,8 @@ private Q_SLOTS:
         // The real dialogs, drawn as the user sees them (shown, grabbed, closed; never run). The
         // texts are the ones the window asked for.
         ScriptedDialogs dialogs;
-        QTest::mouseClick(details().deleteButton, Qt::LeftButton);
-        QTest::mouseClick(details().exportButton, Qt::LeftButton);
+        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
+        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
         QCOMPARE(dialogs.confirmations.size(), 2);
         const QStringList names{u"delete-dialog"_s, u"export-dialog"_s};
         for (int i = 0; i < 2; ++i) {

@@ -1,6 +1,4 @@
-#include "TargetEnvironment.h"
-
-#include "OpenTarget.h"
+#include "BrowserLocations.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -11,33 +9,34 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-const TargetEnvironment &TargetEnvironment::system()
+std::shared_ptr<const BrowserLocations> BrowserLocations::system()
 {
-    static const TargetEnvironment environment
-        = forHome(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME"));
-    return environment;
+    static const std::shared_ptr<const BrowserLocations> locations
+        = std::make_shared<const BrowserLocations>(
+            forHome(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME")));
+    return locations;
 }
 
-TargetEnvironment TargetEnvironment::forHome(const QString &home, const QString &xdgConfigHome)
+BrowserLocations BrowserLocations::forHome(const QString &home, const QString &xdgConfigHome)
 {
-    TargetEnvironment environment;
+    BrowserLocations locations;
 #if defined(Q_OS_MACOS)
     Q_UNUSED(xdgConfigHome);
     const QString bundled = u"/Applications/Google Chrome.app/Contents/MacOS/Google Chrome"_s;
-    environment.chromeCandidates = {bundled, home + bundled};
-    environment.localStatePath = home + "/Library/Application Support/Google/Chrome/Local State"_L1;
+    locations.chromeCandidates = {bundled, home + bundled};
+    locations.localStatePath = home + "/Library/Application Support/Google/Chrome/Local State"_L1;
 #else
-    environment.chromeCandidates = {u"/opt/google/chrome/chrome"_s,
+    locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s,
                                     u"/usr/bin/google-chrome-stable"_s, u"/usr/bin/google-chrome"_s};
     // The XDG rules ignore a relative value.
     const QString config = QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome
                                                                 : home + "/.config"_L1;
-    environment.localStatePath = config + "/google-chrome/Local State"_L1;
+    locations.localStatePath = config + "/google-chrome/Local State"_L1;
 #endif
-    return environment;
+    return locations;
 }
 
-void TargetEnvironment::openWithDesktopServices(const QUrl &url)
+void BrowserLocations::openWithDesktopServices(const QUrl &url)
 {
     // Without a GUI application there is no desktop to hand the address to; like a browser that
     // refuses the address, that goes unnoticed.
@@ -52,7 +51,7 @@ void TargetEnvironment::openWithDesktopServices(const QUrl &url)
                                   Qt::QueuedConnection);
 }
 
-void TargetEnvironment::startDetached(const QString &program, const QStringList &arguments)
+void BrowserLocations::startDetached(const QString &program, const QStringList &arguments)
 {
     // Qt forks twice and reaps the middle process, so the browser is never our child: nothing
     // waits for it and it cannot linger as a zombie. The exec failure comes back from the child.
@@ -61,4 +60,9 @@ void TargetEnvironment::startDetached(const QString &program, const QStringList 
     process.setArguments(arguments);
     if (!process.startDetached())
         throw ChromeLaunchError(process.errorString());
+}
+
+ChromeLaunchError::ChromeLaunchError(const QString &reason)
+    : DescribedError(reason)
+{
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "AppError.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
-// What the targets take from the machine: where Chrome and its "Local State" may be, how the
-// system browser is reached and how a program is started. The app uses system(); tests build one
-// around a temporary folder.
-struct TargetEnvironment
+// Where the browsers and their profiles live on this machine, how the system browser is reached
+// and how a browser is started. The app uses system(); tests build one around a temporary folder.
+struct BrowserLocations
 {
     QStringList chromeCandidates; // absolute paths, tried in order
     QString localStatePath;
@@ -18,13 +20,20 @@ struct TargetEnvironment
     std::function<void(const QString &program, const QStringList &arguments)> launchDetached
         = startDetached;
 
-    // The real machine, worked out once.
-    static const TargetEnvironment &system();
+    // The real machine, worked out once; shared, so that a job still running at exit keeps it.
+    static std::shared_ptr<const BrowserLocations> system();
 
     // The platform's layout for a user whose home folder is `home`. `xdgConfigHome` is the value
     // of XDG_CONFIG_HOME, honoured where the platform uses it.
-    static TargetEnvironment forHome(const QString &home, const QString &xdgConfigHome = {});
+    static BrowserLocations forHome(const QString &home, const QString &xdgConfigHome = {});
 
     static void openWithDesktopServices(const QUrl &url);
     static void startDetached(const QString &program, const QStringList &arguments);
+};
+
+// Chrome's executable was found but could not be started; carries the system's reason as is.
+class ChromeLaunchError : public DescribedError
+{
+public:
+    explicit ChromeLaunchError(const QString &reason);
 };
