@@ -1,5 +1,6 @@
 #include "ContentView.h"
 
+#include "BrowserLocations.h"
 #include "DetailsPane.h"
 #include "Dialogs.h"
 #include "Enablement.h"
@@ -10,18 +11,11 @@
 #include "OrgStore.h"
 #include "Panel.h"
 #include "SFCLI.h"
-#include "Spinner.h"
-#include "BrowserLocations.h"
 #include "Theme.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 

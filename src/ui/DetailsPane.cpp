@@ -114,7 +114,7 @@ DetailsPane::DetailsPane(QWidget *parent)
 
     auto *actions = new QHBoxLayout;
     actions->setSpacing(10);
-    m_openButton = addAction(tr("Open Connection"), "openButton", &DetailsPane::openRequested);
+    m_openButton = addAction(orgBlock, tr("Open Connection"), "openButton", &DetailsPane::openRequested);
     Theme::makeProminent(m_openButton);
     // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
     m_openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
@@ -125,15 +125,19 @@ DetailsPane::DetailsPane(QWidget *parent)
     });
     m_openButton->setToolTip(tr("Open the org in a browser session (%1)")
                                  .arg(m_openButton->shortcut().toString(QKeySequence::NativeText)));
-    m_setDefaultButton = addAction(tr("Set Default"), "setDefaultButton", &DetailsPane::setDefaultRequested);
+    m_setDefaultButton
+        = addAction(orgBlock, tr("Set Default"), "setDefaultButton", &DetailsPane::setDefaultRequested);
     m_setDefaultButton->setToolTip(tr("Make this org the CLI's default org"));
-    m_copyTargetButton = addAction(tr("Copy Target"), "copyTargetButton", &DetailsPane::copyTargetRequested);
+    m_copyTargetButton
+        = addAction(orgBlock, tr("Copy Target"), "copyTargetButton", &DetailsPane::copyTargetRequested);
     m_copyTargetButton->setToolTip(tr("Copy the alias or username to the clipboard"));
-    m_deleteButton = addAction(tr("Delete Connection"), "deleteButton", &DetailsPane::deleteRequested);
+    m_deleteButton
+        = addAction(orgBlock, tr("Delete Connection"), "deleteButton", &DetailsPane::deleteRequested);
     Theme::makeDestructive(m_deleteButton);
-    m_exportButton = addAction(tr("Export JSON"), "exportButton", &DetailsPane::exportRequested);
+    m_exportButton = addAction(orgBlock, tr("Export JSON"), "exportButton", &DetailsPane::exportRequested);
     m_exportButton->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
-    for (QPushButton *button : {m_openButton, m_setDefaultButton, m_copyTargetButton, m_deleteButton, m_exportButton}) {
+    for (QPushButton *button :
+         {m_openButton, m_setDefaultButton, m_copyTargetButton, m_deleteButton, m_exportButton}) {
         button->setMinimumHeight(32);
         actions->addWidget(button);
     }
@@ -170,9 +174,10 @@ DetailsPane::DetailsPane(QWidget *parent)
     showOrg(std::nullopt);
 }
 
-QPushButton *DetailsPane::addAction(const QString &text, const char *name, void (DetailsPane::*intent)())
+QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const char *name,
+                                    void (DetailsPane::*intent)())
 {
-    auto *button = new QPushButton(text, m_blocks->widget(1));
+    auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1StringView(name));
     connect(button, &QPushButton::clicked, this, intent);
     return button;

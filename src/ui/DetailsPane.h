@@ -42,7 +42,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    QPushButton *addAction(const QString &text, const char *name, void (DetailsPane::*intent)());
+    QPushButton *addAction(QWidget *parent, const QString &text, const char *name,
+                           void (DetailsPane::*intent)());
 
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
     QLabel *m_orgTitle;
