@@ -4,10 +4,17 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +34,41 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, co
         previousHandler(type, context, message);
 }
 
+// SIGTERM, SIGINT and SIGHUP end the app as a quit does, without the question, so that the CLI
+// commands it started are ended too instead of being left to run on. The handler only writes to a
+// pipe; the event loop does the rest.
+int quitSignalPipe[2] = {-1, -1};
+
+void onQuitSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(quitSignalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool catchQuitSignals()
+{
+#if defined(__linux__)
+    if (::pipe2(quitSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+#else
+    if (::pipe(quitSignalPipe) != 0)
+        return false;
+    for (int fd : quitSignalPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+#endif
+    struct sigaction action = {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(s, &action, nullptr);
+    return true;
+}
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *argc, char **argv)
@@ -38,6 +80,14 @@ extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *a
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
 
     MainWindow window;
+    std::unique_ptr<QSocketNotifier> quitSignals;
+    if (catchQuitSignals()) {
+        quitSignals = std::make_unique<QSocketNotifier>(quitSignalPipe[0], QSocketNotifier::Read);
+        QObject::connect(quitSignals.get(), &QSocketNotifier::activated, &window,
+                         &MainWindow::quitWithoutAsking);
+    }
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    window.finishJobs();
+    return status;
 }

@@ -16,7 +16,10 @@ using namespace Qt::Literals::StringLiterals;
 // joins every thread, so nothing of a job outlives it.
 struct OrgStore::Job
 {
+    QString startMessage;
+    bool stopsAtOnce = false;
     std::shared_ptr<StopSignal> stop = std::make_shared<StopSignal>();
+    std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
     std::thread thread;
     bool stopped = false;
 };
@@ -35,25 +38,43 @@ OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const Brows
 {
 }
 
-OrgStore::~OrgStore()
+OrgStore::~OrgStore() { endJobs(std::chrono::milliseconds::zero()); }
+
+void OrgStore::shutDown(std::chrono::milliseconds patience)
 {
-    for (auto &[id, job] : m_jobs)
+    endJobs(patience);
+    if (m_isBusy)
+        setBusy(false);
+}
+
+void OrgStore::endJobs(std::chrono::milliseconds patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (auto &[id, job] : m_jobs) {
+        if (job->stopsAtOnce)
+            job->stop->request();
+    }
+    for (auto &[id, job] : m_jobs) {
+        while (!*job->ended && !job->stop->requested() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         job->stop->request();
-    // Outcomes already posted go with this object, unapplied.
+    }
+    // Outcomes already posted are never applied: their jobs are gone.
     for (auto &[id, job] : m_jobs) {
         if (job->thread.joinable())
             job->thread.join();
     }
+    m_jobs.clear();
 }
 
-QList<quint64> OrgStore::runningJobs() const
+QList<OrgStore::RunningJob> OrgStore::runningJobs() const
 {
-    QList<quint64> ids;
+    QList<RunningJob> running;
     for (const auto &[id, job] : m_jobs) {
         if (!job->stopped)
-            ids.append(id);
+            running.append({id, job->startMessage, job->stopsAtOnce});
     }
-    return ids;
+    return running;
 }
 
 void OrgStore::stopJob(quint64 id)
@@ -67,7 +88,7 @@ void OrgStore::stopJob(quint64 id)
         setBusy(false);
 }
 
-void OrgStore::start(const QString &message, std::function<Outcome()> work)
+void OrgStore::start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce)
 {
     setBusy(true);
     setStatus(message);
@@ -76,8 +97,11 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work)
     };
     const quint64 id = ++m_lastJobID;
     auto job = std::make_unique<Job>();
+    job->startMessage = message;
+    job->stopsAtOnce = stopsAtOnce;
     try {
-        job->thread = std::thread([this, id, stop = job->stop, work = std::move(work), failure] {
+        job->thread = std::thread([this, id, stop = job->stop, ended = job->ended,
+                                   work = std::move(work), failure] {
             const StopSignal::Scope scope(stop.get());
             Outcome outcome;
             try {
@@ -88,6 +112,7 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work)
             } catch (const std::exception &error) {
                 outcome = failure(QString::fromUtf8(error.what()));
             }
+            *ended = true;
             // The store joins this thread before it goes, so it is still there to post to.
             QMetaObject::invokeMethod(
                 this, [this, id, outcome = std::move(outcome)] { finish(id, outcome); },

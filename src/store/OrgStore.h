@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -66,12 +67,22 @@ public:
     void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);
 
+    struct RunningJob
+    {
+        quint64 id;
+        QString startMessage;
+        bool stopsAtOnce; // a web login: stopped before it has saved anything
+    };
     // The jobs that run and have not been stopped, oldest first. The store is busy while there
     // is one.
-    QList<quint64> runningJobs() const;
+    QList<RunningJob> runningJobs() const;
     // Ends the job's CLI command (termination request, grace period, kill, reaped) and drops its
     // outcome. The status line is left as it is.
     void stopJob(quint64 id);
+    // Before the process ends: stops what can stop at once, gives any other command up to
+    // `patience` to finish (it may be writing the CLI's own files), then stops it. Returns when
+    // every child has ended and been reaped; no outcome is applied, and the store is idle.
+    void shutDown(std::chrono::milliseconds patience);
 
 Q_SIGNALS:
     void orgsChanged();
@@ -91,8 +102,10 @@ private:
 
     // Busy on and the start message, then `work` as a new job; its outcome (or the message of
     // what it threw) is applied on the main thread as one piece of work.
-    void start(const QString &message, std::function<Outcome()> work);
+    void start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce = false);
     void finish(quint64 id, const Outcome &outcome);
+    // shutDown() without a word to the observers: the destructor uses it.
+    void endJobs(std::chrono::milliseconds patience);
     // The selected org, or the no-target message and nothing.
     std::optional<CLIOrg> requireSelection();
     // Applies a reloaded list and the selection the action leaves, then the success message

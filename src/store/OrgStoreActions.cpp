@@ -152,7 +152,8 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
                       = tr("Connection created. Loaded %1 CLI connections.").arg(orgs.size());
                   store.applyReload(job, std::move(orgs), trimmed, false, message);
               };
-          });
+          },
+          true);
 }
 
 void OrgStore::exportSelected(const QString &filePath)

@@ -25,7 +25,9 @@ std::unique_ptr<QMessageBox> Dialogs::confirmationBox(QWidget *parent, const Con
         request.confirmLabel, request.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     if (request.destructive)
         Theme::makeDestructive(confirming);
-    QPushButton *cancel = box->addButton(QMessageBox::Cancel);
+    QPushButton *cancel = request.cancelLabel.isEmpty()
+        ? box->addButton(QMessageBox::Cancel)
+        : box->addButton(request.cancelLabel, QMessageBox::RejectRole);
     // Enter and Escape never confirm by accident.
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);

@@ -20,6 +20,7 @@ struct Confirmation
     QString title;
     QString message; // empty: no message
     QString confirmLabel;
+    QString cancelLabel; // empty: the platform's Cancel
     bool destructive = false;
 };
 

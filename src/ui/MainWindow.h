@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class ContentView;
 class SFCLI;
 struct BrowserLocations;
 
@@ -16,4 +17,18 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     MainWindow(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
                QWidget *parent = nullptr);
+
+    // The process was asked to end: close and quit without the question.
+    void quitWithoutAsking();
+    // After the event loop: the running CLI commands end (a web login at once, any other within
+    // ten seconds) before the process does.
+    void finishJobs();
+
+protected:
+    // While an action runs, asks first; "Keep Running" is the default.
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    ContentView *m_content;
+    bool m_quitting = false;
 };

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -269,6 +271,37 @@ private Q_SLOTS:
         QVERIFY2(run.out.startsWith(start), run.out.constData());
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, start.startsWith("SELFTEST") ? 1 : 0);
+    }
+
+    // A request to end the process ends it as a quit does, without a question: the CLI command
+    // that runs gets its time to finish, and no child is left behind.
+    void quitSignals_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void quitSignals()
+    {
+        QFETCH(int, signal);
+        if (sfInstalledWhereTheLocatorLooks())
+            QSKIP("an sf in /opt/homebrew/bin or /usr/local/bin would be found first");
+        FakeScenario fake;
+        fake.answer(u"org_list"_s, orgList(1, 1));
+        fake.set(u"org_list"_s, u"delay"_s, "1"_ba);
+        QTemporaryDir bin, home;
+        QVERIFY(QFile::link(QStringLiteral(FAKE_SF_PATH), bin.filePath(u"sf"_s)));
+        QProcess process;
+        process.setEnvironment({"PATH="_L1 + bin.path(), "HOME="_L1 + home.path(), u"QT_QPA_PLATFORM=offscreen"_s,
+                                "FAKE_SF_SCENARIO="_L1 + qEnvironmentVariable("FAKE_SF_SCENARIO")});
+        process.start(QStringLiteral(TARNWICK_BINARY), {});
+        QTRY_COMPARE(fake.calls().size(), 1);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        QVERIFY(process.waitForFinished(30'000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(::kill(static_cast<pid_t>(fake.calls()[0].pid), 0) != 0);
     }
 
     // A program without its window module says so in one line instead of crashing.

@@ -8,6 +8,7 @@
 #include "BrowserLocations.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -621,24 +622,26 @@ private Q_SLOTS:
     }
 
     // A stopped job ends its child, even one that ignores the termination request, and applies
-    // nothing; a store that goes while its job runs does the same before it is gone (nothing
-    // touches the freed store: checked under the sanitizers).
+    // nothing; so does a store that goes while its job runs (nothing touches the freed store:
+    // checked under the sanitizers), and one that shuts down for a quit, which stops a web login
+    // at once and gives any other command time to finish.
     void stoppedJobs_data()
     {
-        QTest::addColumn<bool>("destroy");
-        QTest::newRow("stopped") << false;
-        QTest::newRow("store destroyed") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stopped") << u"stop"_s;
+        QTest::newRow("store destroyed") << u"destroy"_s;
+        QTest::newRow("shut down") << u"shut down"_s;
     }
 
     void stoppedJobs()
     {
-        QFETCH(bool, destroy);
+        QFETCH(QString, how);
         FakeScenario fake;
         fake.answer(u"org_list"_s, list({u"a"_s}));
-        for (const QString &command : {u"org_list"_s, u"org_login_web"_s}) {
-            fake.set(command, u"delay"_s, "30"_ba);
+        fake.set(u"org_list"_s, u"delay"_s, how == "shut down"_L1 ? "0.3"_ba : "30"_ba);
+        fake.set(u"org_login_web"_s, u"delay"_s, "30"_ba);
+        for (const QString &command : {u"org_list"_s, u"org_login_web"_s})
             fake.set(command, u"ignore-term"_s, {});
-        }
         auto cli = std::make_shared<SFCLI>(kFake, QStringList());
         cli->setKillGrace(std::chrono::milliseconds(300));
         auto store = std::make_unique<OrgStore>(cli, targets());
@@ -646,21 +649,31 @@ private Q_SLOTS:
         store->deleteSelected(); // nothing selected: not a job
         store->createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
         store->refresh();
-        QCOMPARE(store->runningJobs().size(), 2);
+        const QList<OrgStore::RunningJob> jobs = store->runningJobs();
+        QCOMPARE(jobs.size(), 2);
+        QCOMPARE(jobs[1].startMessage, u"Reading sf org list..."_s);
+        QVERIFY(jobs[0].stopsAtOnce && !jobs[1].stopsAtOnce);
         QTRY_COMPARE(fake.calls().size(), 2);
-        if (destroy) {
+        QElapsedTimer clock;
+        clock.start();
+        if (how == "destroy"_L1) {
             store.reset();
+        } else if (how == "shut down"_L1) {
+            store->shutDown(std::chrono::seconds(60));
+            QVERIFY2(clock.elapsed() < 20'000, "the login was not stopped at once");
         } else {
-            for (quint64 id : store->runningJobs())
-                store->stopJob(id);
+            for (const OrgStore::RunningJob &job : jobs)
+                store->stopJob(job.id);
             QVERIFY(store->runningJobs().isEmpty());
             QCOMPARE(record.busy, (QList<bool>{true, true, false}));
             QTest::qWait(500); // past the grace: the children are gone and the jobs have ended
+        }
+        if (store) {
             QCOMPARE(store->status(), u"Reading sf org list..."_s);
             QVERIFY(store->orgs().isEmpty());
         }
         for (const FakeCall &call : fake.calls())
-            QTRY_VERIFY(processGone(call.pid));
+            QVERIFY(processGone(call.pid));
         QCOMPARE(fake.calls().size(), 2); // the login's reload never started
     }
 };

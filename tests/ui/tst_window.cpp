@@ -353,6 +353,36 @@ private Q_SLOTS:
         QCOMPARE(store().selectedID(), u"zed-prod"_s);
     }
 
+    // Closing while an action runs asks first, naming it; "Keep Running" keeps both. After a
+    // quit the web login is stopped at once.
+    void closeWhileRunning()
+    {
+        openWindow();
+        ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {false, true};
+        m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
+        QTest::mouseClick(button("createButton"), Qt::LeftButton);
+        QTRY_COMPARE(m_fake->calls().size(), 2);
+        QVERIFY(!m_window->close());
+        const Dialogs::Confirmation asked = dialogs.confirmations.first();
+        QCOMPARE(asked.title, u"Quit while an action is running?"_s);
+        QVERIFY(asked.message.startsWith(
+            u"Opening Salesforce login for Sandbox. Complete login and click Allow in the browser...\n"_s));
+        QCOMPARE(asked.confirmLabel, u"Quit"_s);
+        QCOMPARE(asked.cancelLabel, u"Keep Running"_s);
+        QVERIFY(m_window->isVisible() && store().isBusy());
+        const auto box = Dialogs::confirmationBox(m_window.get(), asked);
+        QCOMPARE(box->escapeButton()->text(), u"Keep Running"_s);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        screenshot(box.get(), u"quit-dialog"_s);
+
+        QVERIFY(m_window->close());
+        m_window->finishJobs();
+        QVERIFY(!store().isBusy());
+        QVERIFY(::kill(static_cast<pid_t>(m_fake->calls().last().pid), 0) != 0);
+    }
+
     void exportFlow()
     {
         openWindow();
