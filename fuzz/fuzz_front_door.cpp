@@ -10,7 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::optional<QUrl> url = FrontDoorURL::find(fuzz::bytes(data, size));
+    const std::optional<QUrl> url = FrontDoorURL::find(fuzz::bytes(data, size), u"acme.example"_s);
     if (!url)
         return 0;
 

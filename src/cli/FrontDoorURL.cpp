@@ -33,20 +33,29 @@ std::optional<QUrl> fromJson(const QByteArray &utf8Output)
 
 } // namespace
 
-std::optional<QUrl> FrontDoorURL::find(const QByteArray &utf8Output)
+std::optional<QUrl> FrontDoorURL::find(const QByteArray &utf8Output, const QString &orgHost)
 {
     if (std::optional<QUrl> url = fromJson(utf8Output))
         return url;
+    for (qsizetype at = utf8Output.indexOf("\n{"); at >= 0; at = utf8Output.indexOf("\n{", at + 1)) {
+        if (std::optional<QUrl> url = fromJson(utf8Output.sliced(at + 1)))
+            return url;
+    }
+    if (orgHost.isEmpty())
+        return std::nullopt;
 
     // Any Unicode white space ends the address, as it would for a reader of the text.
     static const QRegularExpression anyAddress(u"https?://\\S+"_s,
                                                QRegularExpression::UseUnicodePropertiesOption);
-    const QRegularExpressionMatch match = anyAddress.match(QString::fromUtf8(utf8Output));
-    if (!match.hasMatch())
-        return std::nullopt;
-    // The match starts with "http"; only its end can carry a closing quote.
-    QStringView text = match.capturedView();
-    while (text.endsWith(u'"'))
-        text.chop(1);
-    return WebAddress::parse(text.toString());
+    const QString text = QString::fromUtf8(utf8Output);
+    for (QRegularExpressionMatchIterator it = anyAddress.globalMatch(text); it.hasNext();) {
+        // The match starts with "http"; only its end can carry a closing quote.
+        QStringView candidate = it.next().capturedView();
+        while (candidate.endsWith(u'"'))
+            candidate.chop(1);
+        std::optional<QUrl> url = WebAddress::parse(candidate.toString());
+        if (url && url->host().compare(orgHost, Qt::CaseInsensitive) == 0)
+            return url;
+    }
+    return std::nullopt;
 }

@@ -21,12 +21,12 @@ void SFCLI::open(const QString &target) const
     runForOutput({u"org"_s, u"open"_s, u"--target-org"_s, target}, kOpenTimeout);
 }
 
-QUrl SFCLI::openURL(const QString &target) const
+QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl) const
 {
     const QByteArray output = runForOutput(
         {u"org"_s, u"open"_s, u"--target-org"_s, target, u"--url-only"_s, u"--json"_s},
         kOpenTimeout);
-    std::optional<QUrl> url = FrontDoorURL::find(output);
+    std::optional<QUrl> url = FrontDoorURL::find(output, QUrl(instanceUrl).host());
     if (!url)
         throw AppError::noOpenURL();
     return std::move(*url);

@@ -75,8 +75,9 @@ public:
     // throws what run() throws; only openURL adds a failure of its own.
     void open(const QString &target) const;
     // The front-door address that logs a browser into the org: only ever an absolute http or
-    // https address with a host. Throws AppError::noOpenURL when the output holds none.
-    QUrl openURL(const QString &target) const;
+    // https address with a host; one found outside the CLI's JSON only on the host of
+    // `instanceUrl`. Throws AppError::noOpenURL when the output holds none.
+    QUrl openURL(const QString &target, const QString &instanceUrl = {}) const;
     // Makes the org the CLI's default everywhere, not only inside a project folder.
     void setDefault(const QString &target) const;
     void logout(const QString &target) const;

@@ -74,13 +74,14 @@ void OrgStore::openSelected(const OpenTarget &target)
         return;
     const QString name = org->displayName();
     start(tr("Opening %1...").arg(name),
-          [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), target, name]() -> Outcome {
+          [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), instanceUrl = org->instanceUrl,
+           target, name]() -> Outcome {
               // The system browser is the CLI's own business; any other target gets the
               // front-door address and opens it itself.
               if (target.id == OpenTarget::systemDefault().id) {
                   cli->open(orgTarget);
               } else {
-                  const QUrl url = cli->openURL(orgTarget);
+                  const QUrl url = cli->openURL(orgTarget, instanceUrl);
                   StopSignal::throwIfRequested();
                   target.open(url, *browsers);
               }

@@ -215,12 +215,16 @@ private Q_SLOTS:
             "https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=q");
         row("truncated JSON", "{\"status\":0,\"result\":{\"url\":\"https://acme.my.salesforce.com/a\" ",
             "https://acme.my.salesforce.com/a");
-        row("JSON without candidates, address in the text",
-            "{\n  \"status\": 0,\n  \"result\": {},\n  \"warnings\": [\n    \"see https://l.example/x\"\n  ]\n}\n",
-            "https://l.example/x");
+        row("JSON without candidates, another site in the text",
+            "{\n  \"status\": 0,\n  \"result\": {},\n  \"warnings\": [\n    \"see https://l.example/x\"\n  ]\n}\n");
+        row("a warning line with a link, then the JSON",
+            "Warning: see https://developer.salesforce.com/docs\n{\"result\":{\"url\":\"https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=1\"}}\n",
+            "https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=1");
         row("address followed by more than a quote", "{\"status\":0,\"result\":{\"link\":\"https://l.example/x\"}}");
-        row("non-breaking space ends the address", "see https://acme.example/a\u00a0now", "https://acme.example/a");
-        row("first match only", "https://bad.example/{x} https://good.example/");
+        row("non-breaking space ends the address", "see https://acme.my.salesforce.com/a\u00a0now",
+            "https://acme.my.salesforce.com/a");
+        row("other sites passed over", "https://docs.example/x https://acme.my.salesforce.com/ok",
+            "https://acme.my.salesforce.com/ok");
 
         row("no address", "Done.\n");
         row("empty output", "");
@@ -241,7 +245,7 @@ private Q_SLOTS:
         FakeScenario fake;
         fake.answer({}, output);
         try {
-            const QUrl url = SFCLI(kFake, {}).openURL(u"acme"_s);
+            const QUrl url = SFCLI(kFake, {}).openURL(u"acme"_s, u"https://ACME.my.salesforce.com"_s);
             QVERIFY2(!expected.isEmpty(), qPrintable(url.toString()));
             QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
         } catch (const AppError &error) {
