@@ -48,7 +48,7 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     m_spinner->hide();
     firstRow->addWidget(m_spinner, 0, Qt::AlignVCenter);
 
-    auto *siteButton = new QPushButton(u"На сайт"_s, this);
+    auto *siteButton = new QPushButton(tr("На сайт"), this);
     siteButton->setObjectName(u"siteButton"_s);
     siteButton->setToolTip(linkAddress());
     connect(siteButton, &QPushButton::clicked, this, [] {
