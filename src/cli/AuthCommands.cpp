@@ -33,17 +33,19 @@ QString withoutLastExtension(const QString &filePath)
 
 QString SFCLI::exportAuth(const QString &target) const
 {
-    return QString::fromUtf8(runForOutput(
-        {u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s, u"--target-org"_s, target, u"--json"_s},
-        kExportTimeout));
+    return QString::fromUtf8(runForOutput(QStringList{u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s}
+                                              + optionWithValue(u"--target-org"_s, target)
+                                              + QStringList{u"--json"_s},
+                                          kExportTimeout));
 }
 
 void SFCLI::importAuth(const QString &filePath, const QString &alias, bool setDefault) const
 {
-    QStringList arguments{u"org"_s, u"login"_s, u"sfdx-url"_s, u"--sfdx-url-file"_s, filePath};
+    QStringList arguments = QStringList{u"org"_s, u"login"_s, u"sfdx-url"_s}
+        + optionWithValue(u"--sfdx-url-file"_s, filePath);
     const QString trimmedAlias = alias.trimmed();
     if (!trimmedAlias.isEmpty())
-        arguments << u"--alias"_s << trimmedAlias;
+        arguments << optionWithValue(u"--alias"_s, trimmedAlias);
     if (setDefault)
         arguments << u"--set-default"_s;
     runForOutput(arguments, kImportTimeout);

@@ -21,8 +21,8 @@ struct CLIOrg
     std::optional<bool> isDefaultUsername;
     QString category;
 
-    // The alias when present (even when empty), else the username.
-    const QString &id() const { return alias ? *alias : username; }
+    // The alias when present and not empty, else the username: the CLI refuses an empty target.
+    const QString &id() const { return alias && !alias->isEmpty() ? *alias : username; }
     const QString &displayName() const { return id(); }
     const QString &target() const { return id(); }
 

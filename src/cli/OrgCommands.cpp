@@ -18,14 +18,16 @@ constexpr double kLoginTimeout = 900.0;
 
 void SFCLI::open(const QString &target) const
 {
-    runForOutput({u"org"_s, u"open"_s, u"--target-org"_s, target}, kOpenTimeout);
+    runForOutput(QStringList{u"org"_s, u"open"_s} + optionWithValue(u"--target-org"_s, target),
+                 kOpenTimeout);
 }
 
 QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl) const
 {
-    const QByteArray output = runForOutput(
-        {u"org"_s, u"open"_s, u"--target-org"_s, target, u"--url-only"_s, u"--json"_s},
-        kOpenTimeout);
+    const QByteArray output = runForOutput(QStringList{u"org"_s, u"open"_s}
+                                               + optionWithValue(u"--target-org"_s, target)
+                                               + QStringList{u"--url-only"_s, u"--json"_s},
+                                           kOpenTimeout);
     std::optional<QUrl> url = FrontDoorURL::find(output, QUrl(instanceUrl).host());
     if (!url)
         throw AppError::noOpenURL();
@@ -42,7 +44,8 @@ void SFCLI::setDefault(const QString &target) const
 
 void SFCLI::logout(const QString &target) const
 {
-    runForOutput({u"org"_s, u"logout"_s, u"--target-org"_s, target, u"--no-prompt"_s},
+    runForOutput(QStringList{u"org"_s, u"logout"_s} + optionWithValue(u"--target-org"_s, target)
+                     + QStringList{u"--no-prompt"_s},
                  kLogoutTimeout);
 }
 
@@ -52,7 +55,7 @@ void SFCLI::login(LoginKind kind, const QString &alias, BrowserChoice browser,
     QStringList arguments{u"org"_s, u"login"_s, u"web"_s, u"--instance-url"_s, kind.instanceUrl()};
     const QString trimmedAlias = alias.trimmed();
     if (!trimmedAlias.isEmpty())
-        arguments << u"--alias"_s << trimmedAlias;
+        arguments << optionWithValue(u"--alias"_s, trimmedAlias);
     if (const std::optional<QString> word = browser.cliValue())
         arguments << u"--browser"_s << *word;
     if (setDefault)

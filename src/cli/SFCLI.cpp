@@ -150,6 +150,13 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     throw AppError::commandFailed(plainText(result.standardOutput));
 }
 
+QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
+{
+    if (value.startsWith(u'-'))
+        return {option + u'=' + value};
+    return {option, value};
+}
+
 QString SFCLI::plainText(const QByteArray &output)
 {
     // The CLI colours its messages whenever it believes a terminal or a CI system is watching

@@ -97,6 +97,9 @@ protected:
     virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
 
 private:
+    // `option` and `value` as two arguments, or as one joined by "=" when the value begins with
+    // "-", which the CLI would otherwise read as an option of its own.
+    static QStringList optionWithValue(const QString &option, const QString &value);
     // The text reduced to letters, digits, "_", "." and "-", without the auth file markers and
     // the My Domain host suffixes; "imported_org" when nothing is left.
     static QString safeAlias(const QString &from);

@@ -3,6 +3,7 @@
 #include "Theme.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -21,6 +22,10 @@ std::unique_ptr<QMessageBox> Dialogs::confirmationBox(QWidget *parent, const Con
     box->setTextFormat(Qt::PlainText);
     box->setText(request.title);
     box->setInformativeText(request.message);
+    // The message may hold an alias or a username, never to be read as markup; Qt 6.4 leaves
+    // the informative label guessing the format.
+    for (QLabel *label : box->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     QPushButton *confirming = box->addButton(
         request.confirmLabel, request.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     if (request.destructive)

@@ -1,5 +1,7 @@
 #include "OrgListModel.h"
 
+#include <QTextDocument>
+
 void OrgListModel::setOrgs(QList<CLIOrg> orgs)
 {
     beginResetModel();
@@ -31,6 +33,8 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
     case Qt::AccessibleTextRole:
         return org.displayName();
     case Qt::ToolTipRole:
+        // A tooltip is drawn as rich text whenever it looks like markup; this one is data.
+        return Qt::convertFromPlainText(org.subtitle(), Qt::WhiteSpaceNoWrap);
     case SubtitleRole:
         return org.subtitle();
     case IdRole:

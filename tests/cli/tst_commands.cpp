@@ -92,6 +92,9 @@ private Q_SLOTS:
         const QString user = u"admin@acme-prod.example"_s;
         QTest::newRow("open") << Command([](const SFCLI &c) { c.open(u"acme"_s); })
                               << argv(u"org|open|--target-org|acme"_s) << 60.0;
+        // A value beginning with "-" is joined to its option, so it is never read as an option.
+        QTest::newRow("open dash target") << Command([](const SFCLI &c) { c.open(u"-x"_s); })
+                                          << argv(u"org|open|--target-org=-x"_s) << 60.0;
         QTest::newRow("openURL") << Command([](const SFCLI &c) { c.openURL(u"acme uat"_s); })
                                  << argv(u"org|open|--target-org|acme uat|--url-only|--json"_s) << 60.0;
         QTest::newRow("setDefault") << Command([](const SFCLI &c) { c.setDefault(u"acme"_s); })
@@ -123,6 +126,8 @@ private Q_SLOTS:
             << importAuth(u"  "_s, false) << argv(import) << 60.0;
         QTest::newRow("importAuth padded alias, set default")
             << importAuth(u" acme \n"_s, true) << argv(import + "|--alias|acme|--set-default"_L1) << 60.0;
+        QTest::newRow("importAuth dash alias")
+            << importAuth(u" -acme"_s, false) << argv(import + "|--alias=-acme"_L1) << 60.0;
         QTest::newRow("importAuth empty alias, set default")
             << importAuth(QString(), true) << argv(import + "|--set-default"_L1) << 60.0;
     }

@@ -242,7 +242,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("id");
         QTest::addColumn<bool>("connected");
         QTest::newRow("alias") << std::optional(u"acme"_s) << std::optional(u"Connected"_s) << u"acme"_s << true;
-        QTest::newRow("empty alias") << std::optional(QString(u""_s)) << std::optional(u"connected"_s) << QString() << false;
+        QTest::newRow("empty alias") << std::optional(QString(u""_s)) << std::optional(u"connected"_s) << u"me@x.com"_s << false;
         QTest::newRow("no alias") << std::optional<QString>() << std::optional<QString>() << u"me@x.com"_s << false;
         QTest::newRow("padded status") << std::optional<QString>() << std::optional(u"Connected "_s) << u"me@x.com"_s << false;
     }

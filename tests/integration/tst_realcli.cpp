@@ -511,15 +511,18 @@ private Q_SLOTS:
     void logoutRemovesTheOrg()
     {
         QVERIFY(seedHome());
+        // An alias the CLI holds ("alias set -- -h=<user>"); after "--target-org" as an argument
+        // of its own it would be the help option, which prints usage and exits 0.
+        const QString aliasFile = m_home + "/.sfdx/alias.json"_L1;
+        QVERIFY(writeJsonObject(aliasFile, {{"orgs"_L1, QJsonObject{{"-h"_L1, kProdUser}, {"acme-uat"_L1, kUatUser}}}}));
         const SFCLI cli(kWrapper, {});
-        SUCCEEDS(cli.logout(u"acme-prod"_s));
+        SUCCEEDS(cli.logout(u"-h"_s));
         QList<CLIOrg> orgs;
         SUCCEEDS(orgs = cli.orgs());
         QCOMPARE(ids(orgs), (QStringList{u"acme-uat"_s, kDevUser}));
         QVERIFY(!authFiles(m_home).contains(kProdUser + ".json"_L1));
-        const QJsonObject aliases
-            = readJsonObject(m_home + "/.sfdx/alias.json"_L1).value("orgs"_L1).toObject();
-        QVERIFY(!aliases.contains("acme-prod"_L1));
+        const QJsonObject aliases = readJsonObject(aliasFile).value("orgs"_L1).toObject();
+        QVERIFY(!aliases.contains("-h"_L1));
         QVERIFY(aliases.contains("acme-uat"_L1));
 
         // The default org, by username: the default goes with it.

@@ -31,6 +31,7 @@
 #include <QStackedWidget>
 #include <QStyleFactory>
 #include <QTest>
+#include <QTextDocument>
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -601,15 +602,34 @@ private Q_SLOTS:
         QVERIFY(label("emptyHint")->palette().color(QPalette::WindowText).lightnessF() < 0.5);
     }
 
+    void dialogScreenshots_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("plain") << kThreeOrgs << QString();
+        // Data that looks like markup is shown as the literal text, with no live link.
+        QTest::newRow("markup") << orgList({"{\"username\":\"<i>u</i>@x.com\",\"instanceUrl\":\"https://x.my.salesforce.com\","
+                                            "\"alias\":\"<b>Bold</b> <a href=\\\"https://evil.example\\\">click</a>\","
+                                            "\"connectedStatus\":\"Connected\"}"_ba})
+                                << u"markup-"_s;
+    }
+
     void dialogScreenshots()
     {
-        openWindow();
+        QFETCH(QByteArray, list);
+        QFETCH(QString, prefix);
+        openWindow(list);
+        const CLIOrg org = *store().selectedOrg();
+        QTextDocument tip;
+        tip.setHtml(listView()->model()->index(0, 0).data(Qt::ToolTipRole).toString());
+        QCOMPARE(tip.toPlainText(), org.subtitle());
         // The real dialogs, drawn as the user sees them (shown, grabbed, closed; never run). The
         // texts are the ones the window asked for.
         ScriptedDialogs dialogs;
         QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
         QTest::mouseClick(button("exportButton"), Qt::LeftButton);
         QCOMPARE(dialogs.confirmations.size(), 2);
+        QVERIFY(dialogs.confirmations[0].message.contains(org.displayName()));
         const QStringList names{u"delete-dialog"_s, u"export-dialog"_s};
         for (int i = 0; i < 2; ++i) {
             QAbstractButton *confirming = nullptr;
@@ -618,9 +638,11 @@ private Q_SLOTS:
             QCOMPARE(box->buttonRole(confirming),
                      i == 0 ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
             QCOMPARE(box->escapeButton(), box->defaultButton());
+            for (const QLabel *text : box->findChildren<QLabel *>())
+                QVERIFY2(text->text().isEmpty() || text->textFormat() == Qt::PlainText, qPrintable(text->objectName()));
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-            screenshot(box.get(), names[i]);
+            screenshot(box.get(), prefix + names[i]);
         }
     }
 
