@@ -463,8 +463,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QString>("reason");
         const QString none = u"The Salesforce CLI did not return an SFDX auth URL for b; nothing was written."_s;
-        QTest::newRow("onto a folder") << u"folder"_s << kAuthOutput << 0 << u"Is a directory."_s;
-        QTest::newRow("parent vanished") << u"gone/x.json"_s << kAuthOutput << 0 << u"No such file or directory."_s;
+        QTest::newRow("onto a folder") << u"folder"_s << kAuthOutput << 0 << u"Could not write %1: Is a directory."_s;
+        QTest::newRow("parent vanished")
+            << u"gone/x.json"_s << kAuthOutput << 0 << u"Could not write %1: No such file or directory."_s;
         QTest::newRow("the CLI refuses") << u"old.json"_s << QByteArray() << 1 << u"Error (NoAuth): no such org"_s;
         QTest::newRow("empty output") << u"old.json"_s << QByteArray() << 0 << none;
         QTest::newRow("invalid UTF-8") << u"old.json"_s << QByteArray(kAuthOutput).replace("5Aep", "5\xff") << 0 << none;
@@ -493,12 +494,11 @@ private Q_SLOTS:
         Recorder record(store);
         store.exportSelected(dir.filePath(where));
         QTRY_COMPARE(record.busy, (QList<bool>{true, false}));
-        QVERIFY2(record.statuses.last().endsWith(reason), qPrintable(record.statuses.last()));
+        QCOMPARE(record.statuses.last(), reason.replace(u"%1"_s, dir.filePath(where)));
         QVERIFY(QFileInfo(dir.filePath(u"folder"_s)).isDir());
         QCOMPARE(AuthFile::readSmall(old), "old content"_ba);
         struct stat info;
-        QCOMPARE(::stat(QFile::encodeName(old).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 07777, mode_t(0604));
+        QVERIFY(::stat(QFile::encodeName(old).constData(), &info) == 0 && (info.st_mode & 07777) == 0604);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u"folder"_s, u"old.json"_s}));
     }
@@ -554,15 +554,14 @@ private Q_SLOTS:
     }
 
     // Faults from outside, each leaving the store usable: a CLI that hangs past its limit (and
-    // ignores the termination request), Chrome removed between listing and opening, an export
-    // folder that cannot be written, and a list of 100,000 orgs.
+    // ignores the termination request), Chrome removed between listing and opening, and a list of
+    // 100,000 orgs.
     void faults_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
         QTest::newRow("hangs past the limit") << u"hang"_s << u"Salesforce CLI command timed out."_s;
         QTest::newRow("Chrome removed after listing") << u"chrome-gone"_s << u"Google Chrome was not found."_s;
-        QTest::newRow("export folder not writable") << u"read-only"_s << u"Could not write "_s;
         QTest::newRow("100,000 orgs") << u"huge"_s << u"Loaded 100001 CLI connections."_s;
     }
 
@@ -598,16 +597,6 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(chromeCopy->chromeCandidates.first()));
             fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://a.my.salesforce.com/x\"}}"_ba);
             store.openSelected(OpenTarget::chromeDefault());
-        } else if (fault == "read-only"_L1) {
-            fake.answer(u"org_auth_show-sfdx-auth-url"_s, kAuthOutput);
-            // Permissions do not stop root; a folder of /proc refuses everyone.
-            QString folder = u"/proc/1"_s;
-            if (::geteuid() != 0) {
-                folder = dir.filePath(u"locked"_s);
-                QVERIFY(QDir().mkpath(folder));
-                QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-            }
-            store.exportSelected(folder + "/a-sfdx-auth.json"_L1);
         } else if (fault == "huge"_L1) {
             QByteArray body = "{\"status\":0,\"result\":{\"other\":["_ba;
             body.reserve(110 * 100'000);
@@ -632,7 +621,6 @@ private Q_SLOTS:
         QFile::remove(fake.path() + "/org_list/ignore-term"_L1);
         store.refresh();
         QTRY_COMPARE(store.status(), u"Loaded 2 CLI connections."_s);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"sfdx-auth"_s), QStringList());
     }
 
     // A stopped job ends its child, even one that ignores the termination request, and applies
