@@ -58,7 +58,7 @@ std::optional<QByteArray> AuthFile::readSmall(const QString &path, qint64 limit)
     return content;
 }
 
-std::optional<QString> AuthFile::instanceHost(const QByteArray &json)
+std::optional<QString> AuthFile::sfdxAuthURL(const QByteArray &json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -67,15 +67,19 @@ std::optional<QString> AuthFile::instanceHost(const QByteArray &json)
     const QJsonObject top = document.object();
     const QJsonValue resultValue = top.value("result"_L1);
     const QJsonObject result = resultValue.isObject() ? resultValue.toObject() : QJsonObject();
-
-    std::optional<QString> authURL;
     for (const QJsonValue &candidate : {result.value("sfdxAuthUrl"_L1), top.value("sfdxAuthUrl"_L1),
                                         top.value("url"_L1)}) {
         if (candidate.isString()) {
-            authURL = candidate.toString();
-            break;
+            QString url = candidate.toString();
+            return url.isEmpty() ? std::nullopt : std::optional(std::move(url));
         }
     }
+    return std::nullopt;
+}
+
+std::optional<QString> AuthFile::instanceHost(const QByteArray &json)
+{
+    const std::optional<QString> authURL = sfdxAuthURL(json);
     if (!authURL)
         return std::nullopt;
 

@@ -16,8 +16,11 @@ constexpr qint64 kReadLimit = 1024 * 1024;
 // blocks on a named pipe or a device and never reads more than `limit` bytes.
 std::optional<QByteArray> readSmall(const QString &path, qint64 limit = kReadLimit);
 
-// The host of the org's instance named by the SFDX auth URL in `json` ("result" ->
-// "sfdxAuthUrl", then the top-level "sfdxAuthUrl", then the top-level "url").
+// The SFDX auth URL in `json`: the first string of "result" -> "sfdxAuthUrl", the top-level
+// "sfdxAuthUrl" and the top-level "url"; absent when that string is empty.
+std::optional<QString> sfdxAuthURL(const QByteArray &json);
+
+// The host of the org's instance named by sfdxAuthURL(json).
 std::optional<QString> instanceHost(const QByteArray &json);
 
 } // namespace AuthFile

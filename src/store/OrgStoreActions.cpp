@@ -3,6 +3,7 @@
 #include "OrgStore.h"
 
 #include "AppError.h"
+#include "AuthFile.h"
 #include "BrowserLocations.h"
 #include "OpenTarget.h"
 #include "SFCLI.h"
@@ -164,9 +165,13 @@ void OrgStore::exportSelected(const QString &filePath)
         return;
     start(tr("Exporting %1 auth JSON...").arg(org->displayName()),
           [cli = m_cli, target = org->target(), filePath]() -> Outcome {
-              const QString text = cli->exportAuth(target);
+              const QByteArray data = cli->exportAuth(target).toUtf8();
               StopSignal::throwIfRequested();
-              SecretFile::write(filePath, text.toUtf8());
+              // Anything import could not read back would only replace a file with a useless one.
+              if (!AuthFile::sfdxAuthURL(data))
+                  throw DescribedError(tr("The Salesforce CLI did not return an SFDX auth URL for "
+                                          "%1; nothing was written.").arg(target));
+              SecretFile::write(filePath, data);
               return [target](OrgStore &store, quint64) {
                   store.setStatus(
                       tr("Exported auth JSON for %1. Treat this file like a password.").arg(target));

@@ -1,6 +1,7 @@
 // The store driven against the fake `sf` (real processes) and a fake Chrome: state, filtering,
 // selection, and every action's messages, busy flag, CLI calls and resulting selection.
 #include "AppError.h"
+#include "AuthFile.h"
 #include "FakeScenario.h"
 #include "OpenTarget.h"
 #include "OrgStore.h"
@@ -24,6 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString kFake = QStringLiteral(FAKE_SF_PATH);
+const QByteArray kAuthOutput = "{\n  \"status\": 0,\n  \"result\": {\"sfdxAuthUrl\": \"force://PlatformCLI::5Aep861.x@b.my.salesforce.com\"}\n}\n"_ba;
 
 CLIOrg makeOrg(std::optional<QString> alias, const QString &username, const QString &url,
                std::optional<QString> orgId, bool connected)
@@ -429,8 +431,7 @@ private Q_SLOTS:
         FakeScenario fake;
         OrgStore store(fakeCLI(), targets());
         load(store, fake, {u"b+"_s});
-        const QByteArray output = "{\n  \"status\": 0,\n  \"result\": {\"sfdxAuthUrl\": \"force://PlatformCLI::5Aep861.x@b.my.salesforce.com\"}\n}\n"_ba;
-        fake.answer(u"org_auth_show-sfdx-auth-url"_s, output);
+        fake.answer(u"org_auth_show-sfdx-auth-url"_s, kAuthOutput);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"b-sfdx-auth.json"_s);
         QFile old(path);
@@ -446,7 +447,7 @@ private Q_SLOTS:
                                                u"Exported auth JSON for b. Treat this file like a password."_s}));
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), output);
+        QCOMPARE(written.readAll(), kAuthOutput);
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0600));
@@ -455,38 +456,52 @@ private Q_SLOTS:
                                                         u"--target-org"_s, u"b"_s, u"--json"_s}));
     }
 
+    // A failure leaves the file that was there as it was, and no other file behind.
     void exportFailures_data()
     {
         QTest::addColumn<QString>("where");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("onto a folder") << u"folder"_s << u"Is a directory"_s;
-        QTest::newRow("parent vanished") << u"gone/x.json"_s << u"No such file or directory"_s;
-        QTest::newRow("the CLI refuses") << u"cli"_s << u"Error (NoAuth): no such org"_s;
+        const QString none = u"The Salesforce CLI did not return an SFDX auth URL for b; nothing was written."_s;
+        QTest::newRow("onto a folder") << u"folder"_s << kAuthOutput << 0 << u"Could not write %1: Is a directory."_s;
+        QTest::newRow("parent vanished")
+            << u"gone/x.json"_s << kAuthOutput << 0 << u"Could not write %1: No such file or directory."_s;
+        QTest::newRow("the CLI refuses") << u"old.json"_s << QByteArray() << 1 << u"Error (NoAuth): no such org"_s;
+        QTest::newRow("empty output") << u"old.json"_s << QByteArray() << 0 << none;
+        QTest::newRow("invalid UTF-8") << u"old.json"_s << QByteArray(kAuthOutput).replace("5Aep", "5\xff") << 0 << none;
+        QTest::newRow("JSON without an auth URL") << u"old.json"_s << "{\"status\":0,\"result\":{\"secret\":1}}"_ba << 0 << none;
+        QTest::newRow("auth URL where import does not look")
+            << u"old.json"_s << "{\"result\":{\"url\":\"force://a::b@c\"},\"sfdxAuthUrl\":\"\"}"_ba << 0 << none;
     }
 
     void exportFailures()
     {
         QFETCH(QString, where);
+        QFETCH(QByteArray, output);
+        QFETCH(int, exitStatus);
         QFETCH(QString, reason);
         FakeScenario fake;
         OrgStore store(fakeCLI(), targets());
         load(store, fake, {u"b+"_s});
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
-        if (where == "cli"_L1)
-            fake.answer(u"org_auth_show-sfdx-auth-url"_s, {}, 1, reason.toUtf8());
-        else
-            fake.answer(u"org_auth_show-sfdx-auth-url"_s, "{\"secret\":1}"_ba);
-        const QString path = dir.filePath(where == "cli"_L1 ? u"folder"_s : where);
+        const QString old = dir.filePath(u"old.json"_s);
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old content") == 11);
+        file.close();
+        QVERIFY(::chmod(QFile::encodeName(old).constData(), 0604) == 0);
+        fake.answer(u"org_auth_show-sfdx-auth-url"_s, output, exitStatus, exitStatus ? reason.toUtf8() : QByteArray());
         Recorder record(store);
-        store.exportSelected(path);
+        store.exportSelected(dir.filePath(where));
         QTRY_COMPARE(record.busy, (QList<bool>{true, false}));
-        QVERIFY2(record.statuses.last().endsWith(reason + (where == "cli"_L1 ? ""_L1 : "."_L1)),
-                 qPrintable(record.statuses.last()));
-        // Nothing else was written: the folder is still a folder and no temporary file is left.
+        QCOMPARE(record.statuses.last(), reason.replace(u"%1"_s, dir.filePath(where)));
         QVERIFY(QFileInfo(dir.filePath(u"folder"_s)).isDir());
+        QCOMPARE(AuthFile::readSmall(old), "old content"_ba);
+        struct stat info;
+        QVERIFY(::stat(QFile::encodeName(old).constData(), &info) == 0 && (info.st_mode & 07777) == 0604);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{u"folder"_s});
+                 (QStringList{u"folder"_s, u"old.json"_s}));
     }
 
     void importUsesProposedOrTypedAlias_data()
@@ -540,15 +555,14 @@ private Q_SLOTS:
     }
 
     // Faults from outside, each leaving the store usable: a CLI that hangs past its limit (and
-    // ignores the termination request), Chrome removed between listing and opening, an export
-    // folder that cannot be written, and a list of 100,000 orgs.
+    // ignores the termination request), Chrome removed between listing and opening, and a list of
+    // 100,000 orgs.
     void faults_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
         QTest::newRow("hangs past the limit") << u"hang"_s << u"Salesforce CLI command timed out."_s;
         QTest::newRow("Chrome removed after listing") << u"chrome-gone"_s << u"Google Chrome was not found."_s;
-        QTest::newRow("export folder not writable") << u"read-only"_s << u"Could not write "_s;
         QTest::newRow("100,000 orgs") << u"huge"_s << u"Loaded 100001 CLI connections."_s;
     }
 
@@ -584,16 +598,6 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(chromeCopy->chromeCandidates.first()));
             fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://a.my.salesforce.com/x\"}}"_ba);
             store.openSelected(OpenTarget::chromeDefault());
-        } else if (fault == "read-only"_L1) {
-            fake.answer(u"org_auth_show-sfdx-auth-url"_s, "{}"_ba);
-            // Permissions do not stop root; a folder of /proc refuses everyone.
-            QString folder = u"/proc/1"_s;
-            if (::geteuid() != 0) {
-                folder = dir.filePath(u"locked"_s);
-                QVERIFY(QDir().mkpath(folder));
-                QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-            }
-            store.exportSelected(folder + "/a-sfdx-auth.json"_L1);
         } else if (fault == "huge"_L1) {
             QByteArray body = "{\"status\":0,\"result\":{\"other\":["_ba;
             body.reserve(110 * 100'000);
@@ -618,7 +622,6 @@ private Q_SLOTS:
         QFile::remove(fake.path() + "/org_list/ignore-term"_L1);
         store.refresh();
         QTRY_COMPARE(store.status(), u"Loaded 2 CLI connections."_s);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"sfdx-auth"_s), QStringList());
     }
 
     // A stopped job ends its child, even one that ignores the termination request, and applies
