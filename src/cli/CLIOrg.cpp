@@ -32,3 +32,13 @@ size_t qHash(const CLIOrg &org, size_t seed) noexcept
     seed = hashOptional(org.isDefaultUsername, seed);
     return qHash(org.category, seed);
 }
+
+QSet<QString> CLIOrg::aliasesOf(const QList<CLIOrg> &orgs)
+{
+    QSet<QString> aliases;
+    for (const CLIOrg &org : orgs) {
+        if (org.alias && !org.alias->isEmpty())
+            aliases.insert(*org.alias);
+    }
+    return aliases;
+}

@@ -144,12 +144,23 @@ void OrgStore::finish(quint64 id, const Outcome &outcome)
 void OrgStore::setOrgs(QList<CLIOrg> orgs)
 {
     m_orgs = std::move(orgs);
+    m_aliases = CLIOrg::aliasesOf(m_orgs);
     Q_EMIT orgsChanged();
 }
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {
+    m_selectedUsername.reset();
     m_selectedID = id;
+    Q_EMIT selectedIDChanged();
+}
+
+void OrgStore::selectOrg(const CLIOrg &org) { select(&org); }
+
+void OrgStore::select(const CLIOrg *org)
+{
+    m_selectedUsername = org ? std::optional(org->username) : std::nullopt;
+    m_selectedID = org ? std::optional(org->id()) : std::nullopt;
     Q_EMIT selectedIDChanged();
 }
 
@@ -195,19 +206,23 @@ std::optional<CLIOrg> OrgStore::selectedOrg() const
     if (!m_selectedID)
         return std::nullopt;
     for (const CLIOrg &org : m_orgs) {
-        if (org.id() == *m_selectedID)
+        if (org.id() == *m_selectedID && (!m_selectedUsername || org.username == *m_selectedUsername))
             return org;
     }
     return std::nullopt;
 }
 
-std::optional<QString> OrgStore::fallbackSelection(const QList<CLIOrg> &orgs)
+const CLIOrg *OrgStore::fallbackOrg(const QList<CLIOrg> &orgs)
 {
     for (const CLIOrg &org : orgs) {
         if (org.isConnected())
-            return org.id();
+            return &org;
     }
-    if (!orgs.isEmpty())
-        return orgs.first().id();
-    return std::nullopt;
+    return orgs.isEmpty() ? nullptr : &orgs.first();
+}
+
+std::optional<QString> OrgStore::fallbackSelection(const QList<CLIOrg> &orgs)
+{
+    const CLIOrg *org = fallbackOrg(orgs);
+    return org ? std::optional(org->id()) : std::nullopt;
 }

@@ -46,6 +46,10 @@ public:
     bool isBusy() const { return m_isBusy; }
 
     void setSelectedID(const std::optional<QString> &id);
+    // Selects exactly this org, also when another one shares its id (an alias that is another
+    // org's username): the selection then names the org by its username as well.
+    void selectOrg(const CLIOrg &org);
+    const std::optional<QString> &selectedUsername() const { return m_selectedUsername; }
     void setSearch(const QString &text);
 
     // The orgs that match the trimmed search, in list order; computed on every call.
@@ -54,8 +58,13 @@ public:
     std::optional<CLIOrg> selectedOrg() const;
 
     static QList<CLIOrg> filter(const QList<CLIOrg> &orgs, const QString &search);
+    // The aliases of the listed orgs: an org without an alias whose username is among them is one
+    // that the CLI cannot address (CLIOrg::isHiddenBy), and every action on it is refused.
+    const QSet<QString> &aliases() const { return m_aliases; }
+    bool isUnreachable(const CLIOrg &org) const { return org.isHiddenBy(m_aliases); }
     // The first connected org's id, else the first org's, else nothing.
     static std::optional<QString> fallbackSelection(const QList<CLIOrg> &orgs);
+    static const CLIOrg *fallbackOrg(const QList<CLIOrg> &orgs);
 
     // The actions.
     void refresh();
@@ -106,8 +115,9 @@ private:
     void finish(quint64 id, const Outcome &outcome);
     // shutDown() without a word to the observers: the destructor uses it.
     void endJobs(std::chrono::milliseconds patience);
-    // The selected org, or the no-target message and nothing.
+    // The selected org, or the no-target message (or why the CLI cannot reach it) and nothing.
     std::optional<CLIOrg> requireSelection();
+    void select(const CLIOrg *org);
     // Applies a reloaded list and the selection the action leaves, then the success message
     // (the plain "Loaded N CLI connections." when it is empty). A list older than the one shown
     // is dropped.
@@ -124,6 +134,8 @@ private:
 
     QList<CLIOrg> m_orgs;
     std::optional<QString> m_selectedID;
+    std::optional<QString> m_selectedUsername; // set when the org was chosen as such
+    QSet<QString> m_aliases;
     QString m_search;
     QString m_status;
     bool m_isBusy = false;

@@ -22,9 +22,14 @@ QString loadedMessage(qsizetype count)
     return OrgStore::tr("Loaded %1 CLI connections.").arg(count);
 }
 
-bool listsID(const QList<CLIOrg> &orgs, const QString &id)
+const CLIOrg *firstWithID(const QList<CLIOrg> &orgs, const QString &id,
+                          const std::optional<QString> &username = std::nullopt)
 {
-    return std::any_of(orgs.cbegin(), orgs.cend(), [&id](const CLIOrg &o) { return o.id() == id; });
+    for (const CLIOrg &org : orgs) {
+        if (org.id() == id && (!username || org.username == *username))
+            return &org;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -32,8 +37,15 @@ bool listsID(const QList<CLIOrg> &orgs, const QString &id)
 std::optional<CLIOrg> OrgStore::requireSelection()
 {
     std::optional<CLIOrg> org = selectedOrg();
-    if (!org)
+    if (!org) {
         setStatus(AppError::noTarget().description());
+    } else if (isUnreachable(*org)) {
+        setStatus(tr("The Salesforce CLI cannot reach %1: another connection has %1 as its alias, "
+                     "and the CLI looks up aliases first. Rename or remove that alias "
+                     "(sf alias unset %1), then refresh.")
+                      .arg(org->username));
+        org.reset();
+    }
     return org;
 }
 
@@ -48,14 +60,14 @@ void OrgStore::applyReload(quint64 job, QList<CLIOrg> orgs, const std::optional<
     }
     m_listJobID = job;
     const qsizetype count = orgs.size();
-    const std::optional<QString> fallback = fallbackSelection(orgs);
-    const bool keep = keepCurrent && m_selectedID && listsID(orgs, *m_selectedID);
-    const bool prefer = preferredID && !preferredID->isEmpty() && listsID(orgs, *preferredID);
     setOrgs(std::move(orgs));
-    if (prefer)
-        setSelectedID(preferredID);
+    const bool keep = keepCurrent && m_selectedID && firstWithID(m_orgs, *m_selectedID, m_selectedUsername);
+    const CLIOrg *preferred
+        = preferredID && !preferredID->isEmpty() ? firstWithID(m_orgs, *preferredID) : nullptr;
+    if (preferred)
+        select(preferred);
     else if (!keep)
-        setSelectedID(fallback);
+        select(fallbackOrg(m_orgs));
     setStatus(successMessage.isEmpty() ? loadedMessage(count) : successMessage);
 }
 
@@ -116,7 +128,10 @@ void OrgStore::setSelectedAsDefault()
 
 void OrgStore::copyTarget()
 {
-    const std::optional<CLIOrg> org = selectedOrg();
+    if (!selectedOrg())
+        return;
+    // The copied target would name the org that hides this one.
+    const std::optional<CLIOrg> org = requireSelection();
     if (!org)
         return;
     if (QClipboard *clipboard = QGuiApplication::clipboard())

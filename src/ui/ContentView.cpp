@@ -95,7 +95,7 @@ void ContentView::build()
             [this](const QModelIndex &current) {
                 if (m_syncingSelection || !current.isValid())
                     return;
-                m_store->setSelectedID(current.data(OrgListModel::IdRole).toString());
+                m_store->selectOrg(m_model->orgs().at(current.row()));
             });
 
     connect(m_details, &DetailsPane::targetChosen, this, [this](const QString &id) {
@@ -133,7 +133,7 @@ void ContentView::connectStore()
 
 void ContentView::syncList()
 {
-    m_model->setOrgs(m_store->filteredOrgs());
+    m_model->setOrgs(m_store->filteredOrgs(), m_store->aliases());
     syncSelection();
 }
 
@@ -144,9 +144,19 @@ void ContentView::syncSelection()
     m_syncingSelection = true;
     QItemSelectionModel *selection = m_list->selectionModel();
     const std::optional<QString> &id = m_store->selectedID();
+    const std::optional<QString> &username = m_store->selectedUsername();
     const QModelIndex current = selection->currentIndex();
-    const bool currentMatches = id && current.isValid() && current.data(OrgListModel::IdRole).toString() == *id;
-    const int row = currentMatches ? current.row() : (id ? m_model->firstRowOf(*id) : -1);
+    const auto matches = [&](int row) {
+        const CLIOrg &org = m_model->orgs().at(row);
+        return org.id() == *id && (!username || org.username == *username);
+    };
+    // The row the user clicked stays highlighted when the same org is listed twice.
+    const bool currentMatches = id && current.isValid() && matches(current.row());
+    int row = currentMatches ? current.row() : -1;
+    for (int i = 0; id && row < 0 && i < m_model->rowCount(); ++i) {
+        if (matches(i))
+            row = i;
+    }
     if (row >= 0) {
         const QModelIndex index = m_model->index(row);
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -159,7 +169,8 @@ void ContentView::syncSelection()
 
 void ContentView::syncDetails()
 {
-    m_details->showOrg(m_store->selectedOrg());
+    const std::optional<CLIOrg> org = m_store->selectedOrg();
+    m_details->showOrg(org, org && m_store->isUnreachable(*org));
     applyEnablement();
 }
 

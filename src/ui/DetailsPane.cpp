@@ -76,6 +76,11 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_orgTitle->setWordWrap(true);
     Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, true);
     orgLayout->addWidget(m_orgTitle);
+    m_unreachableNote = new QLabel(orgBlock);
+    m_unreachableNote->setObjectName(u"unreachableNote"_s);
+    m_unreachableNote->setTextFormat(Qt::PlainText);
+    m_unreachableNote->setWordWrap(true);
+    orgLayout->addWidget(m_unreachableNote);
 
     auto *rows = new QGridLayout;
     rows->setHorizontalSpacing(12);
@@ -183,12 +188,21 @@ QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const 
     return button;
 }
 
-void DetailsPane::showOrg(const std::optional<CLIOrg> &org)
+void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable)
 {
     m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
         return;
     m_orgTitle->setText(org->displayName());
+    m_unreachableNote->setVisible(unreachable);
+    if (unreachable) {
+        m_unreachableNote->setText(tr("The Salesforce CLI cannot reach this org: another connection "
+                                      "has %1 as its alias.\nRename or remove that alias to use it.")
+                                       .arg(org->username));
+        QPalette p = m_unreachableNote->palette();
+        p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
+        m_unreachableNote->setPalette(p);
+    }
     const QString values[] = {org->connectedStatus.value_or(tr("Unknown")), org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString())};

@@ -22,7 +22,8 @@ class DetailsPane : public Panel
 public:
     explicit DetailsPane(QWidget *parent = nullptr);
 
-    void showOrg(const std::optional<CLIOrg> &org);
+    // `unreachable`: another org's alias hides this one from the CLI; the pane says so.
+    void showOrg(const std::optional<CLIOrg> &org, bool unreachable = false);
     void setTargets(const QList<OpenTarget> &targets, const QString &selectedID);
     void setStatus(const QString &status);
     void setEnablement(const Enablement &enablement);
@@ -47,6 +48,7 @@ private:
 
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
     QLabel *m_orgTitle;
+    QLabel *m_unreachableNote;
     QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
     QComboBox *m_targetPicker; // item data: the target's id
     QPushButton *m_reloadTargetsButton;

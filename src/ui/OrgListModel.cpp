@@ -2,20 +2,12 @@
 
 #include <QTextDocument>
 
-void OrgListModel::setOrgs(QList<CLIOrg> orgs)
+void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases)
 {
     beginResetModel();
     m_orgs = std::move(orgs);
+    m_aliases = std::move(aliases);
     endResetModel();
-}
-
-int OrgListModel::firstRowOf(const QString &id) const
-{
-    for (qsizetype row = 0; row < m_orgs.size(); ++row) {
-        if (m_orgs[row].id() == id)
-            return static_cast<int>(row);
-    }
-    return -1;
 }
 
 int OrgListModel::rowCount(const QModelIndex &parent) const
@@ -43,6 +35,8 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
         return org.isDefaultUsername.value_or(false);
     case IsConnectedRole:
         return org.isConnected();
+    case IsUnreachableRole:
+        return org.isHiddenBy(m_aliases);
     default:
         return {};
     }
@@ -55,5 +49,6 @@ QHash<int, QByteArray> OrgListModel::roleNames() const
     names.insert(SubtitleRole, "subtitle");
     names.insert(IsDefaultRole, "isDefault");
     names.insert(IsConnectedRole, "isConnected");
+    names.insert(IsUnreachableRole, "isUnreachable");
     return names;
 }

@@ -16,14 +16,14 @@ public:
         SubtitleRole,
         IsDefaultRole, // isDefaultUsername present and true
         IsConnectedRole,
+        IsUnreachableRole, // hidden from the CLI by another org's alias
     };
 
     using QAbstractListModel::QAbstractListModel;
 
-    void setOrgs(QList<CLIOrg> orgs);
+    // `aliases`: those of the whole list, which tell the orgs that the CLI cannot reach.
+    void setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases = {});
     const QList<CLIOrg> &orgs() const { return m_orgs; }
-    // The first row whose org has this id, or -1.
-    int firstRowOf(const QString &id) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -31,4 +31,5 @@ public:
 
 private:
     QList<CLIOrg> m_orgs;
+    QSet<QString> m_aliases;
 };

@@ -86,8 +86,10 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QFont headline = headlineFont(opt), caption = captionFont(opt), badgeFont = captionFont(opt, true);
     const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
     const QString name = index.data(Qt::DisplayRole).toString();
-    const bool isDefault = index.data(OrgListModel::IsDefaultRole).toBool();
-    const QString badgeLabel = tr("default");
+    // One badge: that the CLI cannot reach the org matters more than that it is the default.
+    const bool unreachable = index.data(OrgListModel::IsUnreachableRole).toBool();
+    const bool isDefault = unreachable || index.data(OrgListModel::IsDefaultRole).toBool();
+    const QString badgeLabel = unreachable ? tr("unreachable") : tr("default");
     // Widths rounded up: a rectangle the width of the rounded-down advance would elide the text.
     auto widthOf = [](const QFont &font, const QString &s) {
         return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))) + 1;
@@ -107,6 +109,8 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
         QColor fill = opt.palette.color(group, QPalette::Highlight);
         if (selected)
             fill = opt.palette.color(group, QPalette::HighlightedText);
+        if (unreachable)
+            fill = Theme::warningOrange(opt.palette);
         fill.setAlphaF(selected ? 0.25 : 0.18);
         QPainterPath capsule;
         capsule.addRoundedRect(QRectF(g.badge), g.badge.height() / 2.0, g.badge.height() / 2.0);

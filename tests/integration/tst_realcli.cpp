@@ -533,6 +533,37 @@ private Q_SLOTS:
         QVERIFY(!readJsonObject(m_home + "/.sf/config.json"_L1).contains("target-org"_L1));
     }
 
+    // An alias that is another org's username: the CLI resolves the alias first, so the store
+    // refuses every action on the org it hides, and the alias still reaches the org holding it.
+    void aliasHidingAUsername()
+    {
+        QVERIFY(seedHome());
+        QVERIFY(writeJsonObject(m_home + "/.sfdx/alias.json"_L1,
+                                {{"orgs"_L1, QJsonObject{{"acme-prod"_L1, kProdUser}, {kDevUser, kUatUser}}}}));
+        OrgStore store(std::make_shared<const SFCLI>(kWrapper, QStringList()), BrowserLocations::system());
+        store.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
+        CLIOrg hidden, holder;
+        for (const CLIOrg &org : store.orgs()) {
+            if (org.username == kDevUser)
+                hidden = org;
+            else if (org.id() == kDevUser)
+                holder = org;
+        }
+        QCOMPARE(holder.username, kUatUser);
+        QVERIFY(store.isUnreachable(hidden) && !store.isUnreachable(holder));
+        store.selectOrg(hidden);
+        store.deleteSelected();
+        QVERIFY(!store.isBusy());
+        QVERIFY(store.status().startsWith("The Salesforce CLI cannot reach "_L1 + kDevUser));
+        store.selectOrg(holder);
+        store.deleteSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.isBusy(), 60'000);
+        QCOMPARE(store.status(), "Deleted connection "_L1 + kDevUser + u'.');
+        QVERIFY(!authFiles(m_home).contains(kUatUser + ".json"_L1));
+        QVERIFY(authFiles(m_home).contains(kDevUser + ".json"_L1));
+    }
+
     // The store's actions end to end: delete leaves the fallback selection, export writes the
     // CLI's answer into an owner-only file that the CLI's own import reads.
     void storeDeleteAndExport()

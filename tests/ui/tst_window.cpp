@@ -234,6 +234,32 @@ private Q_SLOTS:
         QVERIFY(!button("exportButton")->isEnabled());
     }
 
+    // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
+    // marked and opening it runs nothing, while the other opens.
+    void aliasHidingAUsername()
+    {
+        openWindow(orgList({entry(u"alpha"_s, true),
+                            R"({"username":"dup@x.com","instanceUrl":"https://b.example","connectedStatus":"Connected"})"_ba,
+                            entry(u"dup@x.com"_s, true)}));
+        QCOMPARE(listView()->model()->index(1, 0).data(OrgListModel::IsUnreachableRole), QVariant(true));
+        QCOMPARE(listView()->model()->index(2, 0).data(OrgListModel::IsUnreachableRole), QVariant(false));
+        const int before = static_cast<int>(m_fake->calls().size());
+        for (int row : {1, 2}) {
+            QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {},
+                              listView()->visualRect(listView()->model()->index(row, 0)).center());
+            QCOMPARE(label("value:username")->text(), row == 1 ? u"dup@x.com"_s : u"dup@x.com@example.com"_s);
+            QCOMPARE(label("unreachableNote")->isVisible(), row == 1);
+            if (row == 1) {
+                QTest::qWait(50); // let the layout settle before the picture
+                screenshot(m_window.get(), u"unreachable-org"_s);
+            }
+            QTest::mouseClick(button("openButton"), Qt::LeftButton);
+            QTRY_VERIFY(!store().isBusy());
+        }
+        QVERIFY(label("statusLine")->text().startsWith(u"Opened dup@x.com in"_s));
+        QCOMPARE(callsSince(before), QStringList{u"org open --target-org dup@x.com"_s});
+    }
+
     void filterByTyping()
     {
         openWindow();
