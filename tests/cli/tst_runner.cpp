@@ -235,6 +235,9 @@ private Q_SLOTS:
         const QList<FakeCall> calls = fake.calls();
         if (!calls.isEmpty())
             QVERIFY(processGone(calls[0].pid));
+        // The termination request came first: a child that honours it never waits for the kill.
+        if (limit > 0 && !ignoreTerm)
+            QCOMPARE(fake.terminatedPids(), QList<qint64>{calls[0].pid});
     }
 
     // A stop from another thread ends the run at once, the child gone and reaped even when it
@@ -278,6 +281,8 @@ private Q_SLOTS:
         QCOMPARE(fake.calls().size(), before ? 0 : 1);
         if (!before)
             QVERIFY(processGone(fake.calls()[0].pid));
+        if (!before && !ignoreTerm)
+            QCOMPARE(fake.terminatedPids(), QList<qint64>{fake.calls()[0].pid});
     }
 
     void largeOutputs_data()

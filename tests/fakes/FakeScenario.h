@@ -89,10 +89,15 @@ public:
         return result;
     }
 
-    QList<qint64> grandchildPids() const
+    QList<qint64> grandchildPids() const { return pidsIn(QStringLiteral("grandchild.pid")); }
+    // The calls that ended on the termination request (one that ignores it never shows here).
+    QList<qint64> terminatedPids() const { return pidsIn(QStringLiteral("terminated.pid")); }
+
+private:
+    QList<qint64> pidsIn(const QString &name) const
     {
         QList<qint64> pids;
-        QFile f(m_dir.filePath(QStringLiteral("grandchild.pid")));
+        QFile f(m_dir.filePath(name));
         if (f.open(QIODevice::ReadOnly)) {
             for (const QByteArray &line : f.readAll().split('\n'))
                 if (!line.trimmed().isEmpty())
@@ -101,6 +106,5 @@ public:
         return pids;
     }
 
-private:
     QTemporaryDir m_dir;
 };

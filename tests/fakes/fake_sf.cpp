@@ -10,7 +10,8 @@
 //   repeat            print stdout this many times (large outputs from a small file)
 //   status            exit status (default 0)
 //   delay             seconds to sleep before printing
-//   ignore-term       ignore the termination request
+//   ignore-term       ignore the termination request; otherwise a call that gets it notes its
+//                     pid in terminated.pid in the scenario folder and exits
 //   grandchild        seconds a grandchild holding both pipes lives on; its pid goes to
 //                     grandchild.pid in the scenario folder
 //   signal            end by this signal after printing
@@ -108,6 +109,27 @@ void sleepSeconds(double seconds)
     }
 }
 
+char terminatedFile[4096];
+
+void onTerminate(int)
+{
+    char line[32];
+    int n = 0;
+    char digits[16];
+    int d = 0;
+    for (long pid = ::getpid(); pid > 0 && d < 16; pid /= 10)
+        digits[d++] = static_cast<char>('0' + pid % 10);
+    while (d > 0)
+        line[n++] = digits[--d];
+    line[n++] = '\n';
+    const int fd = ::open(terminatedFile, O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t written = ::write(fd, line, static_cast<size_t>(n));
+        ::close(fd);
+    }
+    _exit(143);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -147,8 +169,12 @@ int main(int argc, char **argv)
     auto file = [&](const char *name) { return folder + "/" + name; };
 
     std::string text;
-    if (exists(file("ignore-term")))
+    if (exists(file("ignore-term"))) {
         std::signal(SIGTERM, SIG_IGN);
+    } else if (root.size() + 16 < sizeof terminatedFile) {
+        std::snprintf(terminatedFile, sizeof terminatedFile, "%s/terminated.pid", root.c_str());
+        std::signal(SIGTERM, onTerminate);
+    }
     if (readFile(file("grandchild"), text)) {
         const double lifetime = std::atof(text.c_str());
         const pid_t pid = ::fork();
