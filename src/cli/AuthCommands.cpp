@@ -33,10 +33,11 @@ QString withoutLastExtension(const QString &filePath)
 
 QString SFCLI::exportAuth(const QString &target) const
 {
-    return QString::fromUtf8(runForOutput(QStringList{u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s}
-                                              + optionWithValue(u"--target-org"_s, target)
-                                              + QStringList{u"--json"_s},
-                                          kExportTimeout));
+    const QByteArray output = runForOutput(QStringList{u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s}
+                                               + optionWithValue(u"--target-org"_s, target)
+                                               + QStringList{u"--json"_s},
+                                           kExportTimeout);
+    return QString::fromUtf8(textOnly(output));
 }
 
 void SFCLI::importAuth(const QString &filePath, const QString &alias, bool setDefault) const

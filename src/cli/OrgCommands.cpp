@@ -28,7 +28,7 @@ QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl) const
                                                + optionWithValue(u"--target-org"_s, target)
                                                + QStringList{u"--url-only"_s, u"--json"_s},
                                            kOpenTimeout);
-    std::optional<QUrl> url = FrontDoorURL::find(output, QUrl(instanceUrl).host());
+    std::optional<QUrl> url = FrontDoorURL::find(textOnly(output), QUrl(instanceUrl).host());
     if (!url)
         throw AppError::noOpenURL();
     return std::move(*url);

@@ -78,30 +78,37 @@ int openProcessHandle(pid_t pid)
 #endif
 }
 
-// Reads what the pipe holds now, at most `budget` chunks so the caller gets back to its deadline.
-// Returns false once the pipe is finished (end of file or an error).
-bool readAvailable(int fd, QByteArray &into, int budget)
+enum class Read { open, finished, overflowed };
+
+// Reads what the pipe holds now, at most `budget` chunks so the caller gets back to its deadline,
+// and never more than one byte past `cap` in all.
+Read readAvailable(int fd, QByteArray &into, int budget, qsizetype cap)
 {
     constexpr qsizetype kChunk = 64 * 1024;
+    const qsizetype limit = cap < std::numeric_limits<qsizetype>::max() ? cap + 1 : cap;
     while (budget-- > 0) {
-        // Straight into the result's spare room: no copy through a buffer of our own.
         const qsizetype used = into.size();
-        if (into.capacity() - used < kChunk)
-            into.reserve(std::max(2 * into.capacity(), used + kChunk));
-        into.resize(into.capacity());
-        const ssize_t n = ::read(fd, into.data() + used, static_cast<size_t>(into.size() - used));
+        if (used > cap)
+            return Read::overflowed;
+        // Straight into the result's spare room: no copy through a buffer of our own. The room
+        // grows geometrically, but never past one byte beyond the cap.
+        if (into.capacity() - used < std::min(kChunk, limit - used))
+            into.reserve(std::min(std::max(2 * into.capacity(), used + kChunk), limit));
+        const qsizetype room = std::min(into.capacity(), limit) - used;
+        into.resize(used + room);
+        const ssize_t n = ::read(fd, into.data() + used, static_cast<size_t>(room));
         into.resize(used + std::max<ssize_t>(n, 0));
         if (n > 0)
             continue;
         if (n == 0)
-            return false;
+            return Read::finished;
         if (errno == EINTR) {
             ++budget;
             continue;
         }
-        return errno == EAGAIN || errno == EWOULDBLOCK;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? Read::open : Read::finished;
     }
-    return true;
+    return into.size() > cap ? Read::overflowed : Read::open;
 }
 
 // True once the child has ended and been reaped; fills `status`.
@@ -251,54 +258,71 @@ ProcessResult runProcess(const ProcessRequest &request)
     bool statusLost = false;
     constexpr int kChunksPerWake = 16;
     constexpr int kChunksAfterEnd = 4096; // bounded: a grandchild may write without end
-    while (!reapIfEnded(pid, status, statusLost)) {
-        const bool stopped = stop && stop->requested();
-        if (stopped || Clock::now() >= deadline) {
-            endChild(pid, processHandle.get(), request.killGrace);
-            result.state = stopped ? ProcessResult::State::Stopped : ProcessResult::State::TimedOut;
-            return result;
-        }
+    bool overflowed = false;
+    // Whatever goes wrong from here on (memory, say), the child does not outlive the run.
+    try {
+        while (!reapIfEnded(pid, status, statusLost)) {
+            const bool stopped = stop && stop->requested();
+            if (stopped || overflowed || Clock::now() >= deadline) {
+                endChild(pid, processHandle.get(), request.killGrace);
+                result.state = stopped    ? ProcessResult::State::Stopped
+                    : overflowed          ? ProcessResult::State::OutputTooLarge
+                                          : ProcessResult::State::TimedOut;
+                return result;
+            }
 
-        pollfd fds[4];
-        nfds_t count = 0;
-        FileDescriptor *pipes[2] = {&outRead, &errRead};
-        QByteArray *sinks[2] = {&result.standardOutput, &result.standardError};
-        int pipeAt[2] = {-1, -1};
-        for (int i = 0; i < 2; ++i) {
-            if (pipes[i]->isOpen()) {
-                pipeAt[i] = static_cast<int>(count);
-                fds[count++] = {pipes[i]->get(), POLLIN, 0};
+            pollfd fds[4];
+            nfds_t count = 0;
+            FileDescriptor *pipes[2] = {&outRead, &errRead};
+            QByteArray *sinks[2] = {&result.standardOutput, &result.standardError};
+            int pipeAt[2] = {-1, -1};
+            for (int i = 0; i < 2; ++i) {
+                if (pipes[i]->isOpen()) {
+                    pipeAt[i] = static_cast<int>(count);
+                    fds[count++] = {pipes[i]->get(), POLLIN, 0};
+                }
+            }
+            const bool pipesOpen = count > 0;
+            if (processHandle.isOpen())
+                fds[count++] = {processHandle.get(), POLLIN, 0};
+            if (stop && stop->waitHandle() >= 0)
+                fds[count++] = {stop->waitHandle(), POLLIN, 0};
+            int waitMs = millisecondsUntil(deadline);
+            // Without a process handle, look at the child now and then: a grandchild may hold the
+            // pipes open long after the child has ended.
+            if (!processHandle.isOpen())
+                waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
+            if (stop && stop->waitHandle() < 0)
+                waitMs = std::min(waitMs, 10);
+            if (::poll(count ? fds : nullptr, count, std::max(waitMs, 1)) < 0 && errno != EINTR)
+                ::poll(nullptr, 0, 1);
+
+            for (int i = 0; i < 2; ++i) {
+                if (pipeAt[i] >= 0 && (fds[pipeAt[i]].revents & (POLLIN | POLLHUP | POLLERR))) {
+                    const Read read
+                        = readAvailable(pipes[i]->get(), *sinks[i], kChunksPerWake, request.outputCap);
+                    overflowed = overflowed || read == Read::overflowed;
+                    if (read == Read::finished)
+                        pipes[i]->reset();
+                }
             }
         }
-        const bool pipesOpen = count > 0;
-        if (processHandle.isOpen())
-            fds[count++] = {processHandle.get(), POLLIN, 0};
-        if (stop && stop->waitHandle() >= 0)
-            fds[count++] = {stop->waitHandle(), POLLIN, 0};
-        int waitMs = millisecondsUntil(deadline);
-        // Without a process handle, look at the child now and then: a grandchild may hold the
-        // pipes open long after the child has ended.
-        if (!processHandle.isOpen())
-            waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
-        if (stop && stop->waitHandle() < 0)
-            waitMs = std::min(waitMs, 10);
-        if (::poll(count ? fds : nullptr, count, std::max(waitMs, 1)) < 0 && errno != EINTR)
-            ::poll(nullptr, 0, 1);
-
-        for (int i = 0; i < 2; ++i) {
-            if (pipeAt[i] >= 0 && (fds[pipeAt[i]].revents & (POLLIN | POLLHUP | POLLERR))) {
-                if (!readAvailable(pipes[i]->get(), *sinks[i], kChunksPerWake))
-                    pipes[i]->reset();
-            }
-        }
+    } catch (...) {
+        endChild(pid, processHandle.get(), request.killGrace);
+        throw;
     }
 
     // The child can write no more; take what its pipes hold now instead of waiting for an end of
     // file that a grandchild holding the pipes (a browser the CLI started) may never give.
     for (auto [pipe, sink] : {std::pair{&outRead, &result.standardOutput},
                               std::pair{&errRead, &result.standardError}}) {
-        if (pipe->isOpen())
-            readAvailable(pipe->get(), *sink, kChunksAfterEnd);
+        if (pipe->isOpen()
+            && readAvailable(pipe->get(), *sink, kChunksAfterEnd, request.outputCap) == Read::overflowed)
+            overflowed = true;
+    }
+    if (overflowed) {
+        result.state = ProcessResult::State::OutputTooLarge;
+        return result;
     }
 
     result.state = ProcessResult::State::Exited;

@@ -4,6 +4,7 @@
 #include <QByteArrayList>
 
 #include <chrono>
+#include <limits>
 
 class StopSignal;
 
@@ -21,6 +22,8 @@ struct ProcessRequest
     // When it is requested, the child is ended as at the time limit; before the start, no child
     // is started at all.
     const StopSignal *stop = nullptr;
+    // Past this many bytes on either stream the child is ended as at the time limit.
+    qsizetype outputCap = std::numeric_limits<qsizetype>::max();
 };
 
 struct ProcessResult
@@ -30,6 +33,7 @@ struct ProcessResult
         TimedOut, // still running at the deadline: terminated (then killed) and reaped
         FailedToStart,
         Stopped, // a stop was requested: terminated (then killed) and reaped, or never started
+        OutputTooLarge, // a stream passed outputCap: terminated (then killed) and reaped
     };
 
     State state = State::FailedToStart;

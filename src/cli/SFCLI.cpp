@@ -102,7 +102,15 @@ SFCLI::SFCLI(QString executableURL, QStringList baseArguments)
 
 QString SFCLI::run(const QStringList &arguments, double timeout) const
 {
-    return QString::fromUtf8(runForOutput(arguments, timeout));
+    return QString::fromUtf8(textOnly(runForOutput(arguments, timeout)));
+}
+
+QByteArray SFCLI::textOnly(QByteArray output)
+{
+    // A stream that is not valid UTF-8 counts as empty text.
+    if (!output.isValidUtf8())
+        output.clear();
+    return output;
 }
 
 QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) const
@@ -123,6 +131,7 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     request.timeout = std::chrono::duration<double>(timeout);
     request.killGrace = m_killGrace;
     request.stop = StopSignal::current();
+    request.outputCap = m_outputCap;
 
     ProcessResult result = runProcess(request);
     switch (result.state) {
@@ -132,22 +141,24 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
         throw AppError::commandFailed(u"Salesforce CLI command timed out."_s);
     case ProcessResult::State::Stopped:
         throw Stopped();
+    case ProcessResult::State::OutputTooLarge: {
+        const qsizetype mib = m_outputCap / (1024 * 1024);
+        throw AppError::commandFailed(
+            u"Salesforce CLI printed more than %1; the command was stopped."_s.arg(
+                mib > 0 ? QString::number(mib) + " MiB"_L1 : QString::number(m_outputCap) + " bytes"_L1));
+    }
     case ProcessResult::State::Exited:
         break;
     }
 
-    // A stream that is not valid UTF-8 counts as empty text.
-    if (!result.standardOutput.isValidUtf8())
-        result.standardOutput.clear();
-    if (!result.standardError.isValidUtf8())
-        result.standardError.clear();
+    // The output as printed: the org list tells invalid UTF-8 apart from nothing at all.
     if (result.succeeded())
-        return result.standardOutput;
+        return std::move(result.standardOutput);
 
-    const QString errorText = plainText(result.standardError);
+    const QString errorText = plainText(textOnly(std::move(result.standardError)));
     if (!errorText.isEmpty())
         throw AppError::commandFailed(errorText);
-    throw AppError::commandFailed(plainText(result.standardOutput));
+    throw AppError::commandFailed(plainText(textOnly(std::move(result.standardOutput))));
 }
 
 QStringList SFCLI::optionWithValue(const QString &option, const QString &value)

@@ -50,6 +50,8 @@ public:
     static QByteArrayList processEnvironment();
     // A failure text as the user should read it: without terminal control sequences, trimmed.
     static QString plainText(const QByteArray &output);
+    // The output when it is valid UTF-8, else nothing.
+    static QByteArray textOnly(QByteArray output);
 
     explicit SFCLI(Location location);
     SFCLI(QString executableURL, QStringList baseArguments);
@@ -67,6 +69,10 @@ public:
 
     // The grace a child that ignores the termination request gets before it is killed.
     void setKillGrace(std::chrono::duration<double> grace) { m_killGrace = grace; }
+    // What one stream of a command may print before the command is stopped: far above the
+    // largest real output (100,000 orgs print about 130 MB), far below what would exhaust memory.
+    static constexpr qsizetype kDefaultOutputCap = qsizetype(512) * 1024 * 1024;
+    void setOutputCap(qsizetype bytes) { m_outputCap = bytes; }
 
     // `sf org list --json`, decoded, filtered and sorted for display.
     QList<CLIOrg> orgs() const;
@@ -92,8 +98,8 @@ public:
     static QString aliasForImport(const QString &filePath);
 
 protected:
-    // Every command goes through here: valid UTF-8 output bytes (empty when the output was not
-    // valid UTF-8). Tests may watch the calls by overriding it.
+    // Every command goes through here: the standard output bytes as printed (textOnly() makes
+    // text of them). Tests may watch the calls by overriding it.
     virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
 
 private:
@@ -106,4 +112,5 @@ private:
 
     Location m_location;
     std::chrono::duration<double> m_killGrace{2.0};
+    qsizetype m_outputCap = kDefaultOutputCap;
 };

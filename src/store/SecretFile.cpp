@@ -29,9 +29,9 @@ void SecretFile::write(const QString &path, const QByteArray &data)
     if (info.fileName().isEmpty())
         fail(path, EISDIR);
     // mkstemp creates the file with mode 0600: the secret is never readable by others, not even
-    // for the moment between creating and filling the file.
-    QByteArray temporary
-        = QFile::encodeName(info.absolutePath() + "/."_L1 + info.fileName() + ".XXXXXX"_L1);
+    // for the moment between creating and filling the file. A short name: the destination's own
+    // may already be as long as the file system allows.
+    QByteArray temporary = QFile::encodeName(info.absolutePath() + "/.tarnwick-XXXXXX"_L1);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         fail(path, errno);

@@ -168,11 +168,18 @@ private Q_SLOTS:
         QCOMPARE(error->errorDescription(), u"dying"_s);
     }
 
-    void invalidUtf8OutputIsEmptyText()
+    // Invalid UTF-8 is empty text, but an org list says what is wrong with it.
+    void invalidUtf8Output()
     {
         FakeScenario fake;
         fake.answer({}, "{\"status\":0,\"x\":\"\xc3\x28\"}"_ba);
         QCOMPARE(SFCLI(kFake, {}).run({u"org"_s}), QString());
+        try {
+            SFCLI(kFake, {}).orgs();
+            QFAIL("decoded");
+        } catch (const DescribedError &error) {
+            QCOMPARE(error.description(), u"Unexpected org list from sf: not valid UTF-8."_s);
+        }
     }
 
     void cannotStart_data()
@@ -290,19 +297,26 @@ private Q_SLOTS:
         QTest::addColumn<bool>("stderrFirst");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("mebibytes"); // on stdout; stderr gets 4
-        QTest::newRow("stdout first, success") << false << 0 << 6;
-        QTest::newRow("stderr first, success") << true << 0 << 6;
-        QTest::newRow("stderr first, failure") << true << 1 << 6;
-        QTest::newRow("50 MB of output") << false << 0 << 50;
+        QTest::addColumn<qsizetype>("cap"); // per stream; 0: the default
+        QTest::newRow("stdout first, success") << false << 0 << 6 << qsizetype(0);
+        QTest::newRow("stderr first, success") << true << 0 << 6 << qsizetype(0);
+        QTest::newRow("stderr first, failure") << true << 1 << 6 << qsizetype(0);
+        QTest::newRow("50 MB of output") << false << 0 << 50 << qsizetype(0);
+        QTest::newRow("exactly the cap") << false << 0 << 6 << qsizetype(6 << 20);
+        QTest::newRow("stdout past the cap") << false << 0 << 6 << qsizetype(5 << 20);
+        QTest::newRow("stderr past the cap") << true << 1 << 1 << qsizetype(3 << 20);
+        QTest::newRow("output without end") << false << 0 << 1'000'000 << qsizetype(5 << 20);
     }
 
     // Several megabytes on both streams: far more than a pipe holds, so a runner that read one
-    // stream only after the other ended would time out here.
+    // stream only after the other ended would time out here. Past the cap the child is ended and
+    // the run fails, naming the cap.
     void largeOutputs()
     {
         QFETCH(bool, stderrFirst);
         QFETCH(int, status);
         QFETCH(int, mebibytes);
+        QFETCH(qsizetype, cap);
         FakeScenario fake;
         const QByteArray chunk = QByteArray(1023, 'x') + '\n';
         const int repeat = mebibytes * 1024;
@@ -310,8 +324,16 @@ private Q_SLOTS:
         fake.set({}, u"repeat"_s, QByteArray::number(repeat));
         if (stderrFirst)
             fake.set({}, u"stderr-first"_s, {});
-        const SFCLI cli(kFake, {});
-        if (status == 0) {
+        SFCLI cli(kFake, {});
+        if (cap)
+            cli.setOutputCap(cap);
+        if (cap && (cap < qsizetype(mebibytes) << 20 || cap < 4 << 20)) {
+            const auto error = failureOf(cli, {u"org"_s}, 60);
+            QVERIFY(error);
+            QCOMPARE(error->errorDescription(),
+                     u"Salesforce CLI printed more than %1 MiB; the command was stopped."_s.arg(cap >> 20));
+            QVERIFY(processGone(fake.calls().at(0).pid));
+        } else if (status == 0) {
             const QString out = cli.run({u"org"_s}, 60);
             QCOMPARE(out.size(), chunk.size() * repeat);
             QVERIFY(out.endsWith(u"x\n"_s));

@@ -475,7 +475,8 @@ private Q_SLOTS:
         load(store, fake, {u"b+"_s});
         fake.answer(u"org_auth_show-sfdx-auth-url"_s, kAuthOutput);
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"b-sfdx-auth.json"_s);
+        const QString name = QString(240, u'b') + "-auth.json"_L1; // 250 bytes: the most a name may have
+        const QString path = dir.filePath(name);
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old content");
@@ -493,7 +494,7 @@ private Q_SLOTS:
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0600));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"b-sfdx-auth.json"_s});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
         QCOMPARE(fake.calls().last().args, (QStringList{u"org"_s, u"auth"_s, u"show-sfdx-auth-url"_s,
                                                         u"--target-org"_s, u"b"_s, u"--json"_s}));
     }
