@@ -3,6 +3,7 @@
 #include "BrowserLocations.h"
 #include "DetailsPane.h"
 #include "Dialogs.h"
+#include "DisplayText.h"
 #include "Enablement.h"
 #include "HeaderPanel.h"
 #include "NewConnectionPanel.h"
@@ -228,7 +229,7 @@ void ContentView::confirmDelete()
     request.title = tr("Delete selected Salesforce CLI connection?");
     if (const std::optional<CLIOrg> org = m_store->selectedOrg())
         request.message = tr("This runs sf org logout for %1. You can re-create it later with New Connection.")
-                              .arg(org->displayName());
+                              .arg(DisplayText::line(org->displayName()));
     request.confirmLabel = tr("Delete Connection");
     request.destructive = true;
     const bool confirmed = Dialogs::confirm(this, request);

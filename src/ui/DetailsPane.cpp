@@ -1,9 +1,13 @@
 #include "DetailsPane.h"
 
+#include "DisplayText.h"
 #include "Enablement.h"
 #include "Theme.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -165,6 +169,15 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Theme::applyFont(m_statusLine, Theme::TextStyle::Callout);
+    // A long message shows cut; the whole of it is a right-click away.
+    m_statusLine->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *copySelection = new QAction(tr("Copy"), m_statusLine);
+    connect(copySelection, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(m_statusLine->selectedText()); });
+    auto *copyWhole = new QAction(tr("Copy Whole Message"), m_statusLine);
+    copyWhole->setObjectName(u"copyWholeMessage"_s);
+    connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status); });
+    m_statusLine->addActions({copySelection, copyWhole});
     auto *statusArea = new QScrollArea(this);
     statusArea->setObjectName(u"statusArea"_s);
     statusArea->setWidget(m_statusLine);
@@ -193,12 +206,12 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable)
     m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
         return;
-    m_orgTitle->setText(org->displayName());
+    m_orgTitle->setText(DisplayText::line(org->displayName()));
     m_unreachableNote->setVisible(unreachable);
     if (unreachable) {
         m_unreachableNote->setText(tr("The Salesforce CLI cannot reach this org: another connection "
                                       "has %1 as its alias.\nRename or remove that alias to use it.")
-                                       .arg(org->username));
+                                       .arg(DisplayText::line(org->username)));
         QPalette p = m_unreachableNote->palette();
         p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
         m_unreachableNote->setPalette(p);
@@ -207,14 +220,14 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable)
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString())};
     for (int i = 0; i < m_rowValues.size(); ++i)
-        m_rowValues[i]->setText(values[i]);
+        m_rowValues[i]->setText(DisplayText::line(values[i]));
 }
 
 void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &selectedID)
 {
     m_targetPicker->clear();
     for (const OpenTarget &target : targets)
-        m_targetPicker->addItem(target.label, target.id);
+        m_targetPicker->addItem(DisplayText::line(target.label), target.id);
     m_targetPicker->setCurrentIndex(m_targetPicker->findData(selectedID));
 }
 
@@ -235,7 +248,8 @@ bool DetailsPane::isWarning(const QString &status)
 
 void DetailsPane::setStatus(const QString &status)
 {
-    m_statusLine->setText(status);
+    m_status = status;
+    m_statusLine->setText(DisplayText::lines(DisplayText::excerpt(status)));
     QPalette p = m_statusLine->palette();
     p.setColor(QPalette::WindowText,
                isWarning(status) ? Theme::warningOrange(p) : Theme::secondary(palette()));
@@ -247,5 +261,5 @@ void DetailsPane::changeEvent(QEvent *event)
     Panel::changeEvent(event);
     // The status colour follows a change of appearance.
     if (event->type() == QEvent::PaletteChange && m_statusLine)
-        setStatus(m_statusLine->text());
+        setStatus(m_status);
 }

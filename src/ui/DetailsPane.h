@@ -58,4 +58,5 @@ private:
     QPushButton *m_deleteButton;
     QPushButton *m_exportButton;
     QLabel *m_statusLine = nullptr;
+    QString m_status; // whole, as the store has it
 };

@@ -1,5 +1,7 @@
 #include "OrgListModel.h"
 
+#include "DisplayText.h"
+
 #include <QTextDocument>
 
 void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases)
@@ -23,12 +25,12 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return org.displayName();
+        return DisplayText::line(org.displayName());
     case Qt::ToolTipRole:
         // A tooltip is drawn as rich text whenever it looks like markup; this one is data.
-        return Qt::convertFromPlainText(org.subtitle(), Qt::WhiteSpaceNoWrap);
+        return Qt::convertFromPlainText(DisplayText::line(org.subtitle()), Qt::WhiteSpaceNoWrap);
     case SubtitleRole:
-        return org.subtitle();
+        return DisplayText::line(org.subtitle());
     case IdRole:
         return org.id();
     case IsDefaultRole:

@@ -20,7 +20,9 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -540,16 +542,43 @@ private Q_SLOTS:
         screenshot(m_window.get(), u"status-warning"_s);
     }
 
-    void longErrorStaysBounded()
+    // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
+    // in a pane that keeps its height (the status keeps it whole, to copy); invalid UTF-8 is
+    // named; names with bidirectional or control characters or line breaks show visible marks on
+    // one line.
+    void hostileOutputs()
     {
         openWindow();
-        const QByteArray error = fixtureError();
-        m_fake->answer(u"org_list"_s, error, 2);
+        const QByteArray line = QByteArray(999, 'e') + '\n';
+        m_fake->answer(u"org_list"_s, {}, 1, line.repeated(8700));
         const int height = details().height();
         store().refresh();
-        QTRY_VERIFY(label("statusLine")->text().startsWith(u"{"_s));
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(store().status().size(), 8700 * 1000 - 1);
+        const QString shown = label("statusLine")->text();
+        QVERIFY2(shown.size() < 17'000 && shown.endsWith(u"right-click to copy the whole message)"_s),
+                 qPrintable(shown.right(100)));
         QVERIFY(part<QScrollArea>("statusArea")->height() <= part<QScrollArea>("statusArea")->maximumHeight());
         QCOMPARE(details().height(), height);
+        part<QAction>("copyWholeMessage")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), store().status());
+
+        m_fake->answer(u"org_list"_s, "{\"status\":0,\"result\":{\"other\":[\xff]}}"_ba);
+        store().refresh();
+        QTRY_COMPARE(label("statusLine")->text(), u"Unexpected org list from sf: not valid UTF-8."_s);
+
+        QByteArrayList named;
+        for (const char *alias : {R"(\u202Egnp.xcod)", R"(a\u001b[31mred)", R"(two\nlines)"})
+            named.append(R"({"username":"u@x.com","instanceUrl":"https://x.example","alias":")"_ba + alias
+                         + "\",\"connectedStatus\":\"Connected\"}");
+        m_fake->answer(u"org_list"_s, orgList(named));
+        store().refresh();
+        QTRY_VERIFY(!store().isBusy());
+        QStringList names;
+        for (int row = 0; row < rows(); ++row)
+            names.append(listView()->model()->index(row, 0).data().toString());
+        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod"_s}));
+        QCOMPARE(label("orgTitle")->text(), names.first());
     }
 
     void rowGeometry_data()
