@@ -48,7 +48,6 @@ ContentView::~ContentView() = default;
 
 void ContentView::build()
 {
-    setMinimumSize(980, 720);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 

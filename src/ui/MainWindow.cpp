@@ -9,6 +9,17 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QWindow>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr QSize kMinimumSize(980, 720);
+}
 
 MainWindow::MainWindow(QWidget *parent)
     : MainWindow(SFCLI::shared(), BrowserLocations::system(), parent)
@@ -18,11 +29,50 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,
                        std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QMainWindow(parent)
-    , m_content(new ContentView(std::move(cli), std::move(browsers), this))
+    , m_content(new ContentView(std::move(cli), std::move(browsers)))
 {
     setWindowTitle(appName);
-    setCentralWidget(m_content);
+    auto *scroller = new QScrollArea(this);
+    scroller->setObjectName(u"contentScroller"_s);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(m_content);
+    setCentralWidget(scroller);
     resize(1120, 820);
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The window manager tells the frame's size only after the window is shown.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::ScreenChangeInternal)
+        && windowHandle() && m_fittedFrame != windowHandle()->frameMargins())
+        fitToScreen();
+    return handled;
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen || !windowHandle())
+        return;
+    const QMargins frame = windowHandle()->frameMargins();
+    m_fittedFrame = frame;
+    const QRect available = screen->availableGeometry();
+    const QSize room = available.size().shrunkBy(frame);
+    // The content's own minimum is what its layout needs; past that it scrolls, never squeezes.
+    setMinimumSize(kMinimumSize.boundedTo(room));
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room));
+    const QRect outer = frameGeometry();
+    if (!available.contains(outer)) {
+        const auto within = [](int at, int from, int length, int space) {
+            return std::max(from, std::min(at, from + space - length));
+        };
+        move(within(outer.left(), available.left(), outer.width(), available.width()),
+             within(outer.top(), available.top(), outer.height(), available.height()));
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -2,7 +2,10 @@
 
 #include <QMainWindow>
 
+#include <QMargins>
+
 #include <memory>
+#include <optional>
 
 class ContentView;
 class SFCLI;
@@ -27,8 +30,14 @@ public:
 protected:
     // While an action runs, asks first; "Keep Running" is the default.
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    // The window, frame included, within the screen's available area: the content keeps its
+    // minimum size and scrolls when the screen is smaller than that.
+    void fitToScreen();
+
     ContentView *m_content;
     bool m_quitting = false;
+    std::optional<QMargins> m_fittedFrame;
 };

@@ -209,8 +209,30 @@ private Q_SLOTS:
         QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
         QCOMPARE(view().openTargets().size(), 3); // system, Chrome default, one profile
         QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
-        QVERIFY(m_window->minimumSizeHint().width() >= 980 && view().minimumSize() == QSize(980, 720));
+        QCOMPARE(m_window->minimumSize(), QSize(980, 720)); // the screen has room for it
         screenshot(m_window.get(), u"loaded-with-selection"_s);
+    }
+
+    // The window, frame included, fits the screen; on a screen smaller than the content the
+    // content scrolls, and every action can be brought into view within the screen.
+    void everyActionWithinTheScreen()
+    {
+        openWindow();
+        const QRect screen = m_window->screen()->availableGeometry();
+        QTRY_VERIFY(screen.contains(m_window->frameGeometry()));
+        auto *scroller = part<QScrollArea>("contentScroller");
+        for (const char *name : {"refreshButton", "createButton", "importButton", "reloadTargetsButton",
+                                 "openButton", "setDefaultButton", "copyTargetButton", "deleteButton",
+                                 "exportButton"}) {
+            QPushButton *b = button(name);
+            scroller->ensureWidgetVisible(b, 0, 0);
+            const QRect inViewport(b->mapTo(scroller->viewport(), QPoint(0, 0)), b->size());
+            QVERIFY2(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()))
+                         && scroller->viewport()->rect().contains(inViewport)
+                         && b->width() >= b->minimumSizeHint().width(),
+                     name);
+        }
+        screenshot(m_window.get(), "screen-"_L1 + qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"large"_s));
     }
 
     void detailsOfTheSelectedOrg()
@@ -717,9 +739,28 @@ private:
     }
 };
 
-// Fixed style and font, so that screenshots compare between machines.
+// Fixed style, font and screen, so that screenshots compare between machines. The screen is a
+// large one unless TARNWICK_TEST_SCREEN names another in device pixels, with its scale factor
+// ("1366x768", "1366x768@2": 683 by 384 in the app's own units).
 int main(int argc, char **argv)
 {
+    QTemporaryDir screenDir;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        const QStringList parts
+            = qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"1920x1200"_s).split(QRegularExpression(u"[x@]"_s));
+        const int scale = parts.value(2, u"1"_s).toInt();
+        QFile config(screenDir.filePath(u"screen.json"_s));
+        if (parts.size() < 2 || scale < 1 || !config.open(QIODevice::WriteOnly))
+            qFatal("unusable TARNWICK_TEST_SCREEN");
+        config.write(u"{\"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": %1, "
+                     "\"height\": %2, \"logicalDpi\": 96, \"dpr\": %3}]}"_s
+                         .arg(parts[0].toInt() / scale)
+                         .arg(parts[1].toInt() / scale)
+                         .arg(scale)
+                         .toUtf8());
+        config.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     QApplication::setFont(QFont(u"DejaVu Sans"_s, 10));
