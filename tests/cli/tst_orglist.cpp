@@ -262,26 +262,6 @@ private Q_SLOTS:
         QCOMPARE(o.subtitle(), u"me@x.com | https://x.my.salesforce.com"_s);
     }
 
-    void equalityAndHash()
-    {
-        const CLIOrg a = org(u"u"_s, true, u"a"_s);
-        CLIOrg b = a;
-        QCOMPARE(a, b);
-        QCOMPARE(qHash(a), qHash(b));
-        const auto differs = [&a](auto change) {
-            CLIOrg c = a;
-            change(c);
-            return c != a && qHash(c) != qHash(a);
-        };
-        QVERIFY(differs([](CLIOrg &c) { c.category = u"Dev Hubs"_s; }));
-        QVERIFY(differs([](CLIOrg &c) { c.alias = u""_s; }));
-        QVERIFY(differs([](CLIOrg &c) { c.isSandbox = false; }));
-        QVERIFY(differs([](CLIOrg &c) { c.orgId = u""_s; }));
-        QVERIFY(differs([](CLIOrg &c) { c.isDefaultUsername = true; }));
-        QSet<CLIOrg> set{a, b};
-        QCOMPARE(set.size(), 1);
-    }
-
     void sort_data()
     {
         QTest::addColumn<QString>("locale");

@@ -111,20 +111,6 @@ class TestStore : public QObject
     }
 
 private Q_SLOTS:
-    void initialState()
-    {
-        FakeScenario fake;
-        const OrgStore store(fakeCLI(), targets());
-        QVERIFY(store.orgs().isEmpty());
-        QCOMPARE(store.selectedID(), std::nullopt);
-        QCOMPARE(store.search(), QString());
-        QCOMPARE(store.status(), u"Loading Salesforce CLI connections..."_s);
-        QCOMPARE(store.isBusy(), false);
-        QVERIFY(store.filteredOrgs().isEmpty());
-        QCOMPARE(store.selectedOrg(), std::nullopt);
-        QVERIFY(fake.calls().isEmpty());
-    }
-
     void filter_data()
     {
         QTest::addColumn<QString>("search");
@@ -192,18 +178,6 @@ private Q_SLOTS:
         store.setSelectedID(u"nobody"_s);
         QCOMPARE(store.selectedOrg(), std::nullopt);
         QCOMPARE(store.selectedID(), u"nobody"_s);
-    }
-
-    void everyAssignmentNotifies()
-    {
-        OrgStore store(fakeCLI(), targets());
-        QSignalSpy search(&store, &OrgStore::searchChanged);
-        QSignalSpy selection(&store, &OrgStore::selectedIDChanged);
-        store.setSearch(u"x"_s);
-        store.setSearch(u"x"_s);
-        store.setSelectedID(std::nullopt);
-        QCOMPARE(search.size(), 2);
-        QCOMPARE(selection.size(), 1);
     }
 
     void refreshSelection_data()

@@ -189,6 +189,7 @@ private Q_SLOTS:
         m_window = std::make_unique<MainWindow>(fakeCLI(), targets());
         QCOMPARE(m_window->windowTitle(), u"Tarnwick"_s);
         QVERIFY(m_fake->calls().isEmpty()); // nothing runs before the window is shown
+        QCOMPARE(label("statusLine")->text(), u"Loading Salesforce CLI connections..."_s);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCOMPARE(rows(), 0);
@@ -301,48 +302,34 @@ private Q_SLOTS:
         QCOMPARE(listView()->currentIndex().row(), 0); // highlighted again
     }
 
-    void enablement_data()
-    {
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<int>("selection"); // 0 none, 1 connected, 2 not connected
-        QTest::addColumn<QList<bool>>("expected"); // refresh open default copy delete export create import
-        QTest::newRow("idle, connected") << false << 1 << QList<bool>{true, true, true, true, true, true, true, true};
-        QTest::newRow("idle, not connected") << false << 2 << QList<bool>{true, true, true, true, true, false, true, true};
-        QTest::newRow("idle, nothing selected") << false << 0 << QList<bool>{true, false, false, false, false, false, true, true};
-        QTest::newRow("busy, connected") << true << 1 << QList<bool>{false, false, false, true, false, false, false, false};
-        QTest::newRow("busy, nothing selected") << true << 0 << QList<bool>{false, false, false, false, false, false, false, false};
-    }
-
+    // Which controls may start an action: all of them for a connected org when idle; while busy
+    // only what runs no CLI command; with nothing selected only what needs no org.
     void enablement()
     {
-        QFETCH(bool, busy);
-        QFETCH(int, selection);
-        QFETCH(QList<bool>, expected);
-        std::optional<CLIOrg> org;
-        if (selection) {
-            org = CLIOrg{};
-            org->connectedStatus = selection == 1 ? u"Connected"_s : u"expired"_s;
-        }
-        const Enablement e = Enablement::compute(busy, org);
-        QCOMPARE((QList<bool>{e.refresh, e.openConnection, e.setDefault, e.copyTarget, e.deleteConnection,
-                              e.exportJSON, e.create, e.importJSON}),
-                 expected);
-        QVERIFY(e.reloadTargets);
-    }
-
-    void busyDisablesControls()
-    {
+        const QList<const char *> needOrg{"openButton", "setDefaultButton", "copyTargetButton",
+                                          "deleteButton", "exportButton"};
+        const QList<const char *> needNoOrg{"refreshButton", "createButton", "importButton"};
         openWindow();
+        for (const char *name : needOrg + needNoOrg)
+            QVERIFY2(button(name)->isEnabled(), name);
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
         QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
         QVERIFY(store().isBusy());
-        for (QPushButton *b : {button("refreshButton"), button("openButton"), button("setDefaultButton"),
-                               button("deleteButton"), button("exportButton"), button("createButton"), button("importButton")})
-            QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
-        QVERIFY(button("copyTargetButton")->isEnabled());
+        for (const char *name : needOrg + needNoOrg)
+            QVERIFY2(button(name)->isEnabled() == (QByteArray(name) == "copyTargetButton"), name);
         QVERIFY(button("reloadTargetsButton")->isEnabled());
         QVERIFY(part<QLineEdit>("aliasField")->isEnabled());
         screenshot(m_window.get(), u"busy"_s);
+        QTRY_VERIFY(!store().isBusy());
+
+        m_fake->answer(u"org_list"_s, orgList({}));
+        m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
+        store().refresh();
+        QTRY_VERIFY(!store().isBusy());
+        for (const char *name : needOrg)
+            QVERIFY2(!button(name)->isEnabled(), name);
+        for (const char *name : needNoOrg)
+            QVERIFY2(button(name)->isEnabled(), name);
     }
 
     void shortcuts_data()
