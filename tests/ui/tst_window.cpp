@@ -358,8 +358,8 @@ private Q_SLOTS:
 
         // While busy, the same keys do nothing.
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
-        store().refresh();
         const int during = static_cast<int>(m_fake->calls().size());
+        store().refresh();
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
         QTRY_VERIFY(!store().isBusy());
         QCOMPARE(callsSince(during), QStringList{u"org list --json"_s});
