@@ -6,15 +6,17 @@
 #include "BrowserLocations.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "StandInService.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
+#include <QSemaphore>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -84,6 +86,94 @@ QList<int> processesUsingHome(const QString &home)
     return found;
 }
 
+// A loopback stand-in for the Salesforce service that answers only what the CLI asks here. HTTPS,
+// because the CLI rebuilds an imported org's address with "https://" (NODE_EXTRA_CA_CERTS makes it
+// trust the certificate); a thread of its own, because the test thread blocks in each CLI run.
+class StandInService : public QThread
+{
+public:
+    // The session with `refusedToken` has expired; no refresh token is ever granted.
+    explicit StandInService(QByteArray refusedToken)
+        : m_refused(std::move(refusedToken))
+    {
+        start();
+        m_listening.acquire();
+    }
+
+    ~StandInService() override
+    {
+        quit();
+        wait();
+    }
+
+    // "https://127.0.0.1:PORT", empty when it could not listen.
+    QString origin() const { return m_origin; }
+
+private:
+    void run() override
+    {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate::fromPath(kData + "/standin-cert.pem"_L1).value(0));
+        tls.setPrivateKey(QSslKey(contentOf(kData + "/standin-key.pem"_L1), QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [this, &server] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                // One request a connection: the answer says "Connection: close", so the CLI
+                // closes it, and a body it sent is left unread.
+                const auto read = [this, socket, request = QByteArray()]() mutable {
+                    request += socket->readAll();
+                    if (const qsizetype end = request.indexOf("\r\n\r\n"); end >= 0) {
+                        socket->write(answer(request.first(end)));
+                        disconnect(socket, &QIODevice::readyRead, nullptr, nullptr);
+                    }
+                };
+                connect(socket, &QIODevice::readyRead, socket, read);
+                connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        if (server.listen(QHostAddress::LocalHost))
+            m_origin = "https://127.0.0.1:"_L1 + QString::number(server.serverPort());
+        m_listening.release();
+        exec();
+    }
+
+    QByteArray answer(const QByteArray &header) const
+    {
+        const auto reply = [](int status, const QByteArray &body) -> QByteArray {
+            return "HTTP/1.1 "_ba + QByteArray::number(status) + " -\r\nContent-Length: "_ba
+                + QByteArray::number(body.size())
+                + "\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"_ba + body;
+        };
+        static const QRegularExpression request(u"^(\\w+) ([^ ?]*)"_s);
+        static const QRegularExpression bearer(u"\r\nauthorization: *Bearer ([^\r]+)"_s,
+                                               QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression connectionCheck(u"^/services/data/v[0-9.]+/?$"_s);
+        const QRegularExpressionMatch line = request.match(QString::fromLatin1(header));
+        const QString path = line.captured(2);
+        const QByteArray token = bearer.match(QString::fromLatin1(header)).captured(1).toLatin1();
+
+        if (line.captured(1) == "POST"_L1 && path == "/services/oauth2/token"_L1)
+            return reply(400, R"({"error":"invalid_grant",)"
+                              R"("error_description":"expired access/refresh token"})");
+        if (token.isEmpty() || token == m_refused)
+            return reply(401, R"([{"message":"Session expired or invalid",)"
+                              R"("errorCode":"INVALID_SESSION_ID"}])");
+        if (connectionCheck.match(path).hasMatch())
+            return reply(200, R"({"sobjects":"/sobjects"})");
+        // The front door names the org by its token's last word.
+        if (path == "/services/oauth2/singleaccess"_L1)
+            return reply(200, R"({"frontdoor_uri":")" + m_origin.toLatin1()
+                                  + "/secur/frontdoor.jsp?otp="
+                                  + token.sliced(token.lastIndexOf('.') + 1) + R"("})");
+        return reply(404, R"([{"errorCode":"NOT_FOUND"}])");
+    }
+
+    QByteArray m_refused;
+    QString m_origin;
+    QSemaphore m_listening;
+};
+
 } // namespace
 
 class TestRealCLI : public QObject
@@ -146,9 +236,8 @@ private Q_SLOTS:
         QVERIFY(devNull >= 0 && ::dup2(devNull, STDIN_FILENO) == STDIN_FILENO);
         ::close(devNull);
         // acme-prod's session has expired, so every list holds an org that is not connected.
-        m_service = std::make_unique<StandInService>(
-            kData + "/standin-cert.pem"_L1, kData + "/standin-key.pem"_L1,
-            "00D5g000004AcMe!AQ0AQFakeAccessToken.admin"_ba);
+        m_service
+            = std::make_unique<StandInService>("00D5g000004AcMe!AQ0AQFakeAccessToken.admin"_ba);
         QVERIFY2(!m_service->origin().isEmpty(), "the stand-in could not listen on 127.0.0.1");
     }
 
