@@ -264,7 +264,7 @@ private Q_SLOTS:
     void commandLines_data()
     {
         QTest::addColumn<Command>("command");
-        // A part of the outcome, the stand-in's port as <port>.
+        // Text the outcome must contain, the stand-in's port as <port>.
         QTest::addColumn<QString>("expected");
         const QString frontDoor = u"https://127.0.0.1:<port>/secur/frontdoor.jsp?otp="_s;
 
