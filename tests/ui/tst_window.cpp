@@ -1,63 +1,58 @@
-// The real window under the offscreen platform, with the fake `sf` and a fake Chrome: what it
-// shows, what each control does, shortcuts, dialogs, and screenshots for review.
-#include "AppError.h"
+// The real window under the offscreen platform with the fake `sf` and a fake Chrome: what it
+// shows, how its controls, shortcuts and dialogs reach the store, and screenshots for review.
 #include "ContentView.h"
 #include "DetailsPane.h"
 #include "Dialogs.h"
-#include "Enablement.h"
 #include "FakeScenario.h"
-#include "HeaderPanel.h"
 #include "MainWindow.h"
-#include "NewConnectionPanel.h"
 #include "OrgListModel.h"
 #include "OrgRowDelegate.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "Spinner.h"
-#include "BrowserLocations.h"
 #include "Theme.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
-#include <QButtonGroup>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QScrollArea>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTextDocument>
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray entry(const QString &alias, bool connected, bool isDefault = false)
+// An org list: "acme" has the alias acme and the username acme@x.com, "acme+" is connected; JSON
+// is taken as written.
+QByteArray orgList(const QStringList &names)
 {
-    return "{\"username\":\""_ba + alias.toUtf8() + "@example.com\",\"instanceUrl\":\"https://"_ba
-        + alias.toUtf8() + ".my.salesforce.com\",\"alias\":\""_ba + alias.toUtf8()
-        + "\",\"orgId\":\"00D"_ba + alias.toUtf8().toUpper() + "\",\"loginUrl\":\"https://login.salesforce.com\","
-          "\"clientId\":\"PlatformCLI\",\"isDefaultUsername\":"_ba + (isDefault ? "true"_ba : "false"_ba)
-        + ",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "RefreshTokenAuthError"_ba) + "\"}"_ba;
+    QByteArrayList entries;
+    for (const QString &name : names) {
+        const QByteArray bare = name.toUtf8().replace('+', "");
+        if (name.startsWith(u'{')) {
+            entries << name.toUtf8(); // as written
+            continue;
+        }
+        entries << "{\"username\":\"" + bare + "@x.com\",\"instanceUrl\":\"https://" + bare
+                + ".example\",\"alias\":\"" + bare + "\",\"orgId\":\"00D" + bare.toUpper()
+                + "\",\"connectedStatus\":\"" + (name.endsWith(u'+') ? "Connected" : "expired") + "\"}";
+    }
+    return "{\"status\":0,\"result\":{\"other\":[" + entries.join(',') + "]}}";
 }
 
-QByteArray orgList(const QByteArrayList &entries)
-{
-    return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
-}
-
-const QByteArray kThreeOrgs = orgList({entry(u"acme-dev"_s, true, true), entry(u"beta-uat"_s, false),
-                                       entry(u"zed-prod"_s, true)});
+const QStringList kThree{u"acme-dev+"_s, u"beta-uat"_s, u"zed-prod+"_s};
 
 QTemporaryDir &home()
 {
@@ -65,38 +60,17 @@ QTemporaryDir &home()
     return dir;
 }
 
-QString localStatePath() { return home().filePath(u"Local State"_s); }
-
-void writeLocalState(const QStringList &profiles)
+void writeLocalState(const QByteArray &profiles)
 {
-    QByteArrayList items;
-    for (const QString &p : profiles)
-        items.append("\""_ba + p.toUtf8() + "\":{\"name\":\""_ba + p.toUtf8() + " name\"}"_ba);
-    QFile f(localStatePath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("{\"profile\":{\"info_cache\":{"_ba + items.join(',') + "}}}"_ba);
-}
-
-std::shared_ptr<const SFCLI> fakeCLI()
-{
-    return std::make_shared<const SFCLI>(QStringLiteral(FAKE_SF_PATH), QStringList());
-}
-
-std::shared_ptr<const BrowserLocations> targets()
-{
-    auto e = std::make_shared<BrowserLocations>();
-    e->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
-    e->localStatePath = localStatePath();
-    e->openInSystemBrowser = [](const QUrl &) {};
-    return e;
+    QFile f(home().filePath(u"Local State"_s));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{\"profile\":{\"info_cache\":{" + profiles + "}}}") > 0);
 }
 
 void screenshot(QWidget *window, const QString &name)
 {
     const QString dir = qEnvironmentVariable("TARNWICK_SCREENSHOTS");
-    if (dir.isEmpty() || !QDir().mkpath(dir))
-        return;
-    QVERIFY(window->grab().save(dir + u'/' + name + ".png"_L1));
+    if (!dir.isEmpty() && QDir().mkpath(dir))
+        QVERIFY(window->grab().save(dir + u'/' + name + ".png"_L1));
 }
 
 // Answers the window's dialogs and remembers what they asked.
@@ -105,23 +79,22 @@ struct ScriptedDialogs
     ScriptedDialogs()
     {
         responder.confirm = [this](const Dialogs::Confirmation &request) {
-            confirmations.append(request);
-            return confirmAnswers.isEmpty() ? false : confirmAnswers.takeFirst();
+            asked << request;
+            return !answers.isEmpty() && answers.takeFirst();
         };
         responder.saveFile = [this](const Dialogs::FileChoice &request) {
-            fileRequests.append(request);
+            files << request;
             return nextFile;
         };
         responder.openFile = responder.saveFile;
         Dialogs::setResponder(&responder);
     }
     ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
-
     Dialogs::Responder responder;
-    QList<bool> confirmAnswers;
+    QList<bool> answers;
     std::optional<QString> nextFile;
-    QList<Dialogs::Confirmation> confirmations;
-    QList<Dialogs::FileChoice> fileRequests;
+    QList<Dialogs::Confirmation> asked;
+    QList<Dialogs::FileChoice> files;
 };
 
 } // namespace
@@ -133,9 +106,6 @@ class TestWindow : public QObject
     std::unique_ptr<FakeScenario> m_fake;
     std::unique_ptr<MainWindow> m_window;
 
-    ContentView &view() const { return *m_window->findChild<ContentView *>(); }
-    OrgStore &store() const { return view().store(); }
-    DetailsPane &details() const { return *m_window->findChild<DetailsPane *>(); }
     // The window's parts by the names they were given.
     template<class T = QWidget>
     T *part(const char *name) const
@@ -145,25 +115,50 @@ class TestWindow : public QObject
             qFatal("no %s named %s", T::staticMetaObject.className(), name);
         return found;
     }
-    QPushButton *button(const char *name) const { return part<QPushButton>(name); }
-    QLabel *label(const char *name) const { return part<QLabel>(name); }
-    QListView *listView() const { return part<QListView>("orgList"); }
-    int rows() const { return listView()->model()->rowCount(); }
-
-    QStringList callsSince(int first) const
+    OrgStore &store() const { return m_window->findChild<ContentView *>()->store(); }
+    QString text(const char *label) const { return part<QLabel>(label)->text(); }
+    void click(const char *button) const { QTest::mouseClick(part<QPushButton>(button), Qt::LeftButton); }
+    QListView *list() const { return part<QListView>("orgList"); }
+    void clickRow(int row) const
+    {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(list()->model()->index(row, 0)).center());
+    }
+    QStringList calls() const
     {
         QStringList out;
-        for (const FakeCall &call : m_fake->calls().mid(first))
-            out.append(call.args.join(u' '));
+        for (const FakeCall &call : m_fake->calls())
+            out << call.args.join(u' ');
         return out;
     }
-
-    void openWindow(const QByteArray &list = kThreeOrgs)
+    QStringList enabled() const
+    {
+        QStringList names;
+        for (const char *name : {"refreshButton", "createButton", "importButton", "openButton", "setDefaultButton",
+                                 "copyTargetButton", "deleteButton", "exportButton", "reloadTargetsButton", "aliasField"})
+            if (part(name)->isEnabled())
+                names << QString::fromLatin1(name);
+        return names;
+    }
+    void makeWindow(const QByteArray &list)
     {
         m_fake->answer(u"org_list"_s, list);
-        m_window = std::make_unique<MainWindow>(fakeCLI(), targets());
+        auto browsers = std::make_shared<BrowserLocations>();
+        browsers->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
+        browsers->localStatePath = home().filePath(u"Local State"_s);
+        browsers->openInSystemBrowser = [](const QUrl &) {};
+        m_window = std::make_unique<MainWindow>(std::make_shared<const SFCLI>(QStringLiteral(FAKE_SF_PATH), QStringList()), browsers);
+    }
+    void openWindow(const QByteArray &list = orgList(kThree))
+    {
+        makeWindow(list);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_VERIFY(!store().isBusy());
+    }
+    void refreshWith(const QByteArray &out, int status = 0)
+    {
+        m_fake->answer(u"org_list"_s, status ? ""_ba : out, status, status ? out : ""_ba);
+        store().refresh();
         QTRY_VERIFY(!store().isBusy());
     }
 
@@ -171,47 +166,54 @@ private Q_SLOTS:
     void init()
     {
         m_fake = std::make_unique<FakeScenario>();
-        writeLocalState({u"Profile 2"_s});
+        writeLocalState("\"Profile 2\":{\"name\":\"work\"}");
     }
 
     void cleanup()
     {
-        if (m_window && store().isBusy())
+        if (m_window)
             QTRY_VERIFY(!store().isBusy());
         m_window.reset();
         m_fake.reset();
     }
 
-    void firstDisplay()
+    // Nothing runs before the window shows; busy until the first list arrives, then the first
+    // connected org selected. While busy only what runs no CLI command may start; with nothing
+    // selected only what needs no org.
+    void firstDisplayAndEnablement()
     {
-        m_fake->answer(u"org_list"_s, kThreeOrgs);
+        makeWindow(orgList(kThree));
         m_fake->set(u"org_list"_s, u"delay"_s, "0.4"_ba);
-        m_window = std::make_unique<MainWindow>(fakeCLI(), targets());
         QCOMPARE(m_window->windowTitle(), u"Tarnwick"_s);
-        QVERIFY(m_fake->calls().isEmpty()); // nothing runs before the window is shown
-        QCOMPARE(label("statusLine")->text(), u"Loading Salesforce CLI connections..."_s);
+        QCOMPARE(text("statusLine"), u"Loading Salesforce CLI connections..."_s);
+        QVERIFY(m_fake->calls().isEmpty());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QCOMPARE(rows(), 0);
-        QVERIFY(part("spinner")->isVisible());
-        QVERIFY(!button("refreshButton")->isEnabled());
-        QCOMPARE(label("statusLine")->text(), u"Reading sf org list..."_s);
+        QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0);
+        QCOMPARE(text("statusLine"), u"Reading sf org list..."_s);
         QCOMPARE(part<QStackedWidget>("blocks")->currentIndex(), 0);
+        QCOMPARE(enabled(), (QStringList{u"reloadTargetsButton"_s, u"aliasField"_s}));
         screenshot(m_window.get(), u"first-display-busy"_s);
 
         QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(rows(), 3);
-        QVERIFY(!part("spinner")->isVisible());
-        QVERIFY(button("refreshButton")->isEnabled());
-        // Connected first, then by name; the first connected org is selected and highlighted.
-        QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QCOMPARE(listView()->currentIndex().row(), 0);
-        QCOMPARE(label("orgTitle")->text(), u"acme-dev"_s);
-        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
-        QCOMPARE(view().openTargets().size(), 3); // system, Chrome default, one profile
-        QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
+        QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3);
+        QCOMPARE(text("orgTitle"), u"acme-dev"_s);
+        QCOMPARE(list()->currentIndex().row(), 0);
+        QCOMPARE(text("statusLine"), u"Loaded 3 CLI connections."_s);
+        QCOMPARE(part<QComboBox>("targetPicker")->currentText(), u"System default"_s);
         QCOMPARE(m_window->minimumSize(), QSize(980, 720)); // the screen has room for it
+        QCOMPARE(enabled().size(), 10);
         screenshot(m_window.get(), u"loaded-with-selection"_s);
+
+        m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
+        click("refreshButton");
+        QCOMPARE(enabled(), (QStringList{u"copyTargetButton"_s, u"reloadTargetsButton"_s, u"aliasField"_s}));
+        screenshot(m_window.get(), u"busy"_s);
+        QTRY_VERIFY(!store().isBusy());
+        m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
+        refreshWith(orgList({}));
+        QCOMPARE(enabled(), QStringList({u"refreshButton"_s, u"createButton"_s, u"importButton"_s,
+                                         u"reloadTargetsButton"_s, u"aliasField"_s}));
     }
 
     // The window, frame included, fits the screen; on a screen smaller than the content the
@@ -225,7 +227,7 @@ private Q_SLOTS:
         for (const char *name : {"refreshButton", "createButton", "importButton", "reloadTargetsButton",
                                  "openButton", "setDefaultButton", "copyTargetButton", "deleteButton",
                                  "exportButton"}) {
-            QPushButton *b = button(name);
+            auto *b = part<QPushButton>(name);
             scroller->ensureWidgetVisible(b, 0, 0);
             const QRect inViewport(b->mapTo(scroller->viewport(), QPoint(0, 0)), b->size());
             QVERIFY2(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()))
@@ -236,100 +238,50 @@ private Q_SLOTS:
         screenshot(m_window.get(), "screen-"_L1 + qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"large"_s));
     }
 
-    void detailsOfTheSelectedOrg()
+    // A click selects and shows the org; typing filters, and a hidden selection stays selected.
+    void detailsAndFilter()
     {
-        openWindow(orgList({entry(u"acme-dev"_s, true),
-                            "{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.my.salesforce.com\"}"_ba}));
-        // Click the second row: the store's selection follows, and the details show it.
-        QListView *list = listView();
-        const QRect second = list->visualRect(list->model()->index(1, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
-        QCOMPARE(store().selectedID(), u"bare@x.com"_s);
-        QCOMPARE(label("orgTitle")->text(), u"bare@x.com"_s);
+        openWindow(orgList({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\"}"_s}));
+        clickRow(1);
         QStringList values;
-        for (const char *key : {"value:status", "value:username", "value:instanceUrl", "value:loginUrl",
+        for (const char *key : {"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl",
                                 "value:orgId", "value:clientId"})
-            values.append(label(key)->text());
-        QCOMPARE(values, (QStringList{u"Unknown"_s, u"bare@x.com"_s, u"https://bare.my.salesforce.com"_s,
+            values << text(key);
+        QCOMPARE(values, QStringList({u"bare@x.com"_s, u"Unknown"_s, u"bare@x.com"_s, u"https://bare.example"_s,
                                       QString(), QString(), QString()}));
-        QVERIFY(label("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
-        // Not connected: everything but the export may start.
-        QVERIFY(button("openButton")->isEnabled());
-        QVERIFY(button("deleteButton")->isEnabled());
-        QVERIFY(!button("exportButton")->isEnabled());
+        QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QVERIFY(!enabled().contains(u"exportButton"_s) && enabled().contains(u"openButton"_s)); // not connected
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
+        QCOMPARE(list()->model()->rowCount(), 1);
+        QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
+        QVERIFY(!list()->selectionModel()->hasSelection());
+        part<QLineEdit>("filterField")->clear();
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QCOMPARE(list()->currentIndex().row(), 1); // highlighted again
     }
 
     // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
-    // marked and opening it runs nothing, while the other opens.
+    // marked and opening it is refused, while the other opens.
     void aliasHidingAUsername()
     {
-        openWindow(orgList({entry(u"alpha"_s, true),
-                            R"({"username":"dup@x.com","instanceUrl":"https://b.example","connectedStatus":"Connected"})"_ba,
-                            entry(u"dup@x.com"_s, true)}));
-        QCOMPARE(listView()->model()->index(1, 0).data(OrgListModel::IsUnreachableRole), QVariant(true));
-        QCOMPARE(listView()->model()->index(2, 0).data(OrgListModel::IsUnreachableRole), QVariant(false));
-        const int before = static_cast<int>(m_fake->calls().size());
-        for (int row : {1, 2}) {
-            QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {},
-                              listView()->visualRect(listView()->model()->index(row, 0)).center());
-            QCOMPARE(label("value:username")->text(), row == 1 ? u"dup@x.com"_s : u"dup@x.com@example.com"_s);
-            QCOMPARE(label("unreachableNote")->isVisible(), row == 1);
-            if (row == 1) {
-                QTest::qWait(50); // let the layout settle before the picture
-                screenshot(m_window.get(), u"unreachable-org"_s);
-            }
-            QTest::mouseClick(button("openButton"), Qt::LeftButton);
-            QTRY_VERIFY(!store().isBusy());
-        }
-        QVERIFY(label("statusLine")->text().startsWith(u"Opened dup@x.com in"_s));
-        QCOMPARE(callsSince(before), QStringList{u"org open --target-org dup@x.com"_s});
-    }
-
-    void filterByTyping()
-    {
-        openWindow();
-        QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"ZED"_s);
-        QCOMPARE(store().search(), u"ZED"_s);
-        QCOMPARE(rows(), 1);
-        // The hidden selection stays selected and shown; filtering never writes it.
-        QCOMPARE(store().selectedID(), u"acme-dev"_s);
-        QCOMPARE(label("orgTitle")->text(), u"acme-dev"_s);
-        QVERIFY(!listView()->selectionModel()->hasSelection());
-        part<QLineEdit>("filterField")->clear();
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
-        QCOMPARE(rows(), 3);
-        QCOMPARE(listView()->currentIndex().row(), 0); // highlighted again
-    }
-
-    // Which controls may start an action: all of them for a connected org when idle; while busy
-    // only what runs no CLI command; with nothing selected only what needs no org.
-    void enablement()
-    {
-        const QList<const char *> needOrg{"openButton", "setDefaultButton", "copyTargetButton",
-                                          "deleteButton", "exportButton"};
-        const QList<const char *> needNoOrg{"refreshButton", "createButton", "importButton"};
-        openWindow();
-        for (const char *name : needOrg + needNoOrg)
-            QVERIFY2(button(name)->isEnabled(), name);
-        m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
-        QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
-        QVERIFY(store().isBusy());
-        for (const char *name : needOrg + needNoOrg)
-            QVERIFY2(button(name)->isEnabled() == (QByteArray(name) == "copyTargetButton"), name);
-        QVERIFY(button("reloadTargetsButton")->isEnabled());
-        QVERIFY(part<QLineEdit>("aliasField")->isEnabled());
-        screenshot(m_window.get(), u"busy"_s);
-        QTRY_VERIFY(!store().isBusy());
-
-        m_fake->answer(u"org_list"_s, orgList({}));
-        m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
-        store().refresh();
-        QTRY_VERIFY(!store().isBusy());
-        for (const char *name : needOrg)
-            QVERIFY2(!button(name)->isEnabled(), name);
-        for (const char *name : needNoOrg)
-            QVERIFY2(button(name)->isEnabled(), name);
+        openWindow(orgList({u"alpha+"_s,
+                            u"{\"username\":\"dup@x.com\",\"instanceUrl\":\"https://b.example\",\"connectedStatus\":\"Connected\"}"_s,
+                            u"dup@x.com+"_s}));
+        QCOMPARE(list()->model()->index(1, 0).data(OrgListModel::IsUnreachableRole), QVariant(true));
+        QCOMPARE(list()->model()->index(2, 0).data(OrgListModel::IsUnreachableRole), QVariant(false));
+        const qsizetype before = m_fake->calls().size();
+        clickRow(1);
+        QCOMPARE(text("value:username"), u"dup@x.com"_s);
+        QVERIFY(part("unreachableNote")->isVisible());
+        screenshot(m_window.get(), u"unreachable-org"_s);
+        click("openButton");
+        QVERIFY(text("statusLine").startsWith(u"The Salesforce CLI cannot reach dup@x.com"_s));
+        clickRow(2);
+        QVERIFY(!part("unreachableNote")->isVisible());
+        click("openButton");
+        QTRY_COMPARE(text("statusLine"), u"Opened dup@x.com in System default."_s);
+        QCOMPARE(calls().mid(before), QStringList{u"org open --target-org dup@x.com"_s});
     }
 
     void shortcuts_data()
@@ -338,87 +290,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("call");
         QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json"_s;
         QTest::newRow("Ctrl+Return opens") << (Qt::CTRL | Qt::Key_Return) << u"org open --target-org acme-dev"_s;
-        QTest::newRow("Ctrl+Shift+N creates")
-            << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
-            << u"org login web --instance-url https://test.salesforce.com/ --alias new-one"_s;
+        QTest::newRow("Ctrl+Shift+N creates") << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
+                                              << u"org login web --instance-url https://test.salesforce.com/ --alias new"_s;
     }
 
+    // Each starts its action, and does nothing while busy.
     void shortcuts()
     {
         QFETCH(QKeyCombination, keys);
         QFETCH(QString, call);
         openWindow();
-        part<QLineEdit>("aliasField")->setText(u" new-one "_s);
-        const int before = static_cast<int>(m_fake->calls().size());
-        m_window->activateWindow();
-        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
-        QTRY_VERIFY(!callsSince(before).isEmpty());
-        QCOMPARE(callsSince(before).first(), call);
-        QTRY_VERIFY(!store().isBusy());
-
-        // While busy, the same keys do nothing.
+        part<QLineEdit>("aliasField")->setText(u" new "_s);
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
-        const int during = static_cast<int>(m_fake->calls().size());
+        const qsizetype before = m_fake->calls().size();
         store().refresh();
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
         QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(callsSince(during), QStringList{u"org list --json"_s});
-        QCOMPARE(part<QLineEdit>("aliasField")->text(), u" new-one "_s); // the form keeps its values
+        QCOMPARE(calls().mid(before), QStringList{u"org list --json"_s});
+        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(calls().size() > before + 1);
+        QCOMPARE(calls().at(before + 1), call);
     }
 
     void deleteFlow()
     {
         openWindow();
         ScriptedDialogs dialogs;
-        dialogs.confirmAnswers = {false, true};
-        const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
-        QCOMPARE(dialogs.confirmations.size(), 1);
-        const Dialogs::Confirmation asked = dialogs.confirmations.first();
-        QCOMPARE(asked.title, u"Delete selected Salesforce CLI connection?"_s);
-        QCOMPARE(asked.message, u"This runs sf org logout for acme-dev. You can re-create it later with New Connection."_s);
-        QCOMPARE(asked.confirmLabel, u"Delete Connection"_s);
-        QVERIFY(asked.destructive);
-        QVERIFY(!view().showDeleteConfirm());
-        QCOMPARE(callsSince(before), QStringList()); // cancelled: nothing ran
-        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
-
-        m_fake->answer(u"org_list"_s, orgList({entry(u"beta-uat"_s, false), entry(u"zed-prod"_s, true)}));
-        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
-        QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(callsSince(before), (QStringList{u"org logout --target-org acme-dev --no-prompt"_s, u"org list --json"_s}));
-        QCOMPARE(label("statusLine")->text(), u"Deleted connection acme-dev."_s);
-        QCOMPARE(store().selectedID(), u"zed-prod"_s);
-    }
-
-    // Closing while an action runs asks first, naming it; "Keep Running" keeps both. After a
-    // quit the web login is stopped at once.
-    void closeWhileRunning()
-    {
-        openWindow();
-        ScriptedDialogs dialogs;
-        dialogs.confirmAnswers = {false, true};
-        m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
-        QTest::mouseClick(button("createButton"), Qt::LeftButton);
-        QTRY_COMPARE(m_fake->calls().size(), 2);
-        QVERIFY(!m_window->close());
-        const Dialogs::Confirmation asked = dialogs.confirmations.first();
-        QCOMPARE(asked.title, u"Quit while an action is running?"_s);
-        QVERIFY(asked.message.startsWith(
-            u"Opening Salesforce login for Sandbox. Complete login and click Allow in the browser...\n"_s));
-        QCOMPARE(asked.confirmLabel, u"Quit"_s);
-        QCOMPARE(asked.cancelLabel, u"Keep Running"_s);
-        QVERIFY(m_window->isVisible() && store().isBusy());
-        const auto box = Dialogs::confirmationBox(m_window.get(), asked);
-        QCOMPARE(box->escapeButton()->text(), u"Keep Running"_s);
-        box->show();
-        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        screenshot(box.get(), u"quit-dialog"_s);
-
-        QVERIFY(m_window->close());
-        m_window->finishJobs();
-        QVERIFY(!store().isBusy());
-        QVERIFY(::kill(static_cast<pid_t>(m_fake->calls().last().pid), 0) != 0);
+        dialogs.answers = {false, true};
+        const qsizetype before = m_fake->calls().size();
+        click("deleteButton"); // cancelled: nothing runs
+        QCOMPARE(dialogs.asked.size(), 1);
+        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel}),
+                 QStringList({u"Delete selected Salesforce CLI connection?"_s,
+                              u"This runs sf org logout for acme-dev. You can re-create it later with New Connection."_s,
+                              u"Delete Connection"_s}));
+        QVERIFY(dialogs.asked[0].destructive);
+        QCOMPARE(m_fake->calls().size(), before);
+        click("deleteButton");
+        QTRY_COMPARE(text("statusLine"), u"Deleted connection acme-dev."_s);
     }
 
     void exportFlow()
@@ -426,168 +335,131 @@ private Q_SLOTS:
         openWindow();
         ScriptedDialogs dialogs;
         QTemporaryDir dir;
-        const QByteArray secret = "{\"status\":0,\"result\":{\"sfdxAuthUrl\":\"force://PlatformCLI::x@acme.my.salesforce.com\"}}\n"_ba;
-        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, secret);
-
-        // Confirmed, then the save panel cancelled: no file, no new status.
-        dialogs.confirmAnswers = {true};
-        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
-        QCOMPARE(dialogs.confirmations.first().title, u"Export selected connection auth JSON?"_s);
-        QCOMPARE(dialogs.confirmations.first().confirmLabel, u"Export Auth JSON"_s);
-        QVERIFY(dialogs.confirmations.first().message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
-        QCOMPARE(dialogs.fileRequests.size(), 1);
-        QCOMPARE(dialogs.fileRequests.first().proposedName, u"acme-dev-sfdx-auth.json"_s);
-        QCOMPARE(dialogs.fileRequests.first().title, u"Export Salesforce Auth JSON"_s);
-        QCOMPARE(dialogs.fileRequests.first().nameFilters, QStringList{u"JSON (*.json)"_s});
-        QCOMPARE(label("statusLine")->text(), u"Loaded 3 CLI connections."_s);
-
-        dialogs.confirmAnswers = {true};
-        dialogs.nextFile = dir.filePath(u"acme-dev-sfdx-auth.json"_s);
-        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
-        QTRY_COMPARE(label("statusLine")->text(), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
-        QFile file(*dialogs.nextFile);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), secret);
-        QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
+        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, "{\"result\":{\"sfdxAuthUrl\":\"force://P::x@a.example\"}}");
+        dialogs.answers = {true, true};
+        click("exportButton"); // no file chosen: nothing runs
+        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].confirmLabel, dialogs.files[0].title,
+                              dialogs.files[0].proposedName}),
+                 QStringList({u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
+                              u"Export Salesforce Auth JSON"_s, u"acme-dev-sfdx-auth.json"_s}));
+        QVERIFY(dialogs.asked[0].message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
+        QCOMPARE(dialogs.files[0].nameFilters, QStringList{u"JSON (*.json)"_s});
+        QCOMPARE(text("statusLine"), u"Loaded 3 CLI connections."_s);
+        dialogs.nextFile = dir.filePath(u"x.json"_s);
+        click("exportButton");
+        QTRY_COMPARE(text("statusLine"), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
+        QVERIFY(QFile::exists(*dialogs.nextFile));
     }
 
-    void importFlow_data()
+    // The form's values reach the import and the login, and stay in the form.
+    void importAndCreateFlows()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("alias");
-        QTest::newRow("blank alias: from the file") << u"  "_s << u"carried-org"_s;
-        QTest::newRow("typed alias") << u" mine "_s << u"mine"_s;
-    }
-
-    void importFlow()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, alias);
         openWindow();
         ScriptedDialogs dialogs;
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"carried-org-sfdx-auth.json"_s);
-        QFile(file).open(QIODevice::WriteOnly);
-        dialogs.nextFile = file;
-        part<QLineEdit>("aliasField")->setText(typed);
+        dialogs.nextFile = home().filePath(u"carried-sfdx-auth.json"_s);
+        part<QLineEdit>("aliasField")->setText(u" mine "_s);
         part<QCheckBox>("defaultBox")->setChecked(true);
-        const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(button("importButton"), Qt::LeftButton);
-        QCOMPARE(dialogs.fileRequests.first().title, u"Import Salesforce Auth JSON"_s);
-        QCOMPARE(dialogs.fileRequests.first().nameFilters, (QStringList{u"JSON (*.json)"_s, u"Plain text (*.txt)"_s}));
+        click("importButton");
+        QCOMPARE(dialogs.files[0].title, u"Import Salesforce Auth JSON"_s);
+        QCOMPARE(dialogs.files[0].nameFilters, (QStringList{u"JSON (*.json)"_s, u"Plain text (*.txt)"_s}));
         QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(callsSince(before).first(),
-                 "org login sfdx-url --sfdx-url-file "_L1 + file + " --alias "_L1 + alias + " --set-default"_L1);
-        QCOMPARE(label("statusLine")->text(), "Imported auth JSON as "_L1 + alias + ". Treat imported files like passwords."_L1);
-        QCOMPARE(part<QLineEdit>("aliasField")->text(), typed);
+        QTest::mouseClick(part<QPushButton>("kind:Production"), Qt::LeftButton);
+        QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
+        auto *browser = part<QComboBox>("browserPicker");
+        browser->setCurrentIndex(browser->findText(u"Edge"_s));
+        click("createButton");
+        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(calls().filter(u"org login"_s),
+                 QStringList({"org login sfdx-url --sfdx-url-file "_L1 + *dialogs.nextFile + " --alias mine --set-default"_L1,
+                              u"org login web --instance-url https://login.salesforce.com/ --alias mine --browser edge --set-default"_s}));
+        QCOMPARE(part<QLineEdit>("aliasField")->text(), u" mine "_s);
         QVERIFY(part<QCheckBox>("defaultBox")->isChecked());
     }
 
-    void newConnectionForm()
+    // Closing while an action runs asks first, naming it, with Keep Running the default; after a
+    // quit the web login is stopped at once.
+    void closeWhileRunning()
     {
         openWindow();
-        QCOMPARE(part<QLineEdit>("aliasField")->text(), QString());
-        QCOMPARE(part<QLineEdit>("aliasField")->placeholderText(), u"e.g. quintellwharf-s-2026"_s);
-        QVERIFY(button("kind:Sandbox")->isChecked());
-        QCOMPARE(label("loginURL")->text(), u"https://test.salesforce.com/"_s);
-        QCOMPARE(part<QComboBox>("browserPicker")->currentText(), u"System default"_s);
-        QVERIFY(!part<QCheckBox>("defaultBox")->isChecked());
-        QTest::mouseClick(button("kind:Production"), Qt::LeftButton);
-        QCOMPARE(label("loginURL")->text(), u"https://login.salesforce.com/"_s);
-        part<QComboBox>("browserPicker")->setCurrentIndex(part<QComboBox>("browserPicker")->findText(u"Edge"_s));
-        const int before = static_cast<int>(m_fake->calls().size());
-        QTest::mouseClick(button("createButton"), Qt::LeftButton);
-        QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(callsSince(before).first(), u"org login web --instance-url https://login.salesforce.com/ --browser edge"_s);
-        QCOMPARE(label("statusLine")->text(), u"Connection created. Loaded 3 CLI connections."_s);
+        ScriptedDialogs dialogs;
+        dialogs.answers = {false, true};
+        m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
+        click("createButton");
+        QTRY_COMPARE(m_fake->calls().size(), 2);
+        QVERIFY(!m_window->close());
+        const Dialogs::Confirmation asked = dialogs.asked.first();
+        QCOMPARE(QStringList({asked.title, asked.message.section(u'\n', 0, 0), asked.confirmLabel, asked.cancelLabel}),
+                 QStringList({u"Quit while an action is running?"_s,
+                              u"Opening Salesforce login for Sandbox. Complete login and click Allow in the browser..."_s,
+                              u"Quit"_s, u"Keep Running"_s}));
+        QVERIFY(m_window->isVisible() && store().isBusy());
+        const auto box = Dialogs::confirmationBox(m_window.get(), asked);
+        QCOMPARE(box->escapeButton()->text(), u"Keep Running"_s);
+        QCOMPARE(box->defaultButton(), box->escapeButton());
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        screenshot(box.get(), u"quit-dialog"_s);
+        QVERIFY(m_window->close());
+        m_window->finishJobs();
+        QVERIFY(!store().isBusy());
+        QVERIFY(::kill(static_cast<pid_t>(m_fake->calls().last().pid), 0) != 0);
     }
 
+    // A chosen profile opens; when it goes away, Reload falls back to the system browser.
     void openInChosenProfile()
     {
         openWindow();
-        QTemporaryDir dir;
-        qputenv("FAKE_CHROME_LOG", QFile::encodeName(dir.filePath(u"chrome.jsonl"_s)));
-        m_fake->answer(u"org_open"_s, "{\"result\":{\"url\":\"https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=1\"}}"_ba);
-        QComboBox *picker = part<QComboBox>("targetPicker");
-        QCOMPARE(picker->count(), 3);
+        m_fake->answer(u"org_open"_s, "{\"result\":{\"url\":\"https://acme.example/secur/frontdoor.jsp?otp=1\"}}");
+        auto *picker = part<QComboBox>("targetPicker");
         picker->setCurrentIndex(2);
         Q_EMIT picker->activated(2);
-        QCOMPARE(view().selectedOpenTargetID(), u"chrome-Profile 2"_s);
-        QTest::mouseClick(button("openButton"), Qt::LeftButton);
-        QTRY_COMPARE(label("statusLine")->text(), u"Opened acme-dev in Chrome - Profile 2 name."_s);
-        QTRY_VERIFY(QFileInfo(dir.filePath(u"chrome.jsonl"_s)).size() > 0);
-        qunsetenv("FAKE_CHROME_LOG");
-
-        // The profile goes away: after Reload the choice falls back to the system browser.
+        click("openButton");
+        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in Chrome - work."_s);
         writeLocalState({});
-        QTest::mouseClick(button("reloadTargetsButton"), Qt::LeftButton);
-        QCOMPARE(view().selectedOpenTargetID(), u"system"_s);
+        click("reloadTargetsButton");
         QCOMPARE(picker->currentText(), u"System default"_s);
         QCOMPARE(picker->count(), 2);
+        click("openButton");
+        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in System default."_s);
     }
 
-    void statusColour_data()
+    void expiredIsAWarning()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("warning");
-        QTest::newRow("expired in a sentence") << u"Error (X): the refresh token has Expired; log in again"_s << true;
-        QTest::newRow("success message") << u"Loaded 3 CLI connections."_s << false;
-        QTest::newRow("empty") << QString() << false;
-    }
-
-    void statusColour()
-    {
-        QFETCH(QString, message);
-        QFETCH(bool, warning);
-        QCOMPARE(DetailsPane::isWarning(message), warning);
         openWindow();
-        m_fake->answer(u"org_list"_s, {}, 1, message.toUtf8());
-        if (message.isEmpty() || !warning)
-            return;
-        store().refresh();
-        QTRY_COMPARE(label("statusLine")->text(), message);
-        QCOMPARE(label("statusLine")->palette().color(QPalette::WindowText),
-                 Theme::warningOrange(label("statusLine")->palette()));
+        const auto colour = [this] { return part<QLabel>("statusLine")->palette().color(QPalette::WindowText); };
+        const QColor orange = Theme::warningOrange(part<QLabel>("statusLine")->palette());
+        QVERIFY(colour() != orange);
+        refreshWith("Error (X): the refresh token has Expired; log in again", 1);
+        QCOMPARE(colour(), orange);
         screenshot(m_window.get(), u"status-warning"_s);
     }
 
     // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
-    // in a pane that keeps its height (the status keeps it whole, to copy); invalid UTF-8 is
+    // in a pane that keeps its height (the whole of it a right-click away); invalid UTF-8 is
     // named; names with bidirectional or control characters or line breaks show visible marks on
     // one line.
     void hostileOutputs()
     {
         openWindow();
-        const QByteArray line = QByteArray(999, 'e') + '\n';
-        m_fake->answer(u"org_list"_s, {}, 1, line.repeated(8700));
-        const int height = details().height();
-        store().refresh();
-        QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(store().status().size(), 8700 * 1000 - 1);
-        const QString shown = label("statusLine")->text();
-        QVERIFY2(shown.size() < 17'000 && shown.endsWith(u"right-click to copy the whole message)"_s),
-                 qPrintable(shown.right(100)));
+        const int height = m_window->findChild<DetailsPane *>()->height();
+        refreshWith(QByteArray(QByteArray(999, 'e') + '\n').repeated(8700), 1);
+        const QString shown = text("statusLine");
+        QVERIFY2(shown.size() < 17'000 && shown.endsWith(u"right-click to copy the whole message)"_s), qPrintable(shown.right(100)));
         QVERIFY(part<QScrollArea>("statusArea")->height() <= part<QScrollArea>("statusArea")->maximumHeight());
-        QCOMPARE(details().height(), height);
+        QCOMPARE(m_window->findChild<DetailsPane *>()->height(), height);
         part<QAction>("copyWholeMessage")->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(), store().status());
-
-        m_fake->answer(u"org_list"_s, "{\"status\":0,\"result\":{\"other\":[\xff]}}"_ba);
-        store().refresh();
-        QTRY_COMPARE(label("statusLine")->text(), u"Unexpected org list from sf: not valid UTF-8."_s);
-
-        QByteArrayList named;
-        for (const char *alias : {R"(\u202Egnp.xcod)", R"(a\u001b[31mred)", R"(two\nlines)"})
-            named.append(R"({"username":"u@x.com","instanceUrl":"https://x.example","alias":")"_ba + alias
-                         + "\",\"connectedStatus\":\"Connected\"}");
-        m_fake->answer(u"org_list"_s, orgList(named));
-        store().refresh();
-        QTRY_VERIFY(!store().isBusy());
+        QCOMPARE(QGuiApplication::clipboard()->text().size(), 8700 * 1000 - 1);
+        refreshWith("{\"status\":0,\"result\":{\"other\":[\xff]}}");
+        QCOMPARE(text("statusLine"), u"Unexpected org list from sf: not valid UTF-8."_s);
+        QStringList named;
+        for (const char *alias : {"\\u202Egnp.xcod", "a\\u001b[31mred", "two\\nlines"})
+            named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
+        refreshWith(orgList(named));
         QStringList names;
-        for (int row = 0; row < rows(); ++row)
-            names.append(listView()->model()->index(row, 0).data().toString());
+        for (int row = 0; row < 3; ++row)
+            names << list()->model()->index(row, 0).data().toString();
         QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod"_s}));
-        QCOMPARE(label("orgTitle")->text(), names.first());
+        QCOMPARE(text("orgTitle"), names.first());
     }
 
     void rowGeometry_data()
@@ -612,101 +484,77 @@ private Q_SLOTS:
         QVERIFY(g.name.width() >= 0 && g.name.width() <= nameWidth);
         QCOMPARE(g.subtitle.top(), g.name.bottom() + 1 + OrgRowGeometry::kLineSpacing);
         QVERIFY(g.subtitle.bottom() <= row.bottom());
-        if (badgeWidth == 0) {
-            QVERIFY(g.badge.isEmpty());
-        } else if (width >= 100) {
-            QVERIFY(g.badge.left() > g.name.right());
-            QVERIFY(g.badge.right() < g.dot.left()); // the badge never runs into the dot
-            QCOMPARE(g.badgeText.width(), badgeWidth);
-        }
+        QVERIFY(badgeWidth || g.badge.isEmpty());
+        if (badgeWidth && width >= 100) // the badge sits between the name and the dot
+            QVERIFY(g.badge.left() > g.name.right() && g.badge.right() < g.dot.left() && g.badgeText.width() == badgeWidth);
     }
 
     void modelIsSound()
     {
         openWindow();
-        QAbstractItemModelTester tester(listView()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QTest::keyClicks(part<QLineEdit>("filterField"), u"acme"_s);
         part<QLineEdit>("filterField")->clear();
-        store().setSearch(QString());
-        store().refresh();
-        QTRY_VERIFY(!store().isBusy());
+        refreshWith(orgList(kThree));
     }
 
+    // Colours derived from the palette follow it: secondary text is light on dark.
     void manyOrgsAndDarkPalette()
     {
-        QByteArrayList entries;
+        QStringList names;
         for (int i = 0; i < 10'000; ++i)
-            entries.append(entry(u"org-%1"_s.arg(i, 5, 10, QChar(u'0')), i % 3 == 0, i == 42));
-        openWindow(orgList(entries));
-        QCOMPARE(rows(), 10'000);
-        listView()->scrollToBottom();
+            names << u"org-%1%2"_s.arg(i, 5, 10, QChar(u'0')).arg(i % 3 ? ""_L1 : "+"_L1);
+        openWindow(orgList(names));
+        QCOMPARE(list()->model()->rowCount(), 10'000);
+        list()->scrollToBottom();
         screenshot(m_window.get(), u"ten-thousand-orgs"_s);
-
         const QPalette light = QApplication::palette();
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(30, 30, 32));
-        dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
-        dark.setColor(QPalette::Base, QColor(44, 44, 46));
-        dark.setColor(QPalette::AlternateBase, QColor(54, 54, 56));
-        dark.setColor(QPalette::Text, QColor(235, 235, 240));
-        dark.setColor(QPalette::Button, QColor(58, 58, 60));
-        dark.setColor(QPalette::ButtonText, QColor(235, 235, 240));
-        dark.setColor(QPalette::Highlight, QColor(10, 132, 255));
-        dark.setColor(QPalette::HighlightedText, Qt::white);
-        dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-        QApplication::setPalette(dark);
-        store().setSelectedID(u"org-00042"_s);
-        QTRY_VERIFY(Theme::isDark(details().palette()));
-        // Colours derived from the palette follow it: secondary text is light on dark now.
-        QVERIFY(label("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
-        QVERIFY(label("statusLine")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QApplication::setPalette(QPalette(QColor(58, 58, 60), QColor(30, 30, 32)));
+        QTRY_VERIFY(Theme::isDark(m_window->findChild<DetailsPane *>()->palette()));
+        QVERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QVERIFY(part<QLabel>("statusLine")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
         screenshot(m_window.get(), u"dark-palette"_s);
         QApplication::setPalette(light);
-        QTRY_VERIFY(!Theme::isDark(details().palette()));
-        QVERIFY(label("emptyHint")->palette().color(QPalette::WindowText).lightnessF() < 0.5);
+        QTRY_VERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() < 0.5);
     }
 
-    void dialogScreenshots_data()
+    void dialogs_data()
     {
-        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("org");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("plain") << kThreeOrgs << QString();
+        QTest::newRow("plain") << u"acme-dev+"_s << QString();
         // Data that looks like markup is shown as the literal text, with no live link.
-        QTest::newRow("markup") << orgList({"{\"username\":\"<i>u</i>@x.com\",\"instanceUrl\":\"https://x.my.salesforce.com\","
-                                            "\"alias\":\"<b>Bold</b> <a href=\\\"https://evil.example\\\">click</a>\","
-                                            "\"connectedStatus\":\"Connected\"}"_ba})
+        QTest::newRow("markup") << u"{\"username\":\"<i>u</i>@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":"
+                                   "\"<b>Bold</b> <a href=\\\"https://evil.example\\\">click</a>\",\"connectedStatus\":\"Connected\"}"_s
                                 << u"markup-"_s;
     }
 
-    void dialogScreenshots()
+    // The real dialogs as the user sees them (shown, grabbed, closed; never run).
+    void dialogs()
     {
-        QFETCH(QByteArray, list);
+        QFETCH(QString, org);
         QFETCH(QString, prefix);
-        openWindow(list);
-        const CLIOrg org = *store().selectedOrg();
+        openWindow(orgList({org}));
+        const CLIOrg selected = *store().selectedOrg();
         QTextDocument tip;
-        tip.setHtml(listView()->model()->index(0, 0).data(Qt::ToolTipRole).toString());
-        QCOMPARE(tip.toPlainText(), org.subtitle());
-        // The real dialogs, drawn as the user sees them (shown, grabbed, closed; never run). The
-        // texts are the ones the window asked for.
+        tip.setHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString());
+        QCOMPARE(tip.toPlainText(), selected.subtitle());
         ScriptedDialogs dialogs;
-        QTest::mouseClick(button("deleteButton"), Qt::LeftButton);
-        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
-        QCOMPARE(dialogs.confirmations.size(), 2);
-        QVERIFY(dialogs.confirmations[0].message.contains(org.displayName()));
-        const QStringList names{u"delete-dialog"_s, u"export-dialog"_s};
+        click("deleteButton");
+        click("exportButton");
+        QCOMPARE(dialogs.asked.size(), 2);
+        QVERIFY(dialogs.asked[0].message.contains(selected.displayName()));
         for (int i = 0; i < 2; ++i) {
             QAbstractButton *confirming = nullptr;
-            const auto box = Dialogs::confirmationBox(m_window.get(), dialogs.confirmations[i], &confirming);
-            QCOMPARE(confirming->text(), dialogs.confirmations[i].confirmLabel);
-            QCOMPARE(box->buttonRole(confirming),
-                     i == 0 ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
+            const auto box = Dialogs::confirmationBox(m_window.get(), dialogs.asked[i], &confirming);
+            QCOMPARE(confirming->text(), dialogs.asked[i].confirmLabel);
+            QCOMPARE(box->buttonRole(confirming), i ? QMessageBox::AcceptRole : QMessageBox::DestructiveRole);
             QCOMPARE(box->escapeButton(), box->defaultButton());
-            for (const QLabel *text : box->findChildren<QLabel *>())
-                QVERIFY2(text->text().isEmpty() || text->textFormat() == Qt::PlainText, qPrintable(text->objectName()));
+            for (const QLabel *label : box->findChildren<QLabel *>())
+                QVERIFY2(label->text().isEmpty() || label->textFormat() == Qt::PlainText, qPrintable(label->text()));
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-            screenshot(box.get(), prefix + names[i]);
+            screenshot(box.get(), prefix + (i ? "export-dialog"_L1 : "delete-dialog"_L1));
         }
     }
 
@@ -716,13 +564,6 @@ private Q_SLOTS:
         void *module = ::dlopen(TARNWICK_WINDOW_MODULE, RTLD_NOW | RTLD_LOCAL);
         QVERIFY2(module, ::dlerror());
         QVERIFY(::dlsym(module, "tarnwick_run_window"));
-    }
-
-private:
-    static QByteArray fixtureError()
-    {
-        QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR) + "/sf-cli/org-open-unknown-target.json"_L1);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
