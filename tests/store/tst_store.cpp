@@ -241,10 +241,10 @@ private Q_SLOTS:
             {noTarget, noTarget, noTarget, noTarget}, {}, "4/4 > none");
         const char *hidden = "The Salesforce CLI cannot reach c: another connection has c as its alias, and the CLI looks "
                              "up aliases first. Rename or remove that alias (sf alias unset c), then refresh.";
-        const auto pick = [](bool hidden) { // one of the two orgs named c
-            return [hidden](Ctx &c) {
+        const auto pick = [](bool unreachable) { // one of the two orgs named c
+            return [unreachable](Ctx &c) {
                 for (const CLIOrg &o : c.store.orgs())
-                    if (o.id() == "c"_L1 && c.store.isUnreachable(o) == hidden)
+                    if (o.id() == "c"_L1 && c.store.isUnreachable(o) == unreachable)
                         c.store.selectOrg(o);
             };
         };
