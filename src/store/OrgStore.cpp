@@ -7,7 +7,10 @@
 
 #include <QStringMatcher>
 
+#include <algorithm>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,12 +19,28 @@ using namespace Qt::Literals::StringLiterals;
 // joins every thread, so nothing of a job outlives it.
 struct OrgStore::Job
 {
+    // What the job's thread hands over. A mutex of our own rather than the event alone: the hand
+    // over stays visible to ThreadSanitizer, which cannot see inside the uninstrumented Qt.
+    struct Mailbox
+    {
+        std::mutex mutex;
+        bool ended = false;
+        quint64 endedAs = 0; // the order in which jobs ended
+        Outcome outcome;
+    };
+
     QString startMessage;
     bool stopsAtOnce = false;
     std::shared_ptr<StopSignal> stop = std::make_shared<StopSignal>();
-    std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
     std::thread thread;
     bool stopped = false;
+
+    bool ended()
+    {
+        const std::lock_guard lock(mailbox->mutex);
+        return mailbox->ended;
+    }
 };
 
 OrgStore::OrgStore(QObject *parent)
@@ -55,7 +74,7 @@ void OrgStore::endJobs(std::chrono::milliseconds patience)
             job->stop->request();
     }
     for (auto &[id, job] : m_jobs) {
-        while (!*job->ended && !job->stop->requested() && std::chrono::steady_clock::now() < deadline)
+        while (!job->ended() && !job->stop->requested() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         job->stop->request();
     }
@@ -100,8 +119,8 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work, bool
     job->startMessage = message;
     job->stopsAtOnce = stopsAtOnce;
     try {
-        job->thread = std::thread([this, id, stop = job->stop, ended = job->ended,
-                                   work = std::move(work), failure] {
+        job->thread = std::thread([this, stop = job->stop, mailbox = job->mailbox, work = std::move(work),
+                                   failure] {
             const StopSignal::Scope scope(stop.get());
             Outcome outcome;
             try {
@@ -112,11 +131,14 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work, bool
             } catch (const std::exception &error) {
                 outcome = failure(QString::fromUtf8(error.what()));
             }
-            *ended = true;
+            {
+                const std::lock_guard lock(mailbox->mutex);
+                mailbox->outcome = std::move(outcome);
+                mailbox->endedAs = ++m_jobsEnded;
+                mailbox->ended = true;
+            }
             // The store joins this thread before it goes, so it is still there to post to.
-            QMetaObject::invokeMethod(
-                this, [this, id, outcome = std::move(outcome)] { finish(id, outcome); },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "collectEndedJobs", Qt::QueuedConnection);
         });
     } catch (const std::system_error &error) { // no thread could be started
         failure(QString::fromUtf8(error.what()))(*this, id);
@@ -126,19 +148,39 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work, bool
     m_jobs.emplace(id, std::move(job));
 }
 
-void OrgStore::finish(quint64 id, const Outcome &outcome)
+void OrgStore::collectEndedJobs()
 {
-    const auto it = m_jobs.find(id);
-    if (it == m_jobs.end())
-        return;
-    it->second->thread.join(); // it has posted this and is ending
-    const bool stopped = it->second->stopped;
-    m_jobs.erase(it);
-    if (stopped) // its end was accounted for when it was stopped
-        return;
-    if (outcome)
-        outcome(*this, id);
-    setBusy(!runningJobs().isEmpty());
+    struct Ended
+    {
+        quint64 id, endedAs;
+        bool stopped;
+        Outcome outcome;
+    };
+    std::vector<Ended> ended;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        Job &job = *it->second;
+        {
+            const std::lock_guard lock(job.mailbox->mutex);
+            if (!job.mailbox->ended) {
+                ++it;
+                continue;
+            }
+            ended.push_back(
+                {it->first, job.mailbox->endedAs, job.stopped, std::move(job.mailbox->outcome)});
+        }
+        job.thread.join(); // it has handed over and is ending
+        it = m_jobs.erase(it);
+    }
+    // In the order the jobs ended; a stopped job's end was accounted for when it was stopped.
+    std::sort(ended.begin(), ended.end(),
+              [](const Ended &a, const Ended &b) { return a.endedAs < b.endedAs; });
+    for (Ended &job : ended) {
+        if (job.stopped)
+            continue;
+        if (job.outcome)
+            job.outcome(*this, job.id);
+        setBusy(!runningJobs().isEmpty());
+    }
 }
 
 void OrgStore::setOrgs(QList<CLIOrg> orgs)

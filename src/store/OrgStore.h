@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -112,7 +113,8 @@ private:
     // Busy on and the start message, then `work` as a new job; its outcome (or the message of
     // what it threw) is applied on the main thread as one piece of work.
     void start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce = false);
-    void finish(quint64 id, const Outcome &outcome);
+    // Applies the outcomes that ended jobs handed over.
+    Q_INVOKABLE void collectEndedJobs();
     // shutDown() without a word to the observers: the destructor uses it.
     void endJobs(std::chrono::milliseconds patience);
     // The selected org, or the no-target message (or why the CLI cannot reach it) and nothing.
@@ -130,6 +132,7 @@ private:
     std::shared_ptr<const BrowserLocations> m_browsers;
     std::map<quint64, std::unique_ptr<Job>> m_jobs;
     quint64 m_lastJobID = 0;
+    std::atomic<quint64> m_jobsEnded = 0;
     quint64 m_listJobID = 0; // the job whose list is shown
 
     QList<CLIOrg> m_orgs;
