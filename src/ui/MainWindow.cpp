@@ -1,11 +1,11 @@
 #include "MainWindow.h"
 
 #include "AppName.h"
+#include "BrowserLocations.h"
 #include "ContentView.h"
 #include "Dialogs.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
-#include "BrowserLocations.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -46,8 +46,9 @@ bool MainWindow::event(QEvent *event)
     const bool handled = QMainWindow::event(event);
     // The window manager tells the frame's size only after the window is shown.
     const QEvent::Type type = event->type();
-    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::ScreenChangeInternal)
-        && windowHandle() && m_fittedFrame != windowHandle()->frameMargins())
+    const bool frameChanged = (type == QEvent::Show || type == QEvent::Move) && windowHandle()
+        && m_fittedFrame != windowHandle()->frameMargins();
+    if (frameChanged || type == QEvent::ScreenChangeInternal)
         fitToScreen();
     return handled;
 }
