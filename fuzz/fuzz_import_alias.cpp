@@ -6,23 +6,10 @@
 #include "SFCLI.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const QByteArray &folder()
-{
-    static QTemporaryDir dir;
-    static const QByteArray native = QFile::encodeName(dir.path());
-    if (!dir.isValid())
-        fuzz::fail("a temporary folder can be made", dir.errorString());
-    return native;
-}
 
 // A name the file system takes: no "/" or NUL, not "." or "..", at most 255 bytes.
 QByteArray storableName(QByteArray name)
@@ -62,23 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray name = newline < 0 ? input : input.first(newline);
     const QByteArray content = newline < 0 ? QByteArray() : input.sliced(newline + 1);
 
-    const QByteArray native = folder() + '/' + storableName(name);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    fuzz::check(fd >= 0, "the auth file can be written");
-    qsizetype done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        fuzz::check(n > 0, "the auth file can be written");
-        done += n;
-    }
-    ::close(fd);
+    const QByteArray native = fuzz::scratchFolder() + '/' + storableName(name);
+    fuzz::writeFile(native, content);
 
     const QString path = QFile::decodeName(native);
     checkAlias(SFCLI::aliasForImport(path), path);
     ::unlink(native.constData());
 
     // The name as given, which may hold "/", NUL or "..": whatever it names, or nothing.
-    const QString given = QFile::decodeName(folder()) + u'/' + QString::fromUtf8(name);
+    const QString given = QFile::decodeName(fuzz::scratchFolder()) + u'/' + QString::fromUtf8(name);
     checkAlias(SFCLI::aliasForImport(given), given);
     return 0;
 }

@@ -2,41 +2,15 @@
 // throws, and every profile becomes a Chrome target of its own folder whose key cannot be
 // mistaken for another target's.
 #include "ChromeProfiles.h"
+#include "OpenTarget.h"
 #include "FuzzSupport.h"
 
 #include <QCollator>
-#include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QString localStatePath()
-{
-    static QTemporaryDir dir;
-    if (!dir.isValid())
-        fuzz::fail("a temporary folder can be made", dir.errorString());
-    return dir.filePath(u"Local State"_s);
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    fuzz::check(fd >= 0, "the Local State file can be written");
-    qsizetype done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        fuzz::check(n > 0, "the Local State file can be written");
-        done += n;
-    }
-    ::close(fd);
-}
 
 void checkTargets(const QList<OpenTarget> &targets)
 {
@@ -75,9 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkTargets(OpenTarget::forChromeProfiles(profiles));
 
         // The same through the file.
-        const QString path = localStatePath();
-        writeFile(path, json);
-        fuzz::check(ChromeProfiles::read(path) == profiles, "the file gives what its content gives");
+        const QByteArray path = fuzz::scratchFolder() + "/Local State";
+        fuzz::writeFile(path, json);
+        fuzz::check(ChromeProfiles::read(QFile::decodeName(path)) == profiles,
+                    "the file gives what its content gives");
     } catch (...) {
         fuzz::fail("reading Local State never throws");
     }
