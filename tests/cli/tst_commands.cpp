@@ -139,7 +139,7 @@ private Q_SLOTS:
             "https://x.my.salesforce.com/secur/frontdoor.jsp?otp=...");
         row("pretty printed with warnings", "{\n  \"status\": 0,\n  \"result\": {\n    \"url\": \"http://127.0.0.1:41234/secur/frontdoor.jsp?otp=a1&cshc=b2\"\n  },\n  \"warnings\": [\n    \"The instance URL http://127.0.0.1:41234 is not secure.\"\n  ]\n}\n",
             "http://127.0.0.1:41234/secur/frontdoor.jsp?otp=a1&cshc=b2");
-        row("url before frontDoorUrl", "{\"result\":{\"frontDoorUrl\":\"https://b.example/f\",\"url\":\"https://a.example/u\"}}", "https://a.example/u");
+        row("url before orgUrl and frontDoorUrl", "{\"result\":{\"frontDoorUrl\":\"https://b.example/f\",\"orgUrl\":\"https://o.example/o\",\"url\":\"https://a.example/u\"}}", "https://a.example/u");
         row("only frontDoorUrl", "{\"result\":{\"frontDoorUrl\":\"https://b.example/f\"}}", "https://b.example/f");
         row("orgUrl before frontDoorUrl and top-level url",
             "{\"url\":\"https://t.example/\",\"result\":{\"frontDoorUrl\":\"https://b.example/f\",\"orgUrl\":\"https://o.example/o\"}}", "https://o.example/o");
