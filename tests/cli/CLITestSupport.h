@@ -10,28 +10,7 @@
 #include <optional>
 #include <utility>
 
-using namespace Qt::Literals::StringLiterals;
-
 inline const QString kFake = QStringLiteral(FAKE_SF_PATH);
-
-inline QByteArray fixture(const QString &name)
-{
-    QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR "/sf-cli/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(f.fileName()));
-    return f.readAll();
-}
-
-template<typename Call>
-std::optional<AppError> failureOf(Call &&call)
-{
-    try {
-        call();
-    } catch (const AppError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 class WatchedCLI : public SFCLI
 {
