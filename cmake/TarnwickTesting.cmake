@@ -7,6 +7,7 @@ function(tarnwick_add_test name)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} Qt6::Test tarnwick_options)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fakes)
     target_compile_definitions(${name} PRIVATE
         FAKE_SF_PATH="${PROJECT_SOURCE_DIR}/tests/fakes/fake-sf"
         FAKE_CHROME_PATH="${PROJECT_SOURCE_DIR}/tests/fakes/fake-chrome"

@@ -12,29 +12,15 @@
 #include <csignal>
 #include <memory>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
-QByteArray fixture(const char *name)
-{
-    QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR "/sf-cli/") + QLatin1StringView(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray orgEntry(int i, bool connected)
-{
-    return "{\"username\":\"user"_ba + QByteArray::number(i) + "@example.com\",\"instanceUrl\":\"https://org"_ba
-        + QByteArray::number(i) + ".example\",\"alias\":\"org"_ba + QByteArray::number(i)
-        + "\",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "ENOTFOUND"_ba) + "\"}"_ba;
-}
-
+// `count` orgs, the first `connected` of them connected.
 QByteArray orgList(int count, int connected)
 {
-    QByteArrayList entries;
+    QStringList names;
     for (int i = 0; i < count; ++i)
-        entries.append(orgEntry(i, i < connected));
-    return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
+        names << u"org%1%2"_s.arg(i).arg(i < connected ? "+"_L1 : ""_L1);
+    return orgListJson(names);
 }
 
 // Only a fake `sf` reached through PATH is under the test's control.
@@ -122,16 +108,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::newRow("some connected") << orgList(3, 2) << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
         QTest::newRow("real output, warning on stderr")
-            << fixture("org-list-three-orgs.json") << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
+            << fixture(u"org-list-three-orgs.json"_s) << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
         QTest::newRow("one org in two categories counts twice")
-            << "{\"status\":0,\"result\":{\"other\":["_ba + orgEntry(1, true) + "],\"devHubs\":["_ba + orgEntry(1, true)
-                   + "],\"scratchOrgs\":[{\"username\":\"no-url\"}]}}"_ba
+            << "{\"status\":0,\"result\":{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
+               "\"devHubs\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
+               "\"scratchOrgs\":[{\"username\":\"no-url\"}]}}"_ba
             << 0 << ""_ba << u"SELFTEST OK: loaded 2 orgs, 2 connected."_s;
         QTest::newRow("20,000 orgs") << orgList(20'000, 5'000) << 0 << ""_ba
                                      << u"SELFTEST OK: loaded 20000 orgs, 5000 connected."_s;
-        QTest::newRow("no orgs") << fixture("org-list-empty-home.json") << 0 << ""_ba
+        QTest::newRow("no orgs") << fixture(u"org-list-empty-home.json"_s) << 0 << ""_ba
                                  << u"SELFTEST FAIL: sf org list returned no orgs."_s;
-        const QByteArray jsonError = fixture("org-open-unknown-target.json");
+        const QByteArray jsonError = fixture(u"org-open-unknown-target.json"_s);
         QTest::newRow("JSON error on stdout") << jsonError << 2 << ""_ba
                                              << "SELFTEST FAIL: "_L1 + QString::fromUtf8(jsonError.trimmed());
         QTest::newRow("stderr") << ""_ba << 1 << "Error (X): nope\n\n"_ba << u"SELFTEST FAIL: Error (X): nope"_s;
