@@ -284,7 +284,8 @@ private Q_SLOTS:
     void stoppedJobs_data()
     {
         QTest::addColumn<QString>("how");
-        for (const char *how : {"stop", "destroy", "shut down"}) QTest::newRow(how) << QString::fromLatin1(how);
+        for (const char *how : {"stop", "destroy", "shut down"})
+            QTest::newRow(how) << QString::fromLatin1(how);
     }
 
     void stoppedJobs()
