@@ -55,49 +55,23 @@ class TestApp : public QObject
     std::unique_ptr<QTemporaryDir> m_bin, m_home;
 
 private Q_SLOTS:
-    void wantsSelfTest_data()
+    // The self-test is exactly "--self-test", anywhere; a window needs a display it can reach.
+    void entryChecks()
     {
-        QTest::addColumn<QList<QByteArray>>("argv");
-        QTest::addColumn<bool>("expected");
-        using L = QList<QByteArray>;
-        QTest::newRow("alone") << L{"tarnwick", "--self-test"} << true;
-        QTest::newRow("among others") << L{"tarnwick", "-x", "--self-test", "y"} << true;
-        QTest::newRow("as the program path") << L{"--self-test"} << true;
+        const auto wants = [](const QList<const char *> &argv) {
+            return BrightcairnApp::wantsSelfTest(static_cast<int>(argv.size()), argv.data());
+        };
+        QVERIFY(wants({"tarnwick", "--self-test"}) && wants({"tarnwick", "-x", "--self-test", "y"}) && wants({"--self-test"}));
         for (const char *other : {"--self-testing", "--self-test=1", "--Self-Test", "-self-test", " --self-test"})
-            QTest::addRow("%s", other) << L{"tarnwick", other} << false;
-        QTest::newRow("none") << L{"tarnwick"} << false;
-    }
-
-    void wantsSelfTest()
-    {
-        QFETCH(QList<QByteArray>, argv);
-        QFETCH(bool, expected);
-        std::vector<const char *> pointers;
-        for (const QByteArray &a : argv)
-            pointers.push_back(a.constData());
-        QCOMPARE(BrightcairnApp::wantsSelfTest(static_cast<int>(pointers.size()), pointers.data()), expected);
-    }
-
-    void displayAvailable_data()
-    {
-        QTest::addColumn<QByteArrayList>("environment");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("nothing") << QByteArrayList{"HOME=/h", "DISPLAY=", "DISPLAYX=:0"} << false;
-        QTest::newRow("X11") << QByteArrayList{"DISPLAY=:0"} << true;
-        QTest::newRow("Wayland") << QByteArrayList{"WAYLAND_DISPLAY=wayland-0"} << true;
-        QTest::newRow("offscreen chosen") << QByteArrayList{"QT_QPA_PLATFORM=offscreen"} << true;
-        QTest::newRow("xcb chosen, no DISPLAY") << QByteArrayList{"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=w"} << false;
-        QTest::newRow("wayland chosen, no socket") << QByteArrayList{"QT_QPA_PLATFORM=wayland", "DISPLAY=:0"} << false;
-    }
-
-    void displayAvailable()
-    {
-#if defined(__APPLE__)
-        QSKIP("macOS always has its window server");
+            QVERIFY2(!wants({"tarnwick", other}), other);
+        QVERIFY(!wants({"tarnwick"}));
+#if !defined(__APPLE__) // macOS always has its window server
+        for (const auto &[environment, expected] :
+             {std::pair(QByteArrayList{"HOME=/h", "DISPLAY=", "DISPLAYX=:0"}, false), {{"DISPLAY=:0"}, true},
+              {{"WAYLAND_DISPLAY=wayland-0"}, true}, {{"QT_QPA_PLATFORM=offscreen"}, true},
+              {{"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=w"}, false}, {{"QT_QPA_PLATFORM=wayland", "DISPLAY=:0"}, false}})
+            QVERIFY2(BrightcairnApp::displayAvailable(environment) == expected, environment.join(' ').constData());
 #endif
-        QFETCH(QByteArrayList, environment);
-        QFETCH(bool, expected);
-        QCOMPARE(BrightcairnApp::displayAvailable(environment), expected);
     }
 
     void verdicts_data()
@@ -152,23 +126,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // what standard output starts with
         QTest::addColumn<QString>("err");
-        const QString ok = u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s;
+        const auto row = [](const char *tag, const char *args, const char *env, bool withSf, int status, const QString &out,
+                            const QString &err = {}) {
+            QTest::newRow(tag) << QString::fromUtf8(args).split(u' ', Qt::SkipEmptyParts)
+                               << QString::fromUtf8(env).split(u' ', Qt::SkipEmptyParts) << withSf << status << out << err;
+        };
         const QString noDisplay = u"tarnwick: cannot open a window: no usable display."_s;
-        QTest::newRow("self-test among other arguments")
-            << QStringList{u"-v"_s, u"--self-test"_s, u"--help"_s} << QStringList() << true << 0 << ok << QString();
-        QTest::newRow("self-test, no sf anywhere")
-            << QStringList{u"--self-test"_s} << QStringList() << false << 1
-            << u"SELFTEST FAIL: "_s << QString(); // env's own message, carried unchanged
-        QTest::newRow("--help") << QStringList{u"--help"_s} << QStringList() << false << 0
-                                << u"Usage: tarnwick [options]\n"_s << QString();
-        QTest::newRow("-h among others") << QStringList{u"-x"_s, u"-h"_s} << QStringList() << false << 0
-                                         << u"Usage: tarnwick"_s << QString();
-        QTest::newRow("--version") << QStringList{u"--version"_s} << QStringList() << false << 0
-                                   << u"tarnwick " TARNWICK_VERSION "\n"_s << QString();
-        QTest::newRow("window, no display") << QStringList{u"--self-testing"_s} << QStringList() << false << 1
-                                            << QString() << noDisplay;
-        QTest::newRow("window, unreachable X server")
-            << QStringList() << QStringList{u"DISPLAY=:93"_s} << false << 1 << QString() << noDisplay;
+        row("self-test among other arguments", "-v --self-test --help", "", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
+        row("self-test, no sf anywhere", "--self-test", "", false, 1, u"SELFTEST FAIL: "_s); // env's own message
+        row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
+        row("-h among others", "-x -h", "", false, 0, u"Usage: tarnwick"_s);
+        row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
+        row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
+        row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
     }
 
     // One line on the stream it belongs to, the status for scripts, nothing else.
