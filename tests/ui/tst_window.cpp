@@ -480,28 +480,9 @@ private Q_SLOTS:
     }
 };
 
-// Fixed style, font and screen, so that screenshots compare between machines. The screen is a
-// large one unless TARNWICK_TEST_SCREEN names another in device pixels, with its scale factor
-// ("1366x768", "1366x768@2": 683 by 384 in the app's own units).
+// Fixed style and font, so that screenshots compare between machines; CTest picks the screen.
 int main(int argc, char **argv)
 {
-    QTemporaryDir screenDir;
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
-        const QStringList parts
-            = qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"1920x1200"_s).split(QRegularExpression(u"[x@]"_s));
-        const int scale = parts.value(2, u"1"_s).toInt();
-        QFile config(screenDir.filePath(u"screen.json"_s));
-        if (parts.size() < 2 || scale < 1 || !config.open(QIODevice::WriteOnly))
-            qFatal("unusable TARNWICK_TEST_SCREEN");
-        config.write(u"{\"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": %1, "
-                     "\"height\": %2, \"logicalDpi\": 96, \"dpr\": %3}]}"_s
-                         .arg(parts[0].toInt() / scale)
-                         .arg(parts[1].toInt() / scale)
-                         .arg(scale)
-                         .toUtf8());
-        config.close();
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
-    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     QApplication::setFont(QFont(u"DejaVu Sans"_s, 10));
