@@ -247,9 +247,11 @@ private Q_SLOTS:
     {
         openWindow(orgListJson({u"alpha+"_s,
                             u"{\"username\":\"dup@x.com\",\"instanceUrl\":\"https://b.example\",\"connectedStatus\":\"Connected\"}"_s,
-                            u"dup@x.com+"_s}));
-        QCOMPARE(list()->model()->index(1, 0).data(OrgListModel::IsUnreachableRole), QVariant(true));
-        QCOMPARE(list()->model()->index(2, 0).data(OrgListModel::IsUnreachableRole), QVariant(false));
+                            u"dup@x.com+"_s, u"{\"username\":\"alpha\",\"alias\":\"own\",\"instanceUrl\":\"https://o.example\"}"_s}));
+        QString marks; // an org with an alias of its own is reached by it
+        for (int row = 0; row < 4; ++row)
+            marks += list()->model()->index(row, 0).data(OrgListModel::IsUnreachableRole).toBool() ? u'!' : u'-';
+        QCOMPARE(marks, u"-!--"_s);
         const qsizetype before = m_fake->calls().size();
         clickRow(1);
         QCOMPARE(text("value:username"), u"dup@x.com"_s);
