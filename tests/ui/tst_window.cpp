@@ -53,23 +53,21 @@ void screenshot(QWidget *window, const QString &name)
 }
 
 // Answers the window's dialogs and remembers what they asked.
-struct ScriptedDialogs
+struct ScriptedDialogs : Dialogs::Responder
 {
     ScriptedDialogs()
     {
-        responder.confirm = [this](const Dialogs::Confirmation &request) {
+        confirm = [this](const Dialogs::Confirmation &request) {
             asked << request;
             return !answers.isEmpty() && answers.takeFirst();
         };
-        responder.saveFile = [this](const Dialogs::FileChoice &request) {
+        saveFile = openFile = [this](const Dialogs::FileChoice &request) {
             files << request;
             return nextFile;
         };
-        responder.openFile = responder.saveFile;
-        Dialogs::setResponder(&responder);
+        Dialogs::setResponder(this);
     }
     ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
-    Dialogs::Responder responder;
     QList<bool> answers;
     std::optional<QString> nextFile;
     QList<Dialogs::Confirmation> asked;
