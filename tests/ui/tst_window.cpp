@@ -237,6 +237,10 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->currentIndex().row(), 1); // highlighted again
+        clickRow(0);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
+        clickRow(0); // the row as shown, not the first of all
+        QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
     }
 
     // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
@@ -389,13 +393,13 @@ private Q_SLOTS:
         refreshWith("{\"status\":0,\"result\":{\"other\":[\xff]}}");
         QCOMPARE(text("statusLine"), u"Unexpected org list from sf: not valid UTF-8."_s);
         QStringList named;
-        for (const char *alias : {"\\u202Egnp.xcod", "a\\u001b[31mred", "two\\nlines"})
+        for (const char *alias : {"\\u202Egnp.xcod\\u2069", "a\\u001b[31mred", "two\\nlines"})
             named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
         refreshWith(orgListJson(named));
         QStringList names;
         for (int row = 0; row < 3; ++row)
             names << list()->model()->index(row, 0).data().toString();
-        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod"_s}));
+        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod<U+2069>"_s}));
         QCOMPARE(text("orgTitle"), names.first());
     }
 
