@@ -11,23 +11,7 @@
 #include "Theme.h"
 
 #include <QAbstractItemModelTester>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QStackedWidget>
-#include <QStyleFactory>
-#include <QTest>
-#include <QTextDocument>
-
-using namespace Qt::Literals::StringLiterals;
+#include <QtWidgets>
 
 namespace {
 
