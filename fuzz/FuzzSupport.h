@@ -1,14 +1,14 @@
 #pragma once
 
-// What the fuzz targets share: a failed invariant stops the run with a message, and libFuzzer
-// keeps the input that caused it.
+// What the fuzz targets share: a failed invariant aborts with a message (libFuzzer keeps the
+// input), and a scratch folder of the run's own.
 
 #include <QByteArray>
 #include <QFile>
+#include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,46 +17,33 @@
 
 namespace fuzz {
 
-[[noreturn]] inline void fail(const char *invariant, const QString &detail = QString())
+inline void check(bool holds, const char *invariant, const QString &detail = QString())
 {
-    std::fprintf(stderr, "INVARIANT FAILED: %s\n", invariant);
-    if (!detail.isEmpty())
-        std::fprintf(stderr, "  %s\n", detail.toUtf8().constData());
+    if (holds)
+        return;
+    std::fprintf(stderr, "INVARIANT FAILED: %s\n  %s\n", invariant, detail.toUtf8().constData());
     std::abort();
 }
 
-inline void check(bool holds, const char *invariant, const QString &detail = QString())
-{
-    if (!holds)
-        fail(invariant, detail);
-}
-
-// The input without a copy; it lives for the duration of one run.
+// The input without a copy, and the locale of this run: the C locale compares plainly, any other
+// collates, so both ways of sorting are exercised.
 inline QByteArray bytes(const uint8_t *data, size_t size)
 {
+    QLocale::setDefault(size % 2 == 0 ? QLocale::c() : QLocale(QLocale::English, QLocale::UnitedStates));
     return QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
 }
 
-// A folder of the run's own, in the file system's encoding.
-inline const QByteArray &scratchFolder()
+// Writes `content` to `name` (bytes as the file system takes them) in the run's scratch folder,
+// and returns the file's path in those bytes.
+inline QByteArray scratchFile(const QByteArray &name, const QByteArray &content)
 {
     static QTemporaryDir dir;
-    static const QByteArray native = QFile::encodeName(dir.path());
-    if (!dir.isValid())
-        fail("a temporary folder can be made", dir.errorString());
-    return native;
-}
-
-inline void writeFile(const QByteArray &nativePath, const QByteArray &content)
-{
-    const int fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    check(fd >= 0, "a scratch file can be written");
-    for (qsizetype done = 0; done < content.size();) {
-        const ssize_t n = ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        check(n > 0, "a scratch file can be written");
-        done += n;
-    }
+    const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    check(fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size(),
+          "a scratch file can be written", QFile::decodeName(path));
     ::close(fd);
+    return path;
 }
 
 } // namespace fuzz
