@@ -103,6 +103,8 @@ private Q_SLOTS:
         row("missing", "x", "-", fixed + opened);
         row("folder", "x", "d", fixed + opened);
         row("named pipe", "x", "p", fixed + opened);
+        row("exactly the size limit", "x", kWork.leftJustified(ChromeProfiles::kMaxLocalStateBytes + 1),
+            fixed + ",chrome-Profile 2|Chrome - work"_L1 + opened);
         row("oversized", "x", kWork.leftJustified(ChromeProfiles::kMaxLocalStateBytes + 2),
             fixed + opened);
         row("10 MB of garbage", "x", 'f' + QByteArray(10 * 1024 * 1024, '\x9c'), fixed + opened);
