@@ -359,8 +359,8 @@ private Q_SLOTS:
         place(dir.filePath(u"vm/lib/run.js"_s), 's', "#!/usr/bin/env -S node --no-deprecation\n");
         if (layout == "script"_L1)
             place(vm + "/sf"_L1, 's', "#!/usr/bin/env node\n");
-        else if (layout == "native"_L1)
-            place(vm + "/sf"_L1, 'x');
+        else if (layout == "native"_L1) // env, which runs the fake `sf` it is given
+            QVERIFY(QFile::copy(u"/usr/bin/env"_s, vm + "/sf"_L1));
         else
             QCOMPARE(::symlink("../lib/run.js", QFile::encodeName(vm + "/sf"_L1).constData()), 0);
         QVERIFY(QFile::link(vm + "/sf"_L1, dir.filePath(u"sf"_s)));
@@ -375,7 +375,7 @@ private Q_SLOTS:
             location = {own + "/bin/sf"_L1, {}};
             ran = own + "/libexec/node\n"_L1;
         } else if (layout == "native"_L1) {
-            location = {vm + "/sf"_L1, {}};
+            location = {vm + "/sf"_L1, {kFake}};
         }
         const QString output = outcome(SFCLI(location));
         const QString childPath = kFixed + u':' + QString::fromLocal8Bit(parentPath);
