@@ -1,13 +1,11 @@
 #pragma once
 
-// What the CLI adapter's tests share: the recorded outputs of the real CLI, the failure a call
-// throws, and an SFCLI that notes what each command asked of the runner before running it.
+// What the CLI adapter's tests share: the fake `sf`'s path and an SFCLI that notes what each command asked of the runner before running it.
 
 #include "AppError.h"
 #include "FakeScenario.h"
 #include "SFCLI.h"
 
-#include <optional>
 #include <utility>
 
 inline const QString kFake = QStringLiteral(FAKE_SF_PATH);

@@ -115,12 +115,12 @@ inline QByteArray orgListJson(const QStringList &names)
     return "{\"status\":0,\"result\":{\"other\":[" + entries.join(',') + "]}}";
 }
 
-template<typename Call>
-std::optional<AppError> failureOf(Call &&call)
+template<typename Error = AppError, typename Call>
+std::optional<Error> failureOf(Call &&call)
 {
     try {
         call();
-    } catch (const AppError &error) {
+    } catch (const Error &error) {
         return error;
     }
     return std::nullopt;
