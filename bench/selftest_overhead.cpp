@@ -113,7 +113,7 @@ int main(int argc, char **argv)
         envTimes.push_back(runOnce(throughEnv, environment, true));
         selfTestTimes.push_back(runOnce(selfTest, environment));
         // The fake logs every call; keep the log from growing into the measurement.
-        QFile::remove(scenario.filePath(QStringLiteral("calls.jsonl")));
+        QFile::remove(scenario.filePath(QStringLiteral("calls")));
     }
     const double fakeMedian = median(fakeTimes), pipedMedian = median(pipedTimes),
                  envMedian = median(envTimes), selfTestMedian = median(selfTestTimes);

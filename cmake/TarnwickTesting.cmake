@@ -7,10 +7,11 @@ function(tarnwick_add_test name)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} Qt6::Test tarnwick_options)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fakes)
     target_compile_definitions(${name} PRIVATE
-        FAKE_SF_PATH="$<TARGET_FILE:fake-sf>"
+        FAKE_SF_PATH="${PROJECT_SOURCE_DIR}/tests/fakes/fake-sf"
+        FAKE_CHROME_PATH="${PROJECT_SOURCE_DIR}/tests/fakes/fake-chrome"
         TARNWICK_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
-    add_dependencies(${name} fake-sf)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}

@@ -12,29 +12,15 @@
 #include <csignal>
 #include <memory>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
-QByteArray fixture(const char *name)
-{
-    QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR "/sf-cli/") + QLatin1StringView(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray orgEntry(int i, bool connected)
-{
-    return "{\"username\":\"user"_ba + QByteArray::number(i) + "@example.com\",\"instanceUrl\":\"https://org"_ba
-        + QByteArray::number(i) + ".example\",\"alias\":\"org"_ba + QByteArray::number(i)
-        + "\",\"connectedStatus\":\""_ba + (connected ? "Connected"_ba : "ENOTFOUND"_ba) + "\"}"_ba;
-}
-
+// `count` orgs, the first `connected` of them connected.
 QByteArray orgList(int count, int connected)
 {
-    QByteArrayList entries;
+    QStringList names;
     for (int i = 0; i < count; ++i)
-        entries.append(orgEntry(i, i < connected));
-    return "{\"status\":0,\"result\":{\"other\":["_ba + entries.join(',') + "]}}"_ba;
+        names << u"org%1%2"_s.arg(i).arg(i < connected ? "+"_L1 : ""_L1);
+    return orgListJson(names);
 }
 
 // Only a fake `sf` reached through PATH is under the test's control.
@@ -69,49 +55,23 @@ class TestApp : public QObject
     std::unique_ptr<QTemporaryDir> m_bin, m_home;
 
 private Q_SLOTS:
-    void wantsSelfTest_data()
+    // The self-test is exactly "--self-test", anywhere; a window needs a display it can reach.
+    void entryChecks()
     {
-        QTest::addColumn<QList<QByteArray>>("argv");
-        QTest::addColumn<bool>("expected");
-        using L = QList<QByteArray>;
-        QTest::newRow("alone") << L{"tarnwick", "--self-test"} << true;
-        QTest::newRow("among others") << L{"tarnwick", "-x", "--self-test", "y"} << true;
-        QTest::newRow("as the program path") << L{"--self-test"} << true;
+        const auto wants = [](const QList<const char *> &argv) {
+            return BrightcairnApp::wantsSelfTest(static_cast<int>(argv.size()), argv.data());
+        };
+        QVERIFY(wants({"tarnwick", "--self-test"}) && wants({"tarnwick", "-x", "--self-test", "y"}) && wants({"--self-test"}));
         for (const char *other : {"--self-testing", "--self-test=1", "--Self-Test", "-self-test", " --self-test"})
-            QTest::addRow("%s", other) << L{"tarnwick", other} << false;
-        QTest::newRow("none") << L{"tarnwick"} << false;
-    }
-
-    void wantsSelfTest()
-    {
-        QFETCH(QList<QByteArray>, argv);
-        QFETCH(bool, expected);
-        std::vector<const char *> pointers;
-        for (const QByteArray &a : argv)
-            pointers.push_back(a.constData());
-        QCOMPARE(BrightcairnApp::wantsSelfTest(static_cast<int>(pointers.size()), pointers.data()), expected);
-    }
-
-    void displayAvailable_data()
-    {
-        QTest::addColumn<QByteArrayList>("environment");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("nothing") << QByteArrayList{"HOME=/h", "DISPLAY=", "DISPLAYX=:0"} << false;
-        QTest::newRow("X11") << QByteArrayList{"DISPLAY=:0"} << true;
-        QTest::newRow("Wayland") << QByteArrayList{"WAYLAND_DISPLAY=wayland-0"} << true;
-        QTest::newRow("offscreen chosen") << QByteArrayList{"QT_QPA_PLATFORM=offscreen"} << true;
-        QTest::newRow("xcb chosen, no DISPLAY") << QByteArrayList{"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=w"} << false;
-        QTest::newRow("wayland chosen, no socket") << QByteArrayList{"QT_QPA_PLATFORM=wayland", "DISPLAY=:0"} << false;
-    }
-
-    void displayAvailable()
-    {
-#if defined(__APPLE__)
-        QSKIP("macOS always has its window server");
+            QVERIFY2(!wants({"tarnwick", other}), other);
+        QVERIFY(!wants({"tarnwick"}));
+#if !defined(__APPLE__) // macOS always has its window server
+        for (const auto &[environment, expected] :
+             {std::pair(QByteArrayList{"HOME=/h", "DISPLAY=", "DISPLAYX=:0"}, false), {{"DISPLAY=:0"}, true},
+              {{"WAYLAND_DISPLAY=wayland-0"}, true}, {{"QT_QPA_PLATFORM=offscreen"}, true},
+              {{"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=w"}, false}, {{"QT_QPA_PLATFORM=wayland", "DISPLAY=:0"}, false}})
+            QVERIFY2(BrightcairnApp::displayAvailable(environment) == expected, environment.join(' ').constData());
 #endif
-        QFETCH(QByteArrayList, environment);
-        QFETCH(bool, expected);
-        QCOMPARE(BrightcairnApp::displayAvailable(environment), expected);
     }
 
     void verdicts_data()
@@ -122,16 +82,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::newRow("some connected") << orgList(3, 2) << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
         QTest::newRow("real output, warning on stderr")
-            << fixture("org-list-three-orgs.json") << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
+            << fixture(u"org-list-three-orgs.json"_s) << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
         QTest::newRow("one org in two categories counts twice")
-            << "{\"status\":0,\"result\":{\"other\":["_ba + orgEntry(1, true) + "],\"devHubs\":["_ba + orgEntry(1, true)
-                   + "],\"scratchOrgs\":[{\"username\":\"no-url\"}]}}"_ba
+            << "{\"status\":0,\"result\":{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
+               "\"devHubs\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
+               "\"scratchOrgs\":[{\"username\":\"no-url\"}]}}"_ba
             << 0 << ""_ba << u"SELFTEST OK: loaded 2 orgs, 2 connected."_s;
-        QTest::newRow("20,000 orgs") << orgList(20'000, 5'000) << 0 << ""_ba
-                                     << u"SELFTEST OK: loaded 20000 orgs, 5000 connected."_s;
-        QTest::newRow("no orgs") << fixture("org-list-empty-home.json") << 0 << ""_ba
-                                 << u"SELFTEST FAIL: sf org list returned no orgs."_s;
-        const QByteArray jsonError = fixture("org-open-unknown-target.json");
+        QTest::newRow("no orgs") << fixture(u"org-list-empty-home.json"_s) << 0 << ""_ba << u"SELFTEST FAIL: sf org list returned no orgs."_s;
+        const QByteArray jsonError = fixture(u"org-open-unknown-target.json"_s);
         QTest::newRow("JSON error on stdout") << jsonError << 2 << ""_ba
                                              << "SELFTEST FAIL: "_L1 + QString::fromUtf8(jsonError.trimmed());
         QTest::newRow("stderr") << ""_ba << 1 << "Error (X): nope\n\n"_ba << u"SELFTEST FAIL: Error (X): nope"_s;
@@ -139,8 +97,6 @@ private Q_SLOTS:
             << "{\"status\":0,\"result\":{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"isSandbox\":\"true\"}]}}"_ba
             << 0 << ""_ba
             << u"SELFTEST FAIL: Unexpected org list from sf: result.other[0].isSandbox: expected a boolean or null, found a string."_s;
-        QTest::newRow("not JSON") << "Welcome to sf\n"_ba << 0 << ""_ba
-                                  << u"SELFTEST FAIL: Unexpected org list from sf: not valid JSON (illegal value at offset 0)."_s;
     }
 
     void verdicts()
@@ -165,23 +121,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // what standard output starts with
         QTest::addColumn<QString>("err");
-        const QString ok = u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s;
+        const auto row = [](const char *tag, const char *args, const char *env, bool withSf, int status, const QString &out,
+                            const QString &err = {}) {
+            QTest::newRow(tag) << QString::fromUtf8(args).split(u' ', Qt::SkipEmptyParts)
+                               << QString::fromUtf8(env).split(u' ', Qt::SkipEmptyParts) << withSf << status << out << err;
+        };
         const QString noDisplay = u"tarnwick: cannot open a window: no usable display."_s;
-        QTest::newRow("self-test among other arguments")
-            << QStringList{u"-v"_s, u"--self-test"_s, u"--help"_s} << QStringList() << true << 0 << ok << QString();
-        QTest::newRow("self-test, no sf anywhere")
-            << QStringList{u"--self-test"_s} << QStringList() << false << 1
-            << u"SELFTEST FAIL: "_s << QString(); // env's own message, carried unchanged
-        QTest::newRow("--help") << QStringList{u"--help"_s} << QStringList() << false << 0
-                                << u"Usage: tarnwick [options]\n"_s << QString();
-        QTest::newRow("-h among others") << QStringList{u"-x"_s, u"-h"_s} << QStringList() << false << 0
-                                         << u"Usage: tarnwick"_s << QString();
-        QTest::newRow("--version") << QStringList{u"--version"_s} << QStringList() << false << 0
-                                   << u"tarnwick " TARNWICK_VERSION "\n"_s << QString();
-        QTest::newRow("window, no display") << QStringList{u"--self-testing"_s} << QStringList() << false << 1
-                                            << QString() << noDisplay;
-        QTest::newRow("window, unreachable X server")
-            << QStringList() << QStringList{u"DISPLAY=:93"_s} << false << 1 << QString() << noDisplay;
+        row("self-test among other arguments", "-v --self-test --help", "", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
+        row("self-test, no sf anywhere", "--self-test", "", false, 1, u"SELFTEST FAIL: "_s); // env's own message
+        row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
+        row("-h among others", "-x -h", "", false, 0, u"Usage: tarnwick"_s);
+        row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
+        row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
+        row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
     }
 
     // One line on the stream it belongs to, the status for scripts, nothing else.

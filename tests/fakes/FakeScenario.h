@@ -1,19 +1,19 @@
 #pragma once
 
-// Drives the fake `sf` (fake_sf.cpp) from a test: a temporary scenario folder, the answers in
-// it, and the calls that the fake recorded.
+// What the test programs share: the fake `sf` (fake-sf) driven through a temporary scenario
+// folder, the CLI's recorded outputs, an org list builder, and the failure a call throws.
 
-#include <QByteArray>
+#include "AppError.h"
+
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
 
 struct FakeCall
 {
@@ -27,84 +27,101 @@ struct FakeCall
 class FakeScenario
 {
 public:
-    FakeScenario()
-    {
-        QVERIFY2(m_dir.isValid(), "cannot create a scenario folder");
-        qputenv("FAKE_SF_SCENARIO", QFile::encodeName(m_dir.path()));
-    }
+    FakeScenario() { qputenv("FAKE_SF_SCENARIO", QFile::encodeName(m_dir.path())); }
     ~FakeScenario()
     {
-        // No grandchild of a test outlives it.
-        QFile pids(m_dir.filePath(QStringLiteral("grandchild.pid")));
-        if (pids.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : pids.readAll().split('\n')) {
-                if (!line.trimmed().isEmpty())
-                    ::kill(line.trimmed().toInt(), SIGKILL);
-            }
-        }
+        for (qint64 pid : grandchildPids()) // none outlives its test
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
         qunsetenv("FAKE_SF_SCENARIO");
     }
-    FakeScenario(const FakeScenario &) = delete;
-    FakeScenario &operator=(const FakeScenario &) = delete;
-
     QString path() const { return m_dir.path(); }
 
-    // Sets one file of the answer in `folder` ("" for the default answer, e.g. "org_list",
-    // "org_list/2" for the second call).
+    // One file of the answer in `folder`: "" for every call, "org_list", "org_list/2" for the
+    // second call of `org list`.
     void set(const QString &folder, const QString &file, const QByteArray &content) const
     {
-        const QString dir = folder.isEmpty() ? m_dir.path() : m_dir.filePath(folder);
+        const QString dir = m_dir.path() + u'/' + folder;
         QVERIFY(QDir().mkpath(dir));
         QFile f(dir + u'/' + file);
-        QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.fileName()));
-        QCOMPARE(f.write(content), content.size());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
     void answer(const QString &folder, const QByteArray &out, int status = 0,
                 const QByteArray &err = {}) const
     {
-        set(folder, QStringLiteral("stdout"), out);
-        set(folder, QStringLiteral("stderr"), err);
-        set(folder, QStringLiteral("status"), QByteArray::number(status));
+        set(folder, u"stdout"_s, out);
+        set(folder, u"stderr"_s, err);
+        set(folder, u"status"_s, QByteArray::number(status));
     }
 
     QList<FakeCall> calls() const
     {
         QList<FakeCall> result;
-        QFile f(m_dir.filePath(QStringLiteral("calls.jsonl")));
-        if (!f.open(QIODevice::ReadOnly))
-            return result;
-        for (const QByteArray &line : f.readAll().split('\n')) {
-            if (line.isEmpty())
-                continue;
-            const QJsonObject o = QJsonDocument::fromJson(line).object();
-            FakeCall call;
-            for (const QJsonValue &a : o.value(QStringLiteral("args")).toArray())
-                call.args.append(a.toString());
-            call.path = o.value(QStringLiteral("path")).toString();
-            call.pathSet = o.value(QStringLiteral("pathSet")).toBool();
-            call.home = o.value(QStringLiteral("home")).toString();
-            call.pid = o.value(QStringLiteral("pid")).toInteger();
+        const QByteArrayList fields = read(u"calls"_s).split('\0');
+        for (qsizetype i = 0; i + 4 < fields.size(); i += 5) {
+            FakeCall call{{}, QString::fromUtf8(fields[i + 2]), fields[i + 1] == "1",
+                          QString::fromUtf8(fields[i + 3]), fields[i].toLongLong()};
+            for (const qsizetype end = i + fields[i + 4].toInt(); i < end; ++i)
+                call.args.append(QString::fromUtf8(fields[i + 5]));
             result.append(call);
         }
         return result;
     }
-
-    QList<qint64> grandchildPids() const { return pidsIn(QStringLiteral("grandchild.pid")); }
+    QList<qint64> grandchildPids() const { return pids(u"grandchild.pid"_s); }
     // The calls that ended on the termination request (one that ignores it never shows here).
-    QList<qint64> terminatedPids() const { return pidsIn(QStringLiteral("terminated.pid")); }
+    QList<qint64> terminatedPids() const { return pids(u"terminated.pid"_s); }
 
 private:
-    QList<qint64> pidsIn(const QString &name) const
+    QByteArray read(const QString &name) const
     {
-        QList<qint64> pids;
         QFile f(m_dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : f.readAll().split('\n'))
-                if (!line.trimmed().isEmpty())
-                    pids.append(line.trimmed().toLongLong());
-        }
-        return pids;
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-
+    QList<qint64> pids(const QString &name) const
+    {
+        QList<qint64> out;
+        for (const QByteArray &line : read(name).split('\n'))
+            if (!line.isEmpty())
+                out.append(line.toLongLong());
+        return out;
+    }
     QTemporaryDir m_dir;
 };
+
+// A recorded output of the real CLI.
+inline QByteArray fixture(const QString &name)
+{
+    QFile f(QStringLiteral(TARNWICK_FIXTURES_DIR "/sf-cli/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(f.fileName()));
+    return f.readAll();
+}
+
+// An org list as `sf org list --json` prints it. "acme" has the alias acme, the username
+// acme@x.com and the address https://acme.example; "+" at the end makes it connected, "~" in
+// front leaves out the alias and the username's domain; an entry starting with "{" is taken as
+// written.
+inline QByteArray orgListJson(const QStringList &names)
+{
+    QByteArrayList entries;
+    for (const QString &name : names) {
+        const QByteArray bare = name.toUtf8().replace('+', "").replace('~', "");
+        QByteArray entry = "{\"username\":\"" + bare + "@x.com\",\"alias\":\"" + bare + "\",\"orgId\":\"00D"
+            + bare.toUpper() + "\",\"instanceUrl\":\"https://" + bare + ".example\",\"connectedStatus\":\""
+            + (name.endsWith(u'+') ? "Connected" : "expired") + "\"}";
+        if (name.startsWith(u'~'))
+            entry.replace("@x.com", "").replace(QByteArray("\"alias\":\"" + bare + "\","), "");
+        entries << (name.startsWith(u'{') ? name.toUtf8() : entry);
+    }
+    return "{\"status\":0,\"result\":{\"other\":[" + entries.join(',') + "]}}";
+}
+
+template<typename Error = AppError, typename Call>
+std::optional<Error> failureOf(Call &&call)
+{
+    try {
+        call();
+    } catch (const Error &error) {
+        return error;
+    }
+    return std::nullopt;
+}

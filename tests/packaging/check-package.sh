@@ -21,18 +21,12 @@ deb=$(ls "$work"/pkg/tarnwick_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || { echo "no package was built"; cat "$work/cpack.log"; exit 1; }
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/files"
 
-for path in /usr/bin/tarnwick /usr/lib/tarnwick/tarnwick-window.so \
-    /usr/share/applications/app.tarnwick.Tarnwick.desktop \
-    /usr/share/icons/hicolor/scalable/apps/app.tarnwick.Tarnwick.svg \
-    /usr/share/metainfo/app.tarnwick.Tarnwick.metainfo.xml; do
-    check "package holds $path" grep -qx "$path" "$work/files"
-done
+check "the files in their places" bash -c "! printf '%s\n' /usr/bin/tarnwick /usr/lib/tarnwick/tarnwick-window.so \
+    /usr/share/applications/app.tarnwick.Tarnwick.desktop /usr/share/icons/hicolor/scalable/apps/app.tarnwick.Tarnwick.svg \
+    /usr/share/metainfo/app.tarnwick.Tarnwick.metainfo.xml | grep -vxFf '$work/files'"
 check "nothing outside /usr" bash -c "! grep -v '^/usr\(/\|$\)' '$work/files' | grep -v '^/$'"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
-    check "depends on $lib ($depends)" grep -q "$lib" <<<"$depends"
-done
+check "depends on Qt 6" bash -c "dpkg-deb -f '$deb' Depends | grep libqt6core6 | grep libqt6gui6 | grep libqt6widgets6 | grep -q qt6-qpa-plugins"
 check "package name" test "$(dpkg-deb -f "$deb" Package)" = tarnwick
 check "version" grep -qx "$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")" <<<"$(dpkg-deb -f "$deb" Version)"
 

@@ -6,51 +6,14 @@
 #include "FakeScenario.h"
 #include "MainWindow.h"
 #include "OrgListModel.h"
-#include "OrgRowDelegate.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
 #include "Theme.h"
 
 #include <QAbstractItemModelTester>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QStackedWidget>
-#include <QStyleFactory>
-#include <QTest>
-#include <QTextDocument>
-
-#include <dlfcn.h>
-
-using namespace Qt::Literals::StringLiterals;
+#include <QtWidgets>
 
 namespace {
-
-// An org list: "acme" has the alias acme and the username acme@x.com, "acme+" is connected; JSON
-// is taken as written.
-QByteArray orgList(const QStringList &names)
-{
-    QByteArrayList entries;
-    for (const QString &name : names) {
-        const QByteArray bare = name.toUtf8().replace('+', "");
-        if (name.startsWith(u'{')) {
-            entries << name.toUtf8(); // as written
-            continue;
-        }
-        entries << "{\"username\":\"" + bare + "@x.com\",\"instanceUrl\":\"https://" + bare
-                + ".example\",\"alias\":\"" + bare + "\",\"orgId\":\"00D" + bare.toUpper()
-                + "\",\"connectedStatus\":\"" + (name.endsWith(u'+') ? "Connected" : "expired") + "\"}";
-    }
-    return "{\"status\":0,\"result\":{\"other\":[" + entries.join(',') + "]}}";
-}
 
 const QStringList kThree{u"acme-dev+"_s, u"beta-uat"_s, u"zed-prod+"_s};
 
@@ -74,23 +37,21 @@ void screenshot(QWidget *window, const QString &name)
 }
 
 // Answers the window's dialogs and remembers what they asked.
-struct ScriptedDialogs
+struct ScriptedDialogs : Dialogs::Responder
 {
     ScriptedDialogs()
     {
-        responder.confirm = [this](const Dialogs::Confirmation &request) {
+        confirm = [this](const Dialogs::Confirmation &request) {
             asked << request;
             return !answers.isEmpty() && answers.takeFirst();
         };
-        responder.saveFile = [this](const Dialogs::FileChoice &request) {
+        saveFile = openFile = [this](const Dialogs::FileChoice &request) {
             files << request;
             return nextFile;
         };
-        responder.openFile = responder.saveFile;
-        Dialogs::setResponder(&responder);
+        Dialogs::setResponder(this);
     }
     ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
-    Dialogs::Responder responder;
     QList<bool> answers;
     std::optional<QString> nextFile;
     QList<Dialogs::Confirmation> asked;
@@ -148,7 +109,7 @@ class TestWindow : public QObject
         browsers->openInSystemBrowser = [](const QUrl &) {};
         m_window = std::make_unique<MainWindow>(std::make_shared<const SFCLI>(QStringLiteral(FAKE_SF_PATH), QStringList()), browsers);
     }
-    void openWindow(const QByteArray &list = orgList(kThree))
+    void openWindow(const QByteArray &list = orgListJson(kThree))
     {
         makeWindow(list);
         m_window->show();
@@ -182,7 +143,7 @@ private Q_SLOTS:
     // selected only what needs no org.
     void firstDisplayAndEnablement()
     {
-        makeWindow(orgList(kThree));
+        makeWindow(orgListJson(kThree));
         m_fake->set(u"org_list"_s, u"delay"_s, "0.4"_ba);
         QCOMPARE(m_window->windowTitle(), u"Tarnwick"_s);
         QCOMPARE(text("statusLine"), u"Loading Salesforce CLI connections..."_s);
@@ -211,7 +172,7 @@ private Q_SLOTS:
         screenshot(m_window.get(), u"busy"_s);
         QTRY_VERIFY(!store().isBusy());
         m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
-        refreshWith(orgList({}));
+        refreshWith(orgListJson({}));
         QCOMPARE(enabled(), QStringList({u"refreshButton"_s, u"createButton"_s, u"importButton"_s,
                                          u"reloadTargetsButton"_s, u"aliasField"_s}));
     }
@@ -241,7 +202,8 @@ private Q_SLOTS:
     // A click selects and shows the org; typing filters, and a hidden selection stays selected.
     void detailsAndFilter()
     {
-        openWindow(orgList({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\"}"_s}));
+        openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\"}"_s}));
+        QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         clickRow(1);
         QStringList values;
         for (const char *key : {"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl",
@@ -259,17 +221,23 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->currentIndex().row(), 1); // highlighted again
+        clickRow(0);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
+        clickRow(0); // the row as shown, not the first of all
+        QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
     }
 
     // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
     // marked and opening it is refused, while the other opens.
     void aliasHidingAUsername()
     {
-        openWindow(orgList({u"alpha+"_s,
+        openWindow(orgListJson({u"alpha+"_s,
                             u"{\"username\":\"dup@x.com\",\"instanceUrl\":\"https://b.example\",\"connectedStatus\":\"Connected\"}"_s,
-                            u"dup@x.com+"_s}));
-        QCOMPARE(list()->model()->index(1, 0).data(OrgListModel::IsUnreachableRole), QVariant(true));
-        QCOMPARE(list()->model()->index(2, 0).data(OrgListModel::IsUnreachableRole), QVariant(false));
+                            u"dup@x.com+"_s, u"{\"username\":\"alpha\",\"alias\":\"own\",\"instanceUrl\":\"https://o.example\"}"_s}));
+        QString marks; // an org with an alias of its own is reached by it
+        for (int row = 0; row < 4; ++row)
+            marks += list()->model()->index(row, 0).data(OrgListModel::IsUnreachableRole).toBool() ? u'!' : u'-';
+        QCOMPARE(marks, u"-!--"_s);
         const qsizetype before = m_fake->calls().size();
         clickRow(1);
         QCOMPARE(text("value:username"), u"dup@x.com"_s);
@@ -310,45 +278,6 @@ private Q_SLOTS:
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
         QTRY_VERIFY(calls().size() > before + 1);
         QCOMPARE(calls().at(before + 1), call);
-    }
-
-    void deleteFlow()
-    {
-        openWindow();
-        ScriptedDialogs dialogs;
-        dialogs.answers = {false, true};
-        const qsizetype before = m_fake->calls().size();
-        click("deleteButton"); // cancelled: nothing runs
-        QCOMPARE(dialogs.asked.size(), 1);
-        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel}),
-                 QStringList({u"Delete selected Salesforce CLI connection?"_s,
-                              u"This runs sf org logout for acme-dev. You can re-create it later with New Connection."_s,
-                              u"Delete Connection"_s}));
-        QVERIFY(dialogs.asked[0].destructive);
-        QCOMPARE(m_fake->calls().size(), before);
-        click("deleteButton");
-        QTRY_COMPARE(text("statusLine"), u"Deleted connection acme-dev."_s);
-    }
-
-    void exportFlow()
-    {
-        openWindow();
-        ScriptedDialogs dialogs;
-        QTemporaryDir dir;
-        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, "{\"result\":{\"sfdxAuthUrl\":\"force://P::x@a.example\"}}");
-        dialogs.answers = {true, true};
-        click("exportButton"); // no file chosen: nothing runs
-        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].confirmLabel, dialogs.files[0].title,
-                              dialogs.files[0].proposedName}),
-                 QStringList({u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
-                              u"Export Salesforce Auth JSON"_s, u"acme-dev-sfdx-auth.json"_s}));
-        QVERIFY(dialogs.asked[0].message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
-        QCOMPARE(dialogs.files[0].nameFilters, QStringList{u"JSON (*.json)"_s});
-        QCOMPARE(text("statusLine"), u"Loaded 3 CLI connections."_s);
-        dialogs.nextFile = dir.filePath(u"x.json"_s);
-        click("exportButton");
-        QTRY_COMPARE(text("statusLine"), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
-        QVERIFY(QFile::exists(*dialogs.nextFile));
     }
 
     // The form's values reach the import and the login, and stay in the form.
@@ -423,7 +352,11 @@ private Q_SLOTS:
         QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in System default."_s);
     }
 
-    void expiredIsAWarning()
+    // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
+    // in a pane that keeps its height (the whole of it a right-click away); invalid UTF-8 is
+    // named; names with bidirectional or control characters or line breaks show visible marks on
+    // one line. An expired session is a warning, in orange.
+    void hostileOutputs()
     {
         openWindow();
         const auto colour = [this] { return part<QLabel>("statusLine")->palette().color(QPalette::WindowText); };
@@ -432,15 +365,6 @@ private Q_SLOTS:
         refreshWith("Error (X): the refresh token has Expired; log in again", 1);
         QCOMPARE(colour(), orange);
         screenshot(m_window.get(), u"status-warning"_s);
-    }
-
-    // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
-    // in a pane that keeps its height (the whole of it a right-click away); invalid UTF-8 is
-    // named; names with bidirectional or control characters or line breaks show visible marks on
-    // one line.
-    void hostileOutputs()
-    {
-        openWindow();
         const int height = m_window->findChild<DetailsPane *>()->height();
         refreshWith(QByteArray(QByteArray(999, 'e') + '\n').repeated(8700), 1);
         const QString shown = text("statusLine");
@@ -449,73 +373,36 @@ private Q_SLOTS:
         QCOMPARE(m_window->findChild<DetailsPane *>()->height(), height);
         part<QAction>("copyWholeMessage")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text().size(), 8700 * 1000 - 1);
+        QVERIFY(colour() != orange);
         refreshWith("{\"status\":0,\"result\":{\"other\":[\xff]}}");
         QCOMPARE(text("statusLine"), u"Unexpected org list from sf: not valid UTF-8."_s);
         QStringList named;
-        for (const char *alias : {"\\u202Egnp.xcod", "a\\u001b[31mred", "two\\nlines"})
+        for (const char *alias : {"\\u202Egnp.xcod\\u2069", "a\\u001b[31mred", "two\\nlines"})
             named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
-        refreshWith(orgList(named));
+        refreshWith(orgListJson(named));
         QStringList names;
         for (int row = 0; row < 3; ++row)
             names << list()->model()->index(row, 0).data().toString();
-        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod"_s}));
+        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod<U+2069>"_s}));
         QCOMPARE(text("orgTitle"), names.first());
     }
 
-    void rowGeometry_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("nameWidth");
-        QTest::addColumn<int>("badgeWidth");
-        QTest::newRow("roomy, with badge") << 430 << 80 << 40;
-        QTest::newRow("long name squeezed") << 300 << 2000 << 40;
-        QTest::newRow("no badge") << 430 << 80 << 0;
-        QTest::newRow("narrower than the padding") << 15 << 50 << 40;
-    }
-
-    void rowGeometry()
-    {
-        QFETCH(int, width);
-        QFETCH(int, nameWidth);
-        QFETCH(int, badgeWidth);
-        const QRect row(0, 100, width, OrgRowGeometry::rowHeight(18, 14));
-        const OrgRowGeometry g = OrgRowGeometry::layout(row, 18, 14, nameWidth, badgeWidth);
-        QCOMPARE(g.dot.size(), QSize(9, 9));
-        QVERIFY(g.name.width() >= 0 && g.name.width() <= nameWidth);
-        QCOMPARE(g.subtitle.top(), g.name.bottom() + 1 + OrgRowGeometry::kLineSpacing);
-        QVERIFY(g.subtitle.bottom() <= row.bottom());
-        QVERIFY(badgeWidth || g.badge.isEmpty());
-        if (badgeWidth && width >= 100) // the badge sits between the name and the dot
-            QVERIFY(g.badge.left() > g.name.right() && g.badge.right() < g.dot.left() && g.badgeText.width() == badgeWidth);
-    }
-
-    void modelIsSound()
-    {
-        openWindow();
-        QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"acme"_s);
-        part<QLineEdit>("filterField")->clear();
-        refreshWith(orgList(kThree));
-    }
-
-    // Colours derived from the palette follow it: secondary text is light on dark.
+    // Ten thousand orgs; colours derived from the palette follow it: secondary text is light on dark.
     void manyOrgsAndDarkPalette()
     {
         QStringList names;
         for (int i = 0; i < 10'000; ++i)
             names << u"org-%1%2"_s.arg(i, 5, 10, QChar(u'0')).arg(i % 3 ? ""_L1 : "+"_L1);
-        openWindow(orgList(names));
-        QCOMPARE(list()->model()->rowCount(), 10'000);
+        openWindow(orgListJson(names));
         list()->scrollToBottom();
         screenshot(m_window.get(), u"ten-thousand-orgs"_s);
         const QPalette light = QApplication::palette();
+        const auto hint = [this] { return part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF(); };
         QApplication::setPalette(QPalette(QColor(58, 58, 60), QColor(30, 30, 32)));
-        QTRY_VERIFY(Theme::isDark(m_window->findChild<DetailsPane *>()->palette()));
-        QVERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
-        QVERIFY(part<QLabel>("statusLine")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
+        QTRY_VERIFY(hint() > 0.5);
         screenshot(m_window.get(), u"dark-palette"_s);
         QApplication::setPalette(light);
-        QTRY_VERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() < 0.5);
+        QTRY_VERIFY(hint() < 0.5);
     }
 
     void dialogs_data()
@@ -529,21 +416,32 @@ private Q_SLOTS:
                                 << u"markup-"_s;
     }
 
-    // The real dialogs as the user sees them (shown, grabbed, closed; never run).
+    // Delete and export each ask first, naming the org; cancelled, or without a file, nothing runs.
+    // The real dialogs as the user sees them are shown, checked, grabbed and closed (never run).
     void dialogs()
     {
         QFETCH(QString, org);
         QFETCH(QString, prefix);
-        openWindow(orgList({org}));
+        openWindow(orgListJson({org}));
         const CLIOrg selected = *store().selectedOrg();
         QTextDocument tip;
         tip.setHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString());
         QCOMPARE(tip.toPlainText(), selected.subtitle());
         ScriptedDialogs dialogs;
+        dialogs.answers = {false, true, true};
         click("deleteButton");
-        click("exportButton");
-        QCOMPARE(dialogs.asked.size(), 2);
-        QVERIFY(dialogs.asked[0].message.contains(selected.displayName()));
+        click("exportButton"); // confirmed, but no file chosen
+        QCOMPARE(m_fake->calls().size(), 1);
+        const QString name = selected.displayName();
+        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel,
+                              dialogs.asked[1].title, dialogs.asked[1].confirmLabel, dialogs.files[0].title,
+                              dialogs.files[0].proposedName, dialogs.files[0].nameFilters.join(u';')}),
+                 QStringList({u"Delete selected Salesforce CLI connection?"_s,
+                              u"This runs sf org logout for %1. You can re-create it later with New Connection."_s.arg(name),
+                              u"Delete Connection"_s, u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
+                              u"Export Salesforce Auth JSON"_s, name + "-sfdx-auth.json"_L1, u"JSON (*.json)"_s}));
+        QVERIFY(dialogs.asked[0].destructive);
+        QVERIFY(dialogs.asked[1].message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
         for (int i = 0; i < 2; ++i) {
             QAbstractButton *confirming = nullptr;
             const auto box = Dialogs::confirmationBox(m_window.get(), dialogs.asked[i], &confirming);
@@ -556,39 +454,23 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(box.get()));
             screenshot(box.get(), prefix + (i ? "export-dialog"_L1 : "delete-dialog"_L1));
         }
-    }
-
-    // Every symbol of the module resolves, and it has its entry point.
-    void moduleLoads()
-    {
-        void *module = ::dlopen(TARNWICK_WINDOW_MODULE, RTLD_NOW | RTLD_LOCAL);
-        QVERIFY2(module, ::dlerror());
-        QVERIFY(::dlsym(module, "tarnwick_run_window"));
+        if (!prefix.isEmpty())
+            return;
+        QTemporaryDir dir;
+        dialogs.answers = {true, true};
+        dialogs.nextFile = dir.filePath(u"x.json"_s);
+        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, "{\"result\":{\"sfdxAuthUrl\":\"force://P::x@a.example\"}}");
+        click("exportButton");
+        QTRY_COMPARE(text("statusLine"), u"Exported auth JSON for acme-dev. Treat this file like a password."_s);
+        QVERIFY(QFile::exists(*dialogs.nextFile));
+        click("deleteButton");
+        QTRY_COMPARE(text("statusLine"), u"Deleted connection acme-dev."_s);
     }
 };
 
-// Fixed style, font and screen, so that screenshots compare between machines. The screen is a
-// large one unless TARNWICK_TEST_SCREEN names another in device pixels, with its scale factor
-// ("1366x768", "1366x768@2": 683 by 384 in the app's own units).
+// Fixed style and font, so that screenshots compare between machines; CTest picks the screen.
 int main(int argc, char **argv)
 {
-    QTemporaryDir screenDir;
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
-        const QStringList parts
-            = qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"1920x1200"_s).split(QRegularExpression(u"[x@]"_s));
-        const int scale = parts.value(2, u"1"_s).toInt();
-        QFile config(screenDir.filePath(u"screen.json"_s));
-        if (parts.size() < 2 || scale < 1 || !config.open(QIODevice::WriteOnly))
-            qFatal("unusable TARNWICK_TEST_SCREEN");
-        config.write(u"{\"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": %1, "
-                     "\"height\": %2, \"logicalDpi\": 96, \"dpr\": %3}]}"_s
-                         .arg(parts[0].toInt() / scale)
-                         .arg(parts[1].toInt() / scale)
-                         .arg(scale)
-                         .toUtf8());
-        config.close();
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
-    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     QApplication::setFont(QFont(u"DejaVu Sans"_s, 10));
