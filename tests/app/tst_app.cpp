@@ -14,14 +14,8 @@
 
 namespace {
 
-// `count` orgs, the first `connected` of them connected.
-QByteArray orgList(int count, int connected)
-{
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names << u"org%1%2"_s.arg(i).arg(i < connected ? "+"_L1 : ""_L1);
-    return orgListJson(names);
-}
+// Three orgs, two of them connected.
+const QByteArray kThree = orgListJson({u"a+"_s, u"b+"_s, u"c"_s});
 
 // Only a fake `sf` reached through PATH is under the test's control.
 bool sfWhereTheLocatorLooksFirst()
@@ -43,7 +37,7 @@ class TestApp : public QObject
         m_bin = std::make_unique<QTemporaryDir>();
         m_home = std::make_unique<QTemporaryDir>();
         if (withSf)
-            QFile::link(QStringLiteral(FAKE_SF_PATH), m_bin->filePath(u"sf"_s));
+            QFile::link(kFake, m_bin->filePath(u"sf"_s));
         auto *process = new QProcess(this);
         process->setEnvironment(QStringList{"PATH="_L1 + m_bin->path(), "HOME="_L1 + m_home->path(), u"LANG=C.UTF-8"_s,
                                             "FAKE_SF_SCENARIO="_L1 + qEnvironmentVariable("FAKE_SF_SCENARIO")}
@@ -80,7 +74,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("err");
         QTest::addColumn<QString>("line");
-        QTest::newRow("some connected") << orgList(3, 2) << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
+        QTest::newRow("some connected") << kThree << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
         QTest::newRow("real output, warning on stderr")
             << fixture(u"org-list-three-orgs.json"_s) << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
         QTest::newRow("one org in two categories counts twice")
@@ -93,10 +87,6 @@ private Q_SLOTS:
         QTest::newRow("JSON error on stdout") << jsonError << 2 << ""_ba
                                              << "SELFTEST FAIL: "_L1 + QString::fromUtf8(jsonError.trimmed());
         QTest::newRow("stderr") << ""_ba << 1 << "Error (X): nope\n\n"_ba << u"SELFTEST FAIL: Error (X): nope"_s;
-        QTest::newRow("wrong JSON type")
-            << "{\"status\":0,\"result\":{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"isSandbox\":\"true\"}]}}"_ba
-            << 0 << ""_ba
-            << u"SELFTEST FAIL: Unexpected org list from sf: result.other[0].isSandbox: expected a boolean or null, found a string."_s;
     }
 
     void verdicts()
@@ -107,7 +97,7 @@ private Q_SLOTS:
         QFETCH(QString, line);
         FakeScenario fake;
         fake.answer(u"org_list"_s, out, status, err);
-        const SelfTest::Outcome outcome = SelfTest::evaluate(SFCLI(QStringLiteral(FAKE_SF_PATH), {}));
+        const SelfTest::Outcome outcome = SelfTest::evaluate(SFCLI(kFake, {}));
         QCOMPARE(outcome.line, line);
         QCOMPARE(outcome.status, line.startsWith("SELFTEST OK"_L1) ? 0 : 1);
         QCOMPARE(fake.calls().value(0).args, (QStringList{u"org"_s, u"list"_s, u"--json"_s}));
@@ -130,7 +120,6 @@ private Q_SLOTS:
         row("self-test among other arguments", "-v --self-test --help", "", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
         row("self-test, no sf anywhere", "--self-test", "", false, 1, u"SELFTEST FAIL: "_s); // env's own message
         row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
-        row("-h among others", "-x -h", "", false, 0, u"Usage: tarnwick"_s);
         row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
@@ -148,7 +137,7 @@ private Q_SLOTS:
         if (sfWhereTheLocatorLooksFirst())
             QSKIP("an sf installed where the locator looks would be found first");
         FakeScenario fake;
-        fake.answer(u"org_list"_s, orgList(3, 2));
+        fake.answer(u"org_list"_s, kThree);
         QProcess *process = start(arguments, environment, withSf);
         QVERIFY(process->waitForFinished(60'000));
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
@@ -185,7 +174,7 @@ private Q_SLOTS:
         if (sfWhereTheLocatorLooksFirst())
             QSKIP("an sf installed where the locator looks would be found first");
         FakeScenario fake;
-        fake.answer(u"org_list"_s, orgList(1, 1));
+        fake.answer(u"org_list"_s, kThree);
         fake.set(u"org_list"_s, u"delay"_s, "1"_ba);
         QProcess *process = start({}, {u"QT_QPA_PLATFORM=offscreen"_s});
         QTRY_COMPARE(fake.calls().size(), 1);

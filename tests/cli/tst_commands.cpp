@@ -1,6 +1,6 @@
 // The org commands, the login options and the front-door address search, each command run
 // against the fake `sf` as a real child process.
-#include "CLITestSupport.h"
+#include "FakeScenario.h"
 #include "LoginOptions.h"
 
 #include <functional>
@@ -27,20 +27,17 @@ Command on(Method method, Args... args)
     return [=](const SFCLI &c) { std::invoke(method, c, args...); };
 }
 
-// The texts the new-connection panel shows, in its order; "?" for one that is not its id or
-// that does not read back exactly.
-template<typename Choice>
-QString texts()
+// Notes what each command asks of the runner before running it.
+struct WatchedCLI : SFCLI
 {
-    QString out;
-    for (const Choice c : Choice::allCases()) {
-        const QString raw = c.rawValue();
-        const bool exact = Choice::fromRawValue(raw) == c && c.id() == raw
-            && !Choice::fromRawValue(raw.toLower()) && !Choice::fromRawValue(QString(raw + u' '));
-        out += (exact ? raw : u"?"_s) + u'|';
+    using SFCLI::SFCLI;
+    mutable QList<std::pair<QStringList, double>> runs;
+    QByteArray runForOutput(const QStringList &arguments, double timeout) const override
+    {
+        runs.append({arguments, timeout});
+        return SFCLI::runForOutput(arguments, timeout);
     }
-    return out;
-}
+};
 
 } // namespace
 
@@ -49,12 +46,6 @@ class TestCommands : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void choices()
-    {
-        QCOMPARE(texts<LoginKind>() + texts<BrowserChoice>(),
-                 u"Production|Sandbox|System default|Chrome|Firefox|Edge|"_s);
-    }
-
     void arguments_data()
     {
         QTest::addColumn<Command>("command");
@@ -64,35 +55,23 @@ private Q_SLOTS:
         row("open", on(&SFCLI::open, u"acme"_s), u"org|open|--target-org|acme"_s, 60);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
         row("open dash target", on(&SFCLI::open, u"-x"_s), u"org|open|--target-org=-x"_s, 60);
-        row("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString()),
-            u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
-        row("setDefault", on(&SFCLI::setDefault, u"a@b.example"_s),
-            u"config|set|target-org=a@b.example|--global"_s, 30);
-        row("logout", on(&SFCLI::logout, u"acme"_s), u"org|logout|--target-org|acme|--no-prompt"_s,
-            60);
-        row("logout dash target", on(&SFCLI::logout, u"-a"_s),
-            u"org|logout|--target-org=-a|--no-prompt"_s, 60);
+        row("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString()), u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
+        row("setDefault", on(&SFCLI::setDefault, u"a@b.example"_s), u"config|set|target-org=a@b.example|--global"_s, 30);
+        row("logout", on(&SFCLI::logout, u"acme"_s), u"org|logout|--target-org|acme|--no-prompt"_s, 60);
+        row("logout dash target", on(&SFCLI::logout, u"-a"_s), u"org|logout|--target-org=-a|--no-prompt"_s, 60);
         // The output as printed, not trimmed: it is the file's content.
-        row("exportAuth",
-            [](const SFCLI &c) { QCOMPARE(c.exportAuth(u"acme"_s), QString::fromUtf8(kAnswer)); },
+        row("exportAuth", [](const SFCLI &c) { QCOMPARE(c.exportAuth(u"acme"_s), QString::fromUtf8(kAnswer)); },
             u"org|auth|show-sfdx-auth-url|--target-org|acme|--json"_s, 60);
-        row("exportAuth dash target", on(&SFCLI::exportAuth, u"-a"_s),
-            u"org|auth|show-sfdx-auth-url|--target-org=-a|--json"_s, 60);
+        row("exportAuth dash target", on(&SFCLI::exportAuth, u"-a"_s), u"org|auth|show-sfdx-auth-url|--target-org=-a|--json"_s, 60);
         const QString prod = u"org|login|web|--instance-url|https://login.salesforce.com/"_s;
         const QString test = u"org|login|web|--instance-url|https://test.salesforce.com/"_s;
-        row("login blank alias, system default",
-            on(&SFCLI::login, K::production, u" \u2003 "_s, B::systemDefault, false), prod, 900);
-        row("login padded alias, firefox, set default",
-            on(&SFCLI::login, K::production, u" acme-dev "_s, B::firefox, true),
+        row("login blank alias", on(&SFCLI::login, K::production, u" \u2003 "_s, B::systemDefault, false), prod, 900);
+        row("login padded alias, firefox, set default", on(&SFCLI::login, K::production, u" acme-dev "_s, B::firefox, true),
             prod + "|--alias|acme-dev|--browser|firefox|--set-default"_L1, 900);
-        row("login sandbox, empty alias, chrome",
-            on(&SFCLI::login, K::sandbox, QString(), B::chrome, false),
-            test + "|--browser|chrome"_L1, 900);
-        row("login inner space kept, edge",
-            on(&SFCLI::login, K::sandbox, u"\n\tacme uat \r\n"_s, B::edge, false),
+        row("login chrome", on(&SFCLI::login, K::sandbox, QString(), B::chrome, false), test + "|--browser|chrome"_L1, 900);
+        row("login inner space kept, edge", on(&SFCLI::login, K::sandbox, u"\n\tacme uat \r\n"_s, B::edge, false),
             test + "|--alias|acme uat|--browser|edge"_L1, 900);
-        row("login dash alias", on(&SFCLI::login, K::sandbox, u"-a"_s, B::systemDefault, false),
-            test + "|--alias=-a"_L1, 900);
+        row("login dash alias", on(&SFCLI::login, K::sandbox, u"-a"_s, B::systemDefault, false), test + "|--alias=-a"_L1, 900);
         const QString file = u"/home/u/My Files/a.json"_s;
         const QString import = "org|login|sfdx-url|--sfdx-url-file|"_L1 + file;
         row("importAuth blank alias", on(&SFCLI::importAuth, file, u"  "_s, false), import, 60);
@@ -128,51 +107,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("output"); // JSON written with ' for "
         QTest::addColumn<QString>("expected"); // empty: noOpenURL
         const auto row = [](const char *tag, const char *output, const char *expected = "") {
-            QTest::newRow(tag) << QByteArray(output).replace('\'', '"')
-                               << QString::fromUtf8(expected);
+            QTest::newRow(tag) << QByteArray(output).replace('\'', '"') << QString::fromUtf8(expected);
         };
         // In the CLI's JSON: result.url, result.orgUrl, result.frontDoorUrl, the top-level url.
-        row("url first",
-            "{'result':{'frontDoorUrl':'https://b.example/f','orgUrl':'https://o.example/o',"
-            "'url':'https://a.example/u'}}",
+        row("url first", "{'result':{'frontDoorUrl':'https://b.example/f','orgUrl':'https://o.example/o','url':'https://a.example/u'}}",
             "https://a.example/u");
-        row("orgUrl next",
-            "{'url':'https://t.example/','result':{'frontDoorUrl':'https://b.example/f',"
-            "'orgUrl':'https://o.example/o'}}",
+        row("orgUrl next", "{'url':'https://t.example/','result':{'frontDoorUrl':'https://b.example/f','orgUrl':'https://o.example/o'}}",
             "https://o.example/o");
-        row("frontDoorUrl next",
-            "{'url':'https://t.example/','result':{'url':{'href':'x'},'orgUrl':7,"
-            "'frontDoorUrl':'https://b.example/f'}}",
+        row("frontDoorUrl next", "{'url':'https://t.example/','result':{'url':{'href':'x'},'orgUrl':7,'frontDoorUrl':'https://b.example/f'}}",
             "https://b.example/f");
-        row("unsafe candidates passed over",
-            "{'url':'https://t.example/ok','result':{'url':'--renderer-cmd-prefix=x',"
-            "'orgUrl':'ftp://o.example/','frontDoorUrl':'https://bad host/'}}",
-            "https://t.example/ok");
-        row("pretty printed with warnings, http",
-            "{\n  'result': {\n    'url': 'http://127.0.0.1:41234/secur?otp=a1'\n  },\n"
-            "  'warnings': [\n    'The instance URL http://127.0.0.1:41234 is not secure.'\n"
-            "  ]\n}\n",
-            "http://127.0.0.1:41234/secur?otp=a1");
-        row("a warning line with a link, then the JSON",
-            "Warning: see https://developer.salesforce.com/docs\n"
-            "{'result':{'url':'https://acme.my.salesforce.com/secur?otp=1'}}\n",
-            "https://acme.my.salesforce.com/secur?otp=1");
+        row("unsafe candidates passed over", "{'url':'https://t.example/ok','result':{'url':'--renderer-cmd-prefix=x',"
+            "'orgUrl':'ftp://o.example/','frontDoorUrl':'https://bad host/'}}", "https://t.example/ok");
+        row("a warning line with a link, then the JSON", "Warning: see https://developer.salesforce.com/docs\n"
+            "{'result':{'url':'http://acme.my.salesforce.com/secur?otp=1'}}\n", "http://acme.my.salesforce.com/secur?otp=1");
         // Free text: only an address on the org's own host.
-        row("not JSON, address on the last line",
-            "Opening org acme...\nhttps://acme.my.salesforce.com/secur/frontdoor.jsp?otp=z9\n",
+        row("not JSON, address on the last line", "Opening org acme...\nhttps://acme.my.salesforce.com/secur/frontdoor.jsp?otp=z9\n",
             "https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=z9");
-        row("address followed by a closing quote",
-            "Open this: \"https://acme.my.salesforce.com/secur?otp=q\"\nDone",
+        row("address followed by a closing quote", "Open this: \"https://acme.my.salesforce.com/secur?otp=q\"\nDone",
             "https://acme.my.salesforce.com/secur?otp=q");
-        row("non-breaking space ends the address", "see https://acme.my.salesforce.com/a\u00a0now",
-            "https://acme.my.salesforce.com/a");
-        row("other sites passed over",
-            "{'result':{}} https://docs.example/x https://acme.my.salesforce.com/ok",
+        row("other sites passed over", "{'result':{}} https://docs.example/x https://acme.my.salesforce.com/ok",
             "https://acme.my.salesforce.com/ok");
-        row("empty url", "{'status':0,'result':{'url':''}}");
-        row("address without a host", "result: https:// and http:///x");
-        row("other schemes and relative addresses",
-            "{'url':'https:///nohost','result':{'url':'javascript:void','orgUrl':"
+        row("other schemes and relative addresses", "{'url':'https:///nohost','result':{'url':'javascript:void','orgUrl':"
             "'file:///etc/passwd','frontDoorUrl':'/secur/frontdoor.jsp?otp=1'}}");
     }
 

@@ -1,6 +1,6 @@
 // The runner and the locator against real child processes: the fake `sf`, /usr/bin/env, and
 // files that cannot be started.
-#include "CLITestSupport.h"
+#include "FakeScenario.h"
 #include "StopSignal.h"
 
 #include <QElapsedTimer>
@@ -16,10 +16,8 @@ namespace {
 
 const QByteArray kPath = qgetenv("PATH");
 const QString kFixed = QString::fromLatin1(SFCLI::fixedSearchPath());
-const bool kSfInFixedFolders
-    = !QStandardPaths::findExecutable(u"sf"_s, kFixed.split(u':')).isEmpty();
-const QString kNotFound = u"!Salesforce CLI was not found. Install it or make sure "
-                          "/opt/homebrew/bin/sf exists."_s;
+const bool kSfInFixedFolders = !QStandardPaths::findExecutable(u"sf"_s, kFixed.split(u':')).isEmpty();
+const QString kNotFound = u"!Salesforce CLI was not found. Install it or make sure /opt/homebrew/bin/sf exists."_s;
 const QString kTimedOut = u"!Salesforce CLI command timed out."_s;
 const QString kTooLarge = u"!Salesforce CLI printed more than %1 MiB; the command was stopped."_s;
 const QByteArray kLine = QByteArray(1023, 'x') + '\n';
@@ -36,20 +34,18 @@ QString outcome(const SFCLI &cli, const QStringList &args = {u"org"_s}, double t
 // Far more than a pipe holds on both streams: `mib` MiB on stdout, 4 MiB on stderr.
 QByteArrayList large(int mib, bool stderrFirst, int status = 0)
 {
-    return {"stdout=" + kLine, "repeat=" + QByteArray::number(mib * 1024), "stderr=" + kErrors,
-            "status=" + QByteArray::number(status), stderrFirst ? "stderr-first=" : "none="};
+    return {"stdout=" + kLine, "repeat=" + QByteArray::number(mib * 1024), "stderr=" + kErrors, "status=" + QByteArray::number(status),
+            stderrFirst ? "stderr-first=" : "none="};
 }
 
 // At `path`: 'x' a script whose interpreter is missing, 's' a script that runs the fake, 'p' a
-// plain file, 'c' a copy of the fake, 'd' a folder, 'l' a link to ../vm/bin/sf, 'r' a link to
-// ../lib/run.js, '-' nothing.
+// plain file, 'c' a copy of the fake, 'l' a link to ../vm/bin/sf, 'r' a link to ../lib/run.js,
+// '-' nothing.
 void place(const QString &path, char kind)
 {
-    QVERIFY(QDir().mkpath(kind == 'd' ? path : QFileInfo(path).path()));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
     QFile f(path);
-    const QByteArray script = kind == 's'
-        ? "#!/bin/sh\nexec '" + QFile::encodeName(kFake) + "' \"$@\"\n"
-        : "#!/nonexistent/sh\n"_ba;
+    const QByteArray script = kind == 's' ? "#!/bin/sh\nexec '" + QFile::encodeName(kFake) + "' \"$@\"\n" : "#!/nonexistent/sh\n"_ba;
     if (kind == 'x' || kind == 's' || kind == 'p')
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(script) == script.size());
     if (kind == 'x' || kind == 's')
@@ -80,8 +76,7 @@ private Q_SLOTS:
     void argumentsPassedOneEach()
     {
         FakeScenario fake;
-        const QStringList args{u"my org; rm -rf ~"_s, u"$(whoami) `id` \"q\" 'q'"_s, u""_s,
-                               u"Zoë 東京 ✓"_s, u"*"_s};
+        const QStringList args{u"my org; rm -rf ~"_s, u"$(whoami) `id` \"q\" 'q'"_s, u""_s, u"Zoë 東京 ✓"_s, u"*"_s};
         const SFCLI cli(kFake, {u"--base"_s});
         cli.run(args);
         QCOMPARE(fake.calls().value(0).args, QStringList{u"--base"_s} + args);
@@ -97,25 +92,17 @@ private Q_SLOTS:
         QTest::addColumn<double>("limit");
         QTest::addColumn<int>("stop"); // 1 while it runs, 2 before the start
         QTest::addColumn<qsizetype>("cap"); // per stream
-        QTest::addColumn<int>("terminated"); // children that got the termination request; -1 any
+        QTest::addColumn<int>("terminated"); // children that got the termination request
         QTest::addColumn<QString>("outcome");
-        const auto row = [](const char *tag, const QByteArrayList &files, const QString &outcome,
-                            int terminated = 0, double limit = 30, int stop = 0, int capMiB = 512) {
-            QTest::newRow(tag) << files << limit << stop << qsizetype(capMiB) * (1 << 20)
-                               << terminated << outcome;
+        const auto row = [](const char *tag, const QByteArrayList &files, const QString &outcome, int terminated = 0,
+                            double limit = 30, int stop = 0, int capMiB = 512) {
+            QTest::newRow(tag) << files << limit << stop << qsizetype(capMiB) * (1 << 20) << terminated << outcome;
         };
-        row("output exactly", {"stdout=first line\n  second  \n", "stderr=a warning\n"},
-            u"=first line\n  second  \n"_s);
-        row("invalid UTF-8 output is empty", {"stdout={\"x\":\"\xc3\x28\"}"}, u"="_s);
+        row("output exactly", {"stdout=first line\n  second  \n", "stderr=a warning\n"}, u"=first line\n  second  \n"_s);
         // Colours as the real CLI prints them when CI=true or FORCE_COLOR is set, and a link.
-        row("stderr wins, as plain text",
-            {"stdout=ignored", "status=1",
-             "stderr=\n  \x1b[1m\x1b[31mError (X):\x1b[39m\x1b[22m Zoë ✓\n"
-             "see \x1b]8;;https://x.io\x07"
-             "docs\x1b]8;;\x07 \x1b \n\n"},
-            u"!Error (X): Zoë ✓\nsee docs"_s);
+        row("stderr wins, as plain text", {"stdout=ignored", "status=1", "stderr=\n  \x1b[1m\x1b[31mError (X):\x1b[39m\x1b[22m Zoë ✓\n"
+            "see \x1b]8;;https://x.io\x07" "docs\x1b]8;;\x07 \x1b \n\n"}, u"!Error (X): Zoë ✓\nsee docs"_s);
         row("blank stderr, stdout", {"stdout= out \n", "stderr= \t\n", "status=1"}, u"!out"_s);
-        row("invalid UTF-8 stderr", {"stdout=out", "stderr=bad \xff\xfe", "status=1"}, u"!out"_s);
         row("killed by a signal", {"stdout=partial", "stderr=dying\n", "signal=9"}, u"!dying"_s);
         // A grandchild that inherited the pipes (a browser the CLI started) keeps them open for a
         // minute; the run still ends with the CLI itself.
@@ -124,17 +111,14 @@ private Q_SLOTS:
         // Past the limit or on a stop from another thread the child gets the termination
         // request, then the kill; a stop before the start runs nothing.
         row("time-out", {"delay=60"}, kTimedOut, 1, 0.3);
-        row("zero limit", {"delay=60"}, kTimedOut, -1, 0);
         row("time-out, termination ignored", {"delay=60", "ignore-term="}, kTimedOut, 0, 0.3);
         row("stop", {"delay=60"}, u"stopped"_s, 1, 60, 1);
         row("stop before the start", {"delay=60"}, u"stopped"_s, 0, 60, 2);
 
         // Both streams are read as they come; past the cap the child is ended.
         const QString lines = u'=' + QString::fromLatin1(kLine).repeated(6 * 1024);
-        row("stdout first, success", large(6, false), lines, 0, 60);
         row("stderr first, failure", large(6, true, 1), u'!' + QString::fromLatin1(kErrors), 0, 60);
         row("exactly the cap", large(6, false), lines, 0, 60, 0, 6);
-        row("stderr past the cap", large(1, true, 1), kTooLarge.arg(3), 1, 60, 0, 3);
         row("output without end", large(1'000'000, false), kTooLarge.arg(5), 1, 60, 0, 5);
     }
 
@@ -179,8 +163,7 @@ private Q_SLOTS:
         QVERIFY(stop != 2 || calls.isEmpty());
         for (const FakeCall &call : calls)
             QVERIFY(::kill(pid_t(call.pid), 0) != 0 && errno == ESRCH);
-        if (terminated >= 0)
-            QCOMPARE(fake.terminatedPids().size(), terminated);
+        QCOMPARE(fake.terminatedPids().size(), terminated);
         QCOMPARE(fake.grandchildPids().size(), files.count("grandchild=60"));
     }
 
@@ -194,15 +177,12 @@ private Q_SLOTS:
         // interpreter is missing counts, and cannot start.
         QTest::newRow("first executable") << "xcc"_ba << u"/bin"_s << kNotFound;
         QTest::newRow("first not executable") << "pcc"_ba << u"/u:/bin"_s << fixed + "/u:/bin"_L1;
-        QTest::newRow("first a folder, empty PATH") << "dcc"_ba << u""_s << kFixed;
         QTest::newRow("first missing, no PATH") << "-cc"_ba << u"-"_s << kFixed;
         // `env sf` finds it after the fixed folders, or fails with its own error.
-        QTest::newRow("neither, on PATH") << "p-c"_ba << u"@"_s << node + u'@';
         QTest::newRow("neither, nowhere") << "--c"_ba << u""_s << u"!No such file or directory"_s;
         // The CLI's own Node goes first when the CLI is a link or a script beside it, or one of
         // the links to it passes through its folder.
         QTest::newRow("npm link on PATH") << "--r"_ba << u"@"_s << node + u'@';
-        QTest::newRow("script on PATH") << "--s"_ba << u"@"_s << node + u'@';
         QTest::newRow("linked into a fixed folder") << "l-r"_ba << u"/bin"_s << node + "/bin"_L1;
         QTest::newRow("wrapper without a Node") << "s-r"_ba << u"/bin"_s << fixed + "/bin"_L1;
     }
@@ -232,9 +212,7 @@ private Q_SLOTS:
             qputenv("PATH", QFile::encodeName(parentPath.replace(u'@', bin)));
         const QString result = outcome(SFCLI(location));
         const QString seen = fake.calls().isEmpty() ? result : fake.calls()[0].path;
-        QVERIFY2(expected.startsWith(u'!') ? seen.contains(expected.mid(1))
-                                          : seen == expected.replace(u'@', bin),
-                 qPrintable(seen));
+        QVERIFY2(expected.startsWith(u'!') ? seen.contains(expected.mid(1)) : seen == expected.replace(u'@', bin), qPrintable(seen));
         // A native program beside a Node has no use for it.
         QVERIFY(QFile::copy(u"/usr/bin/env"_s, bin + "/native"_L1));
         QCOMPARE(SFCLI::childEnvironment({"PATH=/a"}, {bin + "/native"_L1, {}}),

@@ -4,6 +4,7 @@
 // folder, the CLI's recorded outputs, an org list builder, and the failure a call throws.
 
 #include "AppError.h"
+#include "SFCLI.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
+
+inline const QString kFake = QStringLiteral(FAKE_SF_PATH);
 
 struct FakeCall
 {
