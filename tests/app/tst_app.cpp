@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
@@ -18,11 +19,8 @@ namespace {
 const QByteArray kThree = orgListJson({u"a+"_s, u"b+"_s, u"c"_s});
 
 // Only a fake `sf` reached through PATH is under the test's control.
-bool sfWhereTheLocatorLooksFirst()
-{
-    return QFileInfo::exists(u"/opt/homebrew/bin/sf"_s) || QFileInfo::exists(u"/usr/local/bin/sf"_s)
-        || QFileInfo::exists(u"/usr/bin/sf"_s) || QFileInfo::exists(u"/bin/sf"_s);
-}
+const bool kSfWhereTheLocatorLooksFirst
+    = !QStandardPaths::findExecutable(u"sf"_s, QString::fromLatin1(SFCLI::fixedSearchPath()).split(u':')).isEmpty();
 
 } // namespace
 
@@ -77,11 +75,8 @@ private Q_SLOTS:
         QTest::newRow("some connected") << kThree << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
         QTest::newRow("real output, warning on stderr")
             << fixture(u"org-list-three-orgs.json"_s) << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
-        QTest::newRow("one org in two categories counts twice")
-            << "{\"status\":0,\"result\":{\"other\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
-               "\"devHubs\":[{\"username\":\"u\",\"instanceUrl\":\"i\",\"connectedStatus\":\"Connected\"}],"
-               "\"scratchOrgs\":[{\"username\":\"no-url\"}]}}"_ba
-            << 0 << ""_ba << u"SELFTEST OK: loaded 2 orgs, 2 connected."_s;
+        QTest::newRow("an org listed twice counts twice") << orgListJson({u"u+"_s, u"u+"_s}) << 0 << ""_ba
+                                                          << u"SELFTEST OK: loaded 2 orgs, 2 connected."_s;
         QTest::newRow("no orgs") << fixture(u"org-list-empty-home.json"_s) << 0 << ""_ba << u"SELFTEST FAIL: sf org list returned no orgs."_s;
         const QByteArray jsonError = fixture(u"org-open-unknown-target.json"_s);
         QTest::newRow("JSON error on stdout") << jsonError << 2 << ""_ba
@@ -134,7 +129,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        if (sfWhereTheLocatorLooksFirst())
+        if (kSfWhereTheLocatorLooksFirst)
             QSKIP("an sf installed where the locator looks would be found first");
         FakeScenario fake;
         fake.answer(u"org_list"_s, kThree);
@@ -171,7 +166,7 @@ private Q_SLOTS:
     void quitSignals()
     {
         QFETCH(int, signal);
-        if (sfWhereTheLocatorLooksFirst())
+        if (kSfWhereTheLocatorLooksFirst)
             QSKIP("an sf installed where the locator looks would be found first");
         FakeScenario fake;
         fake.answer(u"org_list"_s, kThree);

@@ -21,9 +21,7 @@ inline const QString kFake = QStringLiteral(FAKE_SF_PATH);
 struct FakeCall
 {
     QStringList args;
-    QString path;
-    bool pathSet = false;
-    QString home;
+    QString path, home;
     qint64 pid = 0;
 };
 
@@ -37,7 +35,6 @@ public:
             ::kill(static_cast<pid_t>(pid), SIGKILL);
         qunsetenv("FAKE_SF_SCENARIO");
     }
-    QString path() const { return m_dir.path(); }
 
     // One file of the answer in `folder`: "" for every call, "org_list", "org_list/2" for the
     // second call of `org list`.
@@ -48,8 +45,7 @@ public:
         QFile f(dir + u'/' + file);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
-    void answer(const QString &folder, const QByteArray &out, int status = 0,
-                const QByteArray &err = {}) const
+    void answer(const QString &folder, const QByteArray &out, int status = 0, const QByteArray &err = {}) const
     {
         set(folder, u"stdout"_s, out);
         set(folder, u"stderr"_s, err);
@@ -60,11 +56,10 @@ public:
     {
         QList<FakeCall> result;
         const QByteArrayList fields = read(u"calls"_s).split('\0');
-        for (qsizetype i = 0; i + 4 < fields.size(); i += 5) {
-            FakeCall call{{}, QString::fromUtf8(fields[i + 2]), fields[i + 1] == "1",
-                          QString::fromUtf8(fields[i + 3]), fields[i].toLongLong()};
-            for (const qsizetype end = i + fields[i + 4].toInt(); i < end; ++i)
-                call.args.append(QString::fromUtf8(fields[i + 5]));
+        for (qsizetype i = 0; i + 3 < fields.size(); i += 4) {
+            FakeCall call{{}, QString::fromUtf8(fields[i + 1]), QString::fromUtf8(fields[i + 2]), fields[i].toLongLong()};
+            for (const qsizetype end = i + fields[i + 3].toInt(); i < end; ++i)
+                call.args.append(QString::fromUtf8(fields[i + 4]));
             result.append(call);
         }
         return result;
