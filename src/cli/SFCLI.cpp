@@ -188,3 +188,11 @@ QList<CLIOrg> SFCLI::orgs() const
     OrgList::sortForDisplay(list);
     return list;
 }
+
+QList<CLIOrg> SFCLI::quickOrgs() const
+{
+    QList<CLIOrg> list = OrgList::decode(runForOutput(
+        {u"org"_s, u"list"_s, u"--json"_s, u"--skip-connection-status"_s}, kOrgListTimeout));
+    OrgList::sortForDisplay(list);
+    return list;
+}

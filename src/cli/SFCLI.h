@@ -76,6 +76,9 @@ public:
 
     // `sf org list --json`, decoded, filtered and sorted for display.
     QList<CLIOrg> orgs() const;
+    // The same list without the CLI's network check of every connection, which takes seconds
+    // per org whose instance does not answer: no org has a connectedStatus.
+    QList<CLIOrg> quickOrgs() const;
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.

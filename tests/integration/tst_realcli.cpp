@@ -165,6 +165,9 @@ private Q_SLOTS:
             m_cli.logout(u"-h"_s);
             return listed(m_cli.orgs());
         }) << u"[acme-uat connected default sandbox, acme-prod]"_s;
+        // The quick list: the same orgs, no connection checked.
+        QTest::newRow("quick list") << Command([this] { return listed(m_cli.quickOrgs()); })
+                                    << u"[-h default, acme-prod, acme-uat sandbox]"_s;
         // It must give up at once rather than wait for a user who cannot come.
         QTest::newRow("login, browser fails") << Command([this]() -> QString {
             qputenv("BROWSER", "/bin/false");
