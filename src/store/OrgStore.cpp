@@ -31,6 +31,7 @@ struct OrgStore::Job
 
     QString startMessage;
     bool stopsAtOnce = false;
+    bool background = false;
     std::shared_ptr<StopSignal> stop = std::make_shared<StopSignal>();
     std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
     std::thread thread;
@@ -90,7 +91,7 @@ QList<OrgStore::RunningJob> OrgStore::runningJobs() const
 {
     QList<RunningJob> running;
     for (const auto &[id, job] : m_jobs) {
-        if (!job->stopped)
+        if (!job->stopped && !job->background)
             running.append({id, job->startMessage, job->stopsAtOnce});
     }
     return running;
@@ -107,10 +108,13 @@ void OrgStore::stopJob(quint64 id)
         setBusy(false);
 }
 
-void OrgStore::start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce)
+quint64 OrgStore::start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce,
+                       bool background)
 {
-    setBusy(true);
-    setStatus(message);
+    if (!background) {
+        setBusy(true);
+        setStatus(message);
+    }
     auto failure = [](const QString &description) -> Outcome {
         return [description](OrgStore &store, quint64) { store.setStatus(description); };
     };
@@ -118,6 +122,7 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work, bool
     auto job = std::make_unique<Job>();
     job->startMessage = message;
     job->stopsAtOnce = stopsAtOnce;
+    job->background = background;
     try {
         job->thread = std::thread([this, stop = job->stop, mailbox = job->mailbox, work = std::move(work),
                                    failure] {
@@ -143,9 +148,10 @@ void OrgStore::start(const QString &message, std::function<Outcome()> work, bool
     } catch (const std::system_error &error) { // no thread could be started
         failure(QString::fromUtf8(error.what()))(*this, id);
         setBusy(!runningJobs().isEmpty());
-        return;
+        return 0;
     }
     m_jobs.emplace(id, std::move(job));
+    return id;
 }
 
 void OrgStore::collectEndedJobs()
@@ -153,7 +159,7 @@ void OrgStore::collectEndedJobs()
     struct Ended
     {
         quint64 id, endedAs;
-        bool stopped;
+        bool stopped, background;
         Outcome outcome;
     };
     std::vector<Ended> ended;
@@ -165,8 +171,8 @@ void OrgStore::collectEndedJobs()
                 ++it;
                 continue;
             }
-            ended.push_back(
-                {it->first, job.mailbox->endedAs, job.stopped, std::move(job.mailbox->outcome)});
+            ended.push_back({it->first, job.mailbox->endedAs, job.stopped, job.background,
+                             std::move(job.mailbox->outcome)});
         }
         job.thread.join(); // it has handed over and is ending
         it = m_jobs.erase(it);
@@ -179,7 +185,8 @@ void OrgStore::collectEndedJobs()
             continue;
         if (job.outcome)
             job.outcome(*this, job.id);
-        setBusy(!runningJobs().isEmpty());
+        if (!job.background)
+            setBusy(!runningJobs().isEmpty());
     }
 }
 
@@ -192,12 +199,17 @@ void OrgStore::setOrgs(QList<CLIOrg> orgs)
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {
+    m_userChose = true;
     m_selectedUsername.reset();
     m_selectedID = id;
     Q_EMIT selectedIDChanged();
 }
 
-void OrgStore::selectOrg(const CLIOrg &org) { select(&org); }
+void OrgStore::selectOrg(const CLIOrg &org)
+{
+    m_userChose = true;
+    select(&org);
+}
 
 void OrgStore::select(const CLIOrg *org)
 {
@@ -214,6 +226,7 @@ void OrgStore::setSearch(const QString &text)
 
 void OrgStore::setStatus(const QString &status)
 {
+    ++m_statusSerial;
     m_status = status;
     Q_EMIT statusChanged();
 }
@@ -222,6 +235,12 @@ void OrgStore::setBusy(bool busy)
 {
     m_isBusy = busy;
     Q_EMIT isBusyChanged();
+}
+
+void OrgStore::setConnections(Connections connections)
+{
+    m_connections = connections;
+    Q_EMIT connectionsChanged();
 }
 
 QList<CLIOrg> OrgStore::filteredOrgs() const { return filter(m_orgs, m_search); }

@@ -3,8 +3,10 @@
 #include "CLIOrg.h"
 #include "LoginOptions.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -24,6 +26,10 @@ class SFCLI;
 // that the store joins, holds what it needs by value or shared ownership, can be stopped, and
 // hands its outcome back to the main thread. Every setter notifies, also when the value is
 // unchanged.
+//
+// A reload shows the list as soon as the CLI has read it without checking the connections (the
+// check costs seconds per org whose instance does not answer), then checks them in a background
+// job that keeps nothing busy; its full list replaces the quick one unless something newer has.
 class OrgStore : public QObject
 {
     Q_OBJECT
@@ -34,6 +40,11 @@ class OrgStore : public QObject
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
 
 public:
+    // Whether the listed orgs' connection statuses are those of the CLI's check: being checked
+    // (a status carried over from the previous check only orders the list), or unknown because
+    // the check failed.
+    enum class Connections { checked, checking, unchecked };
+
     explicit OrgStore(QObject *parent = nullptr);
     OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
              QObject *parent = nullptr);
@@ -45,6 +56,7 @@ public:
     const QString &search() const { return m_search; }
     const QString &status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
+    Connections connections() const { return m_connections; }
 
     void setSelectedID(const std::optional<QString> &id);
     // Selects exactly this org, also when another one shares its id (an alias that is another
@@ -83,8 +95,8 @@ public:
         QString startMessage;
         bool stopsAtOnce; // a web login: stopped before it has saved anything
     };
-    // The jobs that run and have not been stopped, oldest first. The store is busy while there
-    // is one.
+    // The jobs that run and have not been stopped, oldest first, the connection check aside. The
+    // store is busy while there is one.
     QList<RunningJob> runningJobs() const;
     // Ends the job's CLI command (termination request, grace period, kill, reaped) and drops its
     // outcome. The status line is left as it is.
@@ -100,19 +112,42 @@ Q_SIGNALS:
     void searchChanged();
     void statusChanged();
     void isBusyChanged();
+    void connectionsChanged();
 
 private:
     struct Job;
     // What a job hands back: the main-thread work that applies its outcome, given the job's id.
     using Outcome = std::function<void(OrgStore &, quint64 job)>;
 
+    // What a reload does with the list it reads: the org to select when listed, whether the
+    // current selection may stay, and the success message for a list of N orgs, which a plain
+    // refresh does not repeat when a newer list is shown already.
+    struct Reload
+    {
+        std::optional<QString> preferredID;
+        bool keepCurrent = false;
+        std::function<QString(qsizetype)> message;
+        bool quietWhenStale = false;
+    };
+    // The check that follows a quick list shown.
+    struct Check
+    {
+        quint64 job = 0;
+        Reload reload;
+        quint64 statusSerial = 0; // the status line's, as the quick list left it
+        QSet<QString> carried; // usernames whose status is the previous check's
+    };
+
     void setOrgs(QList<CLIOrg> orgs);
     void setStatus(const QString &status);
     void setBusy(bool busy);
+    void setConnections(Connections connections);
 
     // Busy on and the start message, then `work` as a new job; its outcome (or the message of
-    // what it threw) is applied on the main thread as one piece of work.
-    void start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce = false);
+    // what it threw) is applied on the main thread as one piece of work. A background job
+    // neither says anything nor makes the store busy. Returns the job's id, 0 when none started.
+    quint64 start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce = false,
+                  bool background = false);
     // Applies the outcomes that ended jobs handed over.
     Q_INVOKABLE void collectEndedJobs();
     // shutDown() without a word to the observers: the destructor uses it.
@@ -120,11 +155,19 @@ private:
     // The selected org, or the no-target message (or why the CLI cannot reach it) and nothing.
     std::optional<CLIOrg> requireSelection();
     void select(const CLIOrg *org);
-    // Applies a reloaded list and the selection the action leaves, then the success message
-    // (the plain "Loaded N CLI connections." when it is empty). A list older than the one shown
-    // is dropped.
-    void applyReload(quint64 job, QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
-                     bool keepCurrent, const QString &successMessage);
+    // `action` (if any) as a job, then the list: the quick one, shown with the action's message,
+    // and its check in the background; the full one in one step when the CLI has no quick one.
+    void reload(const QString &message, std::function<void()> action, Reload reload,
+                bool stopsAtOnce = false);
+    // A list a job read; one older than the list shown is dropped, only its message is shown.
+    void applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &reload);
+    void applyFullList(quint64 job, QList<CLIOrg> orgs, const Reload &reload);
+    // The check's outcome, when it is still the list's own.
+    void applyCheck(quint64 checkJob, QList<CLIOrg> orgs);
+    void failCheck(quint64 checkJob, const QString &description);
+    // A full list with the selection `reload` leaves, and its message when `say`.
+    void showFullList(QList<CLIOrg> orgs, const Reload &reload, bool say);
+    void endCheck();
     void runAction(const QString &message, std::function<void()> action,
                    std::function<QString()> success);
 
@@ -134,6 +177,11 @@ private:
     quint64 m_lastJobID = 0;
     std::atomic<quint64> m_jobsEnded = 0;
     quint64 m_listJobID = 0; // the job whose list is shown
+    std::optional<Check> m_check;
+    Connections m_connections = Connections::checked;
+    QHash<QString, QString> m_lastStatuses; // by username, from the last full list
+    quint64 m_statusSerial = 0; // counts every status change
+    bool m_userChose = false; // since the last quick list
 
     QList<CLIOrg> m_orgs;
     std::optional<QString> m_selectedID;

@@ -6,6 +6,7 @@
 #include "AuthFile.h"
 #include "BrowserLocations.h"
 #include "OpenTarget.h"
+#include "OrgList.h"
 #include "SFCLI.h"
 #include "SecretFile.h"
 #include "StopSignal.h"
@@ -49,35 +50,164 @@ std::optional<CLIOrg> OrgStore::requireSelection()
     return org;
 }
 
-void OrgStore::applyReload(quint64 job, QList<CLIOrg> orgs, const std::optional<QString> &preferredID,
-                           bool keepCurrent, const QString &successMessage)
+void OrgStore::reload(const QString &message, std::function<void()> action, Reload reload,
+                      bool stopsAtOnce)
+{
+    start(message,
+          [cli = m_cli, action = std::move(action), reload]() -> Outcome {
+              if (action)
+                  action();
+              try {
+                  return [orgs = cli->quickOrgs(), reload](OrgStore &store, quint64 job) mutable {
+                      store.applyQuickList(job, std::move(orgs), reload);
+                  };
+              } catch (const Stopped &) {
+                  throw;
+              } catch (const DescribedError &) {
+                  // A CLI without the quick list (older than the flag): the full one, as one step.
+              }
+              return [orgs = cli->orgs(), reload](OrgStore &store, quint64 job) mutable {
+                  store.applyFullList(job, std::move(orgs), reload);
+              };
+          },
+          stopsAtOnce);
+}
+
+void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &reload)
 {
     // Overlapping jobs: the list of a job started later has been shown already.
     if (job < m_listJobID) {
-        if (!successMessage.isEmpty())
-            setStatus(successMessage);
+        if (!reload.quietWhenStale)
+            setStatus(reload.message(orgs.size()));
         return;
     }
+    endCheck();
     m_listJobID = job;
+    // An org known from the last check keeps its place until the new check says otherwise, so
+    // that rows do not move twice.
+    QSet<QString> carried;
+    for (CLIOrg &org : orgs) {
+        const auto known = m_lastStatuses.constFind(org.username);
+        if (!org.connectedStatus && known != m_lastStatuses.cend()) {
+            org.connectedStatus = *known;
+            carried.insert(org.username);
+        }
+    }
+    OrgList::sortForDisplay(orgs);
+    const qsizetype count = orgs.size();
+    setConnections(Connections::checking); // before the rows show, so that none shows a stale status
+    setOrgs(std::move(orgs));
+    // Nothing moves under the user's eyes: the selection stays when listed, else there is none
+    // until the check or the user picks one. An org the action created is picked now, as the
+    // check would pick it later.
+    const CLIOrg *preferred = reload.preferredID && !reload.preferredID->isEmpty()
+        ? firstWithID(m_orgs, *reload.preferredID)
+        : nullptr;
+    if (preferred)
+        select(preferred);
+    else if (!m_selectedID || !firstWithID(m_orgs, *m_selectedID, m_selectedUsername))
+        select(nullptr);
+    setStatus(reload.message(count));
+    m_userChose = false;
+    const quint64 check = start(
+        {},
+        [cli = m_cli]() -> Outcome {
+            try {
+                return [orgs = cli->orgs()](OrgStore &store, quint64 id) mutable {
+                    store.applyCheck(id, std::move(orgs));
+                };
+            } catch (const Stopped &) {
+                throw;
+            } catch (const DescribedError &error) {
+                return [description = error.description()](OrgStore &store, quint64 id) {
+                    store.failCheck(id, description);
+                };
+            } catch (const std::exception &error) {
+                return [description = QString::fromUtf8(error.what())](OrgStore &store, quint64 id) {
+                    store.failCheck(id, description);
+                };
+            }
+        },
+        true, true);
+    if (check)
+        m_check = Check{check, reload, m_statusSerial, carried};
+    else
+        setConnections(Connections::unchecked);
+}
+
+void OrgStore::applyFullList(quint64 job, QList<CLIOrg> orgs, const Reload &reload)
+{
+    if (job < m_listJobID) {
+        if (!reload.quietWhenStale)
+            setStatus(reload.message(orgs.size()));
+        return;
+    }
+    endCheck();
+    m_listJobID = job;
+    showFullList(std::move(orgs), reload, true);
+}
+
+void OrgStore::applyCheck(quint64 checkJob, QList<CLIOrg> orgs)
+{
+    if (!m_check || m_check->job != checkJob)
+        return;
+    Check check = std::move(*m_check);
+    m_check.reset();
+    // A choice the user made since the quick list stays while its org is listed.
+    if (m_userChose && m_selectedID && firstWithID(orgs, *m_selectedID, m_selectedUsername))
+        check.reload = {std::nullopt, true, check.reload.message, false};
+    // The status line is the check's only while nothing else has said anything since.
+    showFullList(std::move(orgs), check.reload, m_statusSerial == check.statusSerial);
+}
+
+void OrgStore::failCheck(quint64 checkJob, const QString &description)
+{
+    if (!m_check || m_check->job != checkJob)
+        return;
+    const Check check = std::move(*m_check);
+    m_check.reset();
+    QList<CLIOrg> orgs = m_orgs;
+    for (CLIOrg &org : orgs) {
+        if (check.carried.contains(org.username))
+            org.connectedStatus.reset();
+    }
+    setOrgs(std::move(orgs));
+    setConnections(Connections::unchecked);
+    if (m_statusSerial == check.statusSerial)
+        setStatus(description);
+}
+
+void OrgStore::showFullList(QList<CLIOrg> orgs, const Reload &reload, bool say)
+{
+    m_lastStatuses.clear();
+    for (const CLIOrg &org : orgs) {
+        if (org.connectedStatus)
+            m_lastStatuses.insert(org.username, *org.connectedStatus);
+    }
     const qsizetype count = orgs.size();
     setOrgs(std::move(orgs));
-    const bool keep = keepCurrent && m_selectedID && firstWithID(m_orgs, *m_selectedID, m_selectedUsername);
+    const bool keep = reload.keepCurrent && m_selectedID && firstWithID(m_orgs, *m_selectedID, m_selectedUsername);
     const CLIOrg *preferred
-        = preferredID && !preferredID->isEmpty() ? firstWithID(m_orgs, *preferredID) : nullptr;
+        = reload.preferredID && !reload.preferredID->isEmpty() ? firstWithID(m_orgs, *reload.preferredID) : nullptr;
     if (preferred)
         select(preferred);
     else if (!keep)
         select(fallbackOrg(m_orgs));
-    setStatus(successMessage.isEmpty() ? loadedMessage(count) : successMessage);
+    setConnections(Connections::checked);
+    if (say)
+        setStatus(reload.message(count));
+}
+
+void OrgStore::endCheck()
+{
+    if (m_check)
+        stopJob(m_check->job);
+    m_check.reset();
 }
 
 void OrgStore::refresh()
 {
-    start(tr("Reading sf org list..."), [cli = m_cli]() -> Outcome {
-        return [orgs = cli->orgs()](OrgStore &store, quint64 job) mutable {
-            store.applyReload(job, std::move(orgs), std::nullopt, true, {});
-        };
-    });
+    reload(tr("Reading sf org list..."), {}, {std::nullopt, true, loadedMessage, true});
 }
 
 void OrgStore::openSelected(const OpenTarget &target)
@@ -144,15 +274,10 @@ void OrgStore::deleteSelected()
     const std::optional<CLIOrg> org = requireSelection();
     if (!org)
         return;
-    start(tr("Deleting connection %1...").arg(org->displayName()),
-          [cli = m_cli, target = org->target()]() -> Outcome {
-              cli->logout(target);
-              return [orgs = cli->orgs(), target](OrgStore &store, quint64 job) mutable {
-                  // Always the fallback, never a neighbour of the deleted org as such.
-                  store.applyReload(job, std::move(orgs), std::nullopt, false,
-                                    tr("Deleted connection %1.").arg(target));
-              };
-          });
+    const QString target = org->target();
+    // Always the fallback, never a neighbour of the deleted org as such.
+    reload(tr("Deleting connection %1...").arg(org->displayName()), [cli = m_cli, target] { cli->logout(target); },
+           {std::nullopt, false, [target](qsizetype) { return tr("Deleted connection %1.").arg(target); }});
 }
 
 void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserChoice browser,
@@ -160,17 +285,11 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
 {
     const QString trimmed = alias.trimmed();
     const QString shown = trimmed.isEmpty() ? kind.rawValue() : trimmed;
-    start(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...")
-              .arg(shown),
-          [cli = m_cli, kind, trimmed, browser, setDefault]() -> Outcome {
-              cli->login(kind, trimmed, browser, setDefault);
-              return [orgs = cli->orgs(), trimmed](OrgStore &store, quint64 job) mutable {
-                  const QString message
-                      = tr("Connection created. Loaded %1 CLI connections.").arg(orgs.size());
-                  store.applyReload(job, std::move(orgs), trimmed, false, message);
-              };
-          },
-          true);
+    reload(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...").arg(shown),
+           [cli = m_cli, kind, trimmed, browser, setDefault] { cli->login(kind, trimmed, browser, setDefault); },
+           {trimmed, false,
+            [](qsizetype count) { return tr("Connection created. Loaded %1 CLI connections.").arg(count); }},
+           true);
 }
 
 void OrgStore::exportSelected(const QString &filePath)
@@ -198,13 +317,9 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
 {
     const QString trimmed = alias.trimmed();
     const QString importAs = trimmed.isEmpty() ? SFCLI::aliasForImport(filePath) : trimmed;
-    start(tr("Importing auth JSON as %1...").arg(importAs),
-          [cli = m_cli, filePath, importAs, setDefault]() -> Outcome {
-              cli->importAuth(filePath, importAs, setDefault);
-              return [orgs = cli->orgs(), importAs](OrgStore &store, quint64 job) mutable {
-                  store.applyReload(
-                      job, std::move(orgs), importAs, false,
-                      tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs));
-              };
-          });
+    reload(tr("Importing auth JSON as %1...").arg(importAs),
+           [cli = m_cli, filePath, importAs, setDefault] { cli->importAuth(filePath, importAs, setDefault); },
+           {importAs, false, [importAs](qsizetype) {
+                return tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs);
+            }});
 }

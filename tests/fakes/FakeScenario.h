@@ -95,17 +95,19 @@ inline QByteArray fixture(const QString &name)
 }
 
 // An org list as `sf org list --json` prints it. "acme" has the alias acme, the username
-// acme@x.com and the address https://acme.example; "+" at the end makes it connected, "~" in
-// front leaves out the alias and the username's domain; an entry starting with "{" is taken as
-// written.
+// acme@x.com and the address https://acme.example; "+" at the end makes it connected, "?" leaves
+// out its status (as the quick list does), "~" in front leaves out the alias and the username's
+// domain; an entry starting with "{" is taken as written.
 inline QByteArray orgListJson(const QStringList &names)
 {
     QByteArrayList entries;
     for (const QString &name : names) {
-        const QByteArray bare = name.toUtf8().replace('+', "").replace('~', "");
+        const QByteArray bare = name.toUtf8().replace('+', "").replace('~', "").replace('?', "");
         QByteArray entry = "{\"username\":\"" + bare + "@x.com\",\"alias\":\"" + bare + "\",\"orgId\":\"00D"
             + bare.toUpper() + "\",\"instanceUrl\":\"https://" + bare + ".example\",\"connectedStatus\":\""
             + (name.endsWith(u'+') ? "Connected" : "expired") + "\"}";
+        if (name.endsWith(u'?'))
+            entry.replace(",\"connectedStatus\":\"expired\"", "");
         if (name.startsWith(u'~'))
             entry.replace("@x.com", "").replace(QByteArray("\"alias\":\"" + bare + "\","), "");
         entries << (name.startsWith(u'{') ? name.toUtf8() : entry);

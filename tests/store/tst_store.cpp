@@ -85,7 +85,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<Step>("step");
         QTest::addColumn<QString>("statuses"); // "|" between them
-        QTest::addColumn<QString>("calls"); // after the first list; "~" is the temporary folder
+        QTest::addColumn<QString>("calls"); // after the first list; "~" is the temporary folder, "org list --json" a reload
         QTest::addColumn<QString>("after"); // orgs/shown > selected username [copied text]
         QTest::addColumn<QString>("file"); // the file that was there
         const auto row = [](const char *tag, const Step &step, const char *statuses, const char *calls,
@@ -204,22 +204,29 @@ private Q_SLOTS:
         OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), browsers);
         fake.answer(u"org_list"_s, orgListJson(kBase));
         store.refresh();
-        QTRY_COMPARE(store.status(), u"Loaded 4 CLI connections."_s);
+        QTRY_VERIFY(store.status() == "Loaded 4 CLI connections."_L1 && store.connections() == OrgStore::Connections::checked);
         fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"c+"_s, u"d+"_s}));
         QGuiApplication::clipboard()->clear();
         QStringList said;
         QList<bool> busy;
-        connect(&store, &OrgStore::statusChanged, this, [&] { said << store.status(); });
+        bool checked = false; // the check repeats the quick list's message: noted once
+        connect(&store, &OrgStore::connectionsChanged, this, [&] { checked = store.connections() == OrgStore::Connections::checked; });
+        connect(&store, &OrgStore::statusChanged, this, [&] {
+            if (!std::exchange(checked, false) || said.value(said.size() - 1) != store.status())
+                said << store.status();
+        });
         connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << store.isBusy(); });
 
         Ctx ctx{store, fake, dir.path(), *browsers};
         step(ctx);
         const QStringList expected = statuses.split(u'|');
         QCOMPARE(said.value(0), expected.value(0)); // at once
-        QTRY_COMPARE_WITH_TIMEOUT(busy, (expected.size() == 2 ? QList<bool>{true, false} : QList<bool>()), 30'000);
+        QTRY_COMPARE_WITH_TIMEOUT(busy, (calls.isEmpty() ? QList<bool>() : QList<bool>{true, false}), 30'000);
+        QTRY_VERIFY(store.connections() != OrgStore::Connections::checking);
         QCOMPARE(said, expected);
+        calls.replace(u"org list --json"_s, u"org list --json --skip-connection-status|org list --json"_s);
         QStringList seen;
-        for (const FakeCall &call : fake.calls().mid(1)) {
+        for (const FakeCall &call : fake.calls().mid(2)) {
             seen << call.args.join(u' ').replace(dir.path(), u"~"_s);
             QVERIFY(::kill(static_cast<pid_t>(call.pid), 0) != 0); // ended and reaped
         }
@@ -235,17 +242,67 @@ private Q_SLOTS:
     {
         FakeScenario fake;
         OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
-        fake.answer(u"org_list/1"_s, orgListJson({u"slow"_s}));
-        fake.set(u"org_list/1"_s, u"delay"_s, "0.5"_ba);
-        fake.answer(u"org_list/2"_s, orgListJson({u"new1"_s, u"new2"_s}));
+        const QString quick = u"org_list_--json_--skip-connection-status/"_s;
+        fake.answer(quick + u'1', orgListJson({u"slow"_s}));
+        fake.set(quick + u'1', u"delay"_s, "0.5"_ba);
+        fake.answer(quick + u'2', orgListJson({u"new1"_s, u"new2"_s}));
+        fake.answer(u"org_list"_s, orgListJson({u"new1"_s, u"new2"_s}));
         QList<bool> busy;
         connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << store.isBusy(); });
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 1); // the slow one has started
         store.refresh();
         QTRY_COMPARE(busy, (QList<bool>{true, true, true, false}));
+        QTRY_VERIFY(store.connections() == OrgStore::Connections::checked);
         QCOMPARE(store.status(), u"Loaded 2 CLI connections."_s);
         QCOMPARE(store.orgs().size(), 2);
+    }
+
+    // A reload shows the quick list at once and checks the connections in the background: the
+    // order then, the user's choice kept, another action's message left alone, a reload during
+    // the check, and both lists failing.
+    void connectionCheck()
+    {
+        FakeScenario fake;
+        OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
+        const QString quick = u"org_list_--json_--skip-connection-status"_s, full = u"org_list_--json"_s;
+        const auto state = [&]() -> QString { // the orgs, connected ones marked, > the selection, connections, status
+            QString out;
+            for (const CLIOrg &o : store.orgs())
+                out += o.id() + (o.isConnected() ? u"+ "_s : u" "_s);
+            return out + u"> %1 %2 %3"_s.arg(store.selectedID().value_or(u"-"_s)).arg(int(store.connections())).arg(store.status());
+        };
+        const auto reload = [&](const QByteArray &delay) {
+            fake.set(full, u"delay"_s, delay);
+            store.refresh();
+            QTRY_VERIFY(!store.isBusy());
+        };
+        const auto checked = [&] { QTRY_VERIFY_WITH_TIMEOUT(store.connections() != OrgStore::Connections::checking, 10'000); };
+        fake.answer(quick, orgListJson({u"c?"_s, u"a?"_s, u"b?"_s}));
+        fake.answer(full, orgListJson({u"c+"_s, u"a"_s, u"b+"_s}));
+        reload("1");
+        QCOMPARE(state(), u"a b c > - 1 Loaded 3 CLI connections."_s);
+        checked();
+        QCOMPARE(state(), u"b+ c+ a > b 0 Loaded 3 CLI connections."_s);
+        reload("1"); // known statuses keep their places
+        QCOMPARE(state(), u"b+ c+ a > b 1 Loaded 3 CLI connections."_s);
+        store.selectOrg(store.orgs()[2]);
+        store.copyTarget();
+        checked();
+        QCOMPARE(state(), u"b+ c+ a > a 0 Copied target: a"_s);
+        const qsizetype before = fake.calls().size();
+        reload("30");
+        QTRY_COMPARE(fake.calls().size(), before + 2); // the check has started
+        const qint64 abandoned = fake.calls().constLast().pid;
+        fake.answer(full, orgListJson({u"c"_s, u"a"_s, u"b"_s}), 1, "Error (F): no network");
+        reload("0"); // the newer list wins, and its check has failed
+        checked();
+        QVERIFY(::kill(static_cast<pid_t>(abandoned), 0) != 0);
+        QCOMPARE(state(), u"b c a > a 2 Error (F): no network"_s);
+        fake.answer(quick, {}, 1, "Error (Q): no such flag"); // an older CLI: the full list in one step
+        fake.answer(full, orgListJson({u"c"_s, u"a+"_s}));
+        reload("0");
+        QCOMPARE(state(), u"a+ c > a 0 Loaded 2 CLI connections."_s);
     }
 
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
