@@ -12,6 +12,7 @@
 #include "OrgStore.h"
 #include "Panel.h"
 #include "SFCLI.h"
+#include "Spinner.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
@@ -66,9 +67,25 @@ void ContentView::build()
     auto *listColumn = new QVBoxLayout(listPanel);
     listColumn->setContentsMargins(14, 14, 14, 14);
     listColumn->setSpacing(10);
+    auto *listHeader = new QHBoxLayout;
     auto *listTitle = new QLabel(tr("CLI Connections"), listPanel);
     Theme::applyFont(listTitle, Theme::TextStyle::Title3, false, true);
-    listColumn->addWidget(listTitle);
+    listHeader->addWidget(listTitle);
+    listHeader->addStretch(1);
+    // Says that the list can be used while the CLI still checks the connections.
+    m_checkingIndicator = new QWidget(listPanel);
+    m_checkingIndicator->setObjectName(u"checkingIndicator"_s);
+    auto *checking = new QHBoxLayout(m_checkingIndicator);
+    checking->setContentsMargins(0, 0, 0, 0);
+    checking->setSpacing(6);
+    checking->addWidget(new Spinner(m_checkingIndicator));
+    auto *checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
+    Theme::applyFont(checkingText, Theme::TextStyle::Caption);
+    Theme::makeSecondary(checkingText);
+    checking->addWidget(checkingText);
+    m_checkingIndicator->hide();
+    listHeader->addWidget(m_checkingIndicator);
+    listColumn->addLayout(listHeader);
     m_model = new OrgListModel(this);
     m_list = new QListView(listPanel);
     m_list->setObjectName(u"orgList"_s);
@@ -129,11 +146,16 @@ void ContentView::connectStore()
     });
     connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->status()); });
     connect(m_store, &OrgStore::isBusyChanged, this, &ContentView::syncBusy);
+    connect(m_store, &OrgStore::connectionsChanged, this, [this] {
+        m_checkingIndicator->setVisible(m_store->connections() == OrgStore::Connections::checking);
+        m_model->setConnections(m_store->connections());
+        syncDetails();
+    });
 }
 
 void ContentView::syncList()
 {
-    m_model->setOrgs(m_store->filteredOrgs(), m_store->aliases());
+    m_model->setOrgs(m_store->filteredOrgs(), m_store->aliases(), m_store->connections());
     syncSelection();
 }
 
@@ -170,7 +192,8 @@ void ContentView::syncSelection()
 void ContentView::syncDetails()
 {
     const std::optional<CLIOrg> org = m_store->selectedOrg();
-    m_details->showOrg(org, org && m_store->isUnreachable(*org));
+    m_details->showOrg(org, org && m_store->isUnreachable(*org),
+                       m_store->connections() == OrgStore::Connections::checking);
     applyEnablement();
 }
 

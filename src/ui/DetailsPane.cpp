@@ -201,7 +201,7 @@ QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const 
     return button;
 }
 
-void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable)
+void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bool checking)
 {
     m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
@@ -216,7 +216,8 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable)
         p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
         m_unreachableNote->setPalette(p);
     }
-    const QString values[] = {org->connectedStatus.value_or(tr("Unknown")), org->username, org->instanceUrl,
+    const QString values[] = {checking ? tr("Checking...") : org->connectedStatus.value_or(tr("Unknown")),
+                              org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString())};
     for (int i = 0; i < m_rowValues.size(); ++i)

@@ -23,7 +23,8 @@ public:
     explicit DetailsPane(QWidget *parent = nullptr);
 
     // `unreachable`: another org's alias hides this one from the CLI; the pane says so.
-    void showOrg(const std::optional<CLIOrg> &org, bool unreachable = false);
+    // `checking`: its connection is being checked, whatever its status says.
+    void showOrg(const std::optional<CLIOrg> &org, bool unreachable = false, bool checking = false);
     void setTargets(const QList<OpenTarget> &targets, const QString &selectedID);
     void setStatus(const QString &status);
     void setEnablement(const Enablement &enablement);

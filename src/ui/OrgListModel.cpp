@@ -4,12 +4,20 @@
 
 #include <QTextDocument>
 
-void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases)
+void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases, OrgStore::Connections connections)
 {
     beginResetModel();
     m_orgs = std::move(orgs);
     m_aliases = std::move(aliases);
+    m_connections = connections;
     endResetModel();
+}
+
+void OrgListModel::setConnections(OrgStore::Connections connections)
+{
+    m_connections = connections;
+    if (!m_orgs.isEmpty())
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {DotRole});
 }
 
 int OrgListModel::rowCount(const QModelIndex &parent) const
@@ -39,6 +47,11 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
         return org.isConnected();
     case IsUnreachableRole:
         return org.isHiddenBy(m_aliases);
+    case DotRole:
+        // While the check runs or after it failed, a status says nothing of the connection now.
+        if (m_connections != OrgStore::Connections::checked)
+            return m_connections == OrgStore::Connections::checking ? checkingDot : unknownDot;
+        return org.isConnected() ? connectedDot : disconnectedDot;
     default:
         return {};
     }

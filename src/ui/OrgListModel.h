@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CLIOrg.h"
+#include "OrgStore.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -17,12 +18,17 @@ public:
         IsDefaultRole, // isDefaultUsername present and true
         IsConnectedRole,
         IsUnreachableRole, // hidden from the CLI by another org's alias
+        DotRole, // a Dot: the connection as the row shows it
     };
+    enum Dot { connectedDot, disconnectedDot, checkingDot, unknownDot };
 
     using QAbstractListModel::QAbstractListModel;
 
-    // `aliases`: those of the whole list, which tell the orgs that the CLI cannot reach.
-    void setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases = {});
+    // `aliases`: those of the whole list, which tell the orgs that the CLI cannot reach;
+    // `connections`: whether the orgs' statuses are the check's.
+    void setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases = {},
+                 OrgStore::Connections connections = OrgStore::Connections::checked);
+    void setConnections(OrgStore::Connections connections);
     const QList<CLIOrg> &orgs() const { return m_orgs; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -32,4 +38,5 @@ public:
 private:
     QList<CLIOrg> m_orgs;
     QSet<QString> m_aliases;
+    OrgStore::Connections m_connections = OrgStore::Connections::checked;
 };

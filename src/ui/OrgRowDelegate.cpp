@@ -119,10 +119,15 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
         painter->drawText(g.badgeText, Qt::AlignCenter | Qt::TextSingleLine, badgeLabel);
     }
 
-    const bool connected = index.data(OrgListModel::IsConnectedRole).toBool();
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(connected ? Theme::connectedGreen(opt.palette) : Theme::warningOrange(opt.palette));
-    painter->drawEllipse(QRectF(g.dot));
+    // Green or orange only for what the check found; neutral while it runs (a ring) or when it failed.
+    const int dot = index.data(OrgListModel::DotRole).toInt();
+    painter->setPen(dot == OrgListModel::checkingDot ? QPen(secondaryText, 1.5) : QPen(Qt::NoPen));
+    painter->setBrush(dot == OrgListModel::connectedDot  ? QBrush(Theme::connectedGreen(opt.palette))
+                          : dot == OrgListModel::disconnectedDot ? QBrush(Theme::warningOrange(opt.palette))
+                          : dot == OrgListModel::unknownDot      ? QBrush(secondaryText)
+                                                                 : QBrush(Qt::NoBrush));
+    const qreal inset = dot == OrgListModel::checkingDot ? 0.75 : 0; // the ring's pen inside the dot
+    painter->drawEllipse(QRectF(g.dot).adjusted(inset, inset, -inset, -inset));
 
     painter->setPen(secondaryText);
     painter->setFont(caption);

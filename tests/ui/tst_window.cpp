@@ -76,6 +76,8 @@ class TestWindow : public QObject
         return found;
     }
     OrgStore &store() const { return m_window->findChild<ContentView *>()->store(); }
+    // No action runs and the connections are checked.
+    bool settled() const { return !store().isBusy() && store().connections() != OrgStore::Connections::checking; }
     QString text(const char *label) const { return part<QLabel>(label)->text(); }
     void click(const char *button) const { QTest::mouseClick(part<QPushButton>(button), Qt::LeftButton); }
     QListView *list() const { return part<QListView>("orgList"); }
@@ -111,13 +113,13 @@ class TestWindow : public QObject
             return;
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
     }
     void refreshWith(const QByteArray &out, int status = 0)
     {
         m_fake->answer(u"org_list"_s, status ? ""_ba : out, status, status ? out : ""_ba);
         store().refresh();
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
     }
     // A confirmation as the user sees it: shown, checked, grabbed and closed (never run). The safe
     // answer is the default and Escape; only plain text, so names never render as markup.
@@ -145,7 +147,7 @@ private Q_SLOTS:
     void cleanup()
     {
         if (m_window)
-            QTRY_VERIFY(!store().isBusy());
+            QTRY_VERIFY(settled());
         m_window.reset();
         m_fake.reset();
     }
@@ -167,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(enabled(), u"reloadTargets aliasField"_s);
         screenshot(m_window.get(), u"first-display-busy"_s);
 
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
         QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3);
         QCOMPARE(text("orgTitle") + u'|' + text("statusLine"), u"acme-dev|Loaded 3 CLI connections."_s);
         QCOMPARE(list()->currentIndex().row(), 0);
@@ -180,10 +182,40 @@ private Q_SLOTS:
         click("refreshButton");
         QCOMPARE(enabled(), u"copyTarget reloadTargets aliasField"_s);
         screenshot(m_window.get(), u"busy"_s);
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
         m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
         refreshWith(orgListJson({}));
         QCOMPARE(enabled(), u"refresh create import reloadTargets aliasField"_s);
+    }
+
+    // The quick list can be acted on while the CLI checks the connections: neutral dots, the
+    // header's note and "Checking..." until the check ends; the org the user clicked stays chosen.
+    void actionableWhileChecking()
+    {
+        openWindow(orgListJson(kThree), false);
+        m_fake->answer(u"org_list_--json_--skip-connection-status"_s, orgListJson({u"zed-prod?"_s, u"beta-uat?"_s, u"acme-dev?"_s}));
+        m_fake->answer(u"org_list_--json"_s, orgListJson(kThree));
+        m_fake->set(u"org_list_--json"_s, u"delay"_s, "3"_ba);
+        m_window->show();
+        QTRY_VERIFY(!store().isBusy() && list()->model()->rowCount() == 3);
+        const auto dots = [this] {
+            QString out;
+            for (int row = 0; row < 3; ++row)
+                out += QString::number(list()->model()->index(row, 0).data(OrgListModel::DotRole).toInt());
+            return out;
+        };
+        QVERIFY(part("checkingIndicator")->isVisible() && dots() == "222"_L1);
+        QCOMPARE(part<QStackedWidget>("blocks")->currentIndex(), 0); // nothing chosen yet
+        clickRow(1);
+        QCOMPARE(text("orgTitle") + u'|' + text("value:status"), u"beta-uat|Checking..."_s);
+        screenshot(m_window.get(), u"checking-connections"_s);
+        QTest::keyClick(m_window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_VERIFY(calls().contains(u"org open --target-org beta-uat"_s));
+        QVERIFY(store().connections() == OrgStore::Connections::checking);
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 10'000);
+        QVERIFY(!part("checkingIndicator")->isVisible());
+        QCOMPARE(dots(), u"001"_s);
+        QCOMPARE(text("orgTitle") + u'|' + text("value:status"), u"beta-uat|expired"_s);
     }
 
     // The window, frame included, fits the screen; on a screen smaller than the content the
@@ -259,7 +291,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QKeyCombination>("keys");
         QTest::addColumn<QString>("call");
-        QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json"_s;
+        QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json --skip-connection-status"_s;
         QTest::newRow("Ctrl+Return opens") << (Qt::CTRL | Qt::Key_Return) << u"org open --target-org acme-dev"_s;
         QTest::newRow("Ctrl+Shift+N creates") << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
                                               << u"org login web --instance-url https://test.salesforce.com/ --alias new"_s;
@@ -276,11 +308,11 @@ private Q_SLOTS:
         const qsizetype before = m_fake->calls().size();
         store().refresh();
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
-        QTRY_VERIFY(!store().isBusy());
-        QCOMPARE(calls(before), QStringList{u"org list --json"_s});
+        QTRY_VERIFY(settled());
+        QCOMPARE(calls(before), (QStringList{u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
-        QTRY_VERIFY(calls().size() > before + 1);
-        QCOMPARE(calls().at(before + 1), call);
+        QTRY_VERIFY(calls().size() > before + 2);
+        QCOMPARE(calls().at(before + 2), call);
     }
 
     // The form's values reach the import and the login, and stay in the form.
@@ -294,7 +326,7 @@ private Q_SLOTS:
         click("importButton");
         QCOMPARE(dialogs.files[0].title + u'|' + dialogs.files[0].nameFilters.join(u';'),
                  u"Import Salesforce Auth JSON|JSON (*.json);Plain text (*.txt)"_s);
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
         QTest::mouseClick(part<QPushButton>("kind:Production"), Qt::LeftButton);
         QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
         auto *browser = part<QComboBox>("browserPicker");
@@ -304,7 +336,7 @@ private Q_SLOTS:
         QCOMPARE(browsers.join(u'|'), u"System default|Chrome|Firefox|Edge"_s);
         browser->setCurrentIndex(3);
         click("createButton");
-        QTRY_VERIFY(!store().isBusy());
+        QTRY_VERIFY(settled());
         QCOMPARE(calls().filter(u"org login"_s),
                  QStringList({"org login sfdx-url --sfdx-url-file "_L1 + *dialogs.nextFile + " --alias mine --set-default"_L1,
                               u"org login web --instance-url https://login.salesforce.com/ --alias mine --browser edge --set-default"_s}));
@@ -319,7 +351,7 @@ private Q_SLOTS:
         dialogs.answers = {false, true};
         m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
         click("createButton");
-        QTRY_COMPARE(m_fake->calls().size(), 2);
+        QTRY_COMPARE(m_fake->calls().size(), 3);
         QVERIFY(!m_window->close());
         const Dialogs::Confirmation asked = dialogs.asked.first();
         QCOMPARE(QStringList({asked.title, asked.message.section(u'\n', 0, 0), asked.confirmLabel, asked.cancelLabel}),
@@ -416,7 +448,7 @@ private Q_SLOTS:
         dialogs.answers = {false, true, true};
         click("deleteButton");
         click("exportButton"); // confirmed, but no file chosen
-        QCOMPARE(m_fake->calls().size(), 1);
+        QCOMPARE(m_fake->calls().size(), 2);
         const QString name = selected.displayName();
         QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel,
                               dialogs.asked[1].title, dialogs.asked[1].confirmLabel, dialogs.files[0].title,
