@@ -29,6 +29,7 @@ bench: build
 	$(BUILD_DIR)/bench/bench_orglist
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --startup
+	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --actionable
 	$(BUILD_DIR)/bench/selftest_overhead $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf
 
 # A Debian package in the build folder: tarnwick_<version>_<arch>.deb
