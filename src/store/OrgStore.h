@@ -160,6 +160,8 @@ private:
     void reload(const QString &message, std::function<void()> action, Reload reload,
                 bool stopsAtOnce = false);
     // A list a job read; one older than the list shown is dropped, only its message is shown.
+    // takeList() says whether it is to be shown, and then ends the check of the list shown.
+    bool takeList(quint64 job, qsizetype count, const Reload &reload);
     void applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &reload);
     void applyFullList(quint64 job, QList<CLIOrg> orgs, const Reload &reload);
     // The check's outcome, when it is still the list's own.

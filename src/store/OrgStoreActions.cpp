@@ -73,16 +73,23 @@ void OrgStore::reload(const QString &message, std::function<void()> action, Relo
           stopsAtOnce);
 }
 
-void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &reload)
+bool OrgStore::takeList(quint64 job, qsizetype count, const Reload &reload)
 {
     // Overlapping jobs: the list of a job started later has been shown already.
     if (job < m_listJobID) {
         if (!reload.quietWhenStale)
-            setStatus(reload.message(orgs.size()));
-        return;
+            setStatus(reload.message(count));
+        return false;
     }
     endCheck();
     m_listJobID = job;
+    return true;
+}
+
+void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &reload)
+{
+    if (!takeList(job, orgs.size(), reload))
+        return;
     // An org known from the last check keeps its place until the new check says otherwise, so
     // that rows do not move twice.
     QSet<QString> carried;
@@ -137,14 +144,8 @@ void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &rel
 
 void OrgStore::applyFullList(quint64 job, QList<CLIOrg> orgs, const Reload &reload)
 {
-    if (job < m_listJobID) {
-        if (!reload.quietWhenStale)
-            setStatus(reload.message(orgs.size()));
-        return;
-    }
-    endCheck();
-    m_listJobID = job;
-    showFullList(std::move(orgs), reload, true);
+    if (takeList(job, orgs.size(), reload))
+        showFullList(std::move(orgs), reload, true);
 }
 
 void OrgStore::applyCheck(quint64 checkJob, QList<CLIOrg> orgs)

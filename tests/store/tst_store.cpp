@@ -290,6 +290,11 @@ private Q_SLOTS:
         store.copyTarget();
         checked();
         QCOMPARE(state(), u"b+ c+ a > a 0 Copied target: a"_s);
+        store.deleteSelected(); // a pick during the check outlives the delete's fallback
+        QTRY_VERIFY(!store.isBusy());
+        store.selectOrg(store.orgs()[1]);
+        checked();
+        QCOMPARE(state(), u"b+ c+ a > c 0 Deleted connection a."_s);
         const qsizetype before = fake.calls().size();
         reload("30");
         QTRY_COMPARE(fake.calls().size(), before + 2); // the check has started
@@ -298,11 +303,11 @@ private Q_SLOTS:
         reload("0"); // the newer list wins, and its check has failed
         checked();
         QVERIFY(::kill(static_cast<pid_t>(abandoned), 0) != 0);
-        QCOMPARE(state(), u"b c a > a 2 Error (F): no network"_s);
+        QCOMPARE(state(), u"b c a > c 2 Error (F): no network"_s);
         fake.answer(quick, {}, 1, "Error (Q): no such flag"); // an older CLI: the full list in one step
         fake.answer(full, orgListJson({u"c"_s, u"a+"_s}));
         reload("0");
-        QCOMPARE(state(), u"a+ c > a 0 Loaded 2 CLI connections."_s);
+        QCOMPARE(state(), u"a+ c > c 0 Loaded 2 CLI connections."_s);
     }
 
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
