@@ -1,10 +1,13 @@
 #include "BrowserLocations.h"
 
+#include "ChromeLocator.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,6 +28,18 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
     const QString bundled = u"/Applications/Google Chrome.app/Contents/MacOS/Google Chrome"_s;
     locations.chromeCandidates = {bundled, home + bundled};
     locations.localStatePath = home + "/Library/Application Support/Google/Chrome/Local State"_L1;
+    // key, name, the app bundle's program, the profile data's folder in Application Support
+    for (const auto &[key, name, program, data] :
+         {std::tuple("chromium", "Chromium", "Chromium.app/Contents/MacOS/Chromium", "Chromium"),
+          {"edge", "Edge", "Microsoft Edge.app/Contents/MacOS/Microsoft Edge", "Microsoft Edge"},
+          {"brave", "Brave", "Brave Browser.app/Contents/MacOS/Brave Browser", "BraveSoftware/Brave-Browser"},
+          {"vivaldi", "Vivaldi", "Vivaldi.app/Contents/MacOS/Vivaldi", "Vivaldi"}}) {
+        const QString localState = home + "/Library/Application Support/"_L1 + QLatin1StringView(data) + "/Local State"_L1;
+        ChromiumBrowser browser{QLatin1StringView(key), QLatin1StringView(name), {}};
+        for (const QString &applications : {u"/Applications/"_s, home + "/Applications/"_L1})
+            browser.installs.append({applications + QLatin1StringView(program), localState});
+        locations.chromiums.append(browser);
+    }
 #else
     locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s,
                                     u"/usr/bin/google-chrome-stable"_s, u"/usr/bin/google-chrome"_s};
@@ -32,8 +47,58 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
     const QString config = QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome
                                                                 : home + "/.config"_L1;
     locations.localStatePath = config + "/google-chrome/Local State"_L1;
+    // key, name, the profile data's folder, the programs (paths, then commands on PATH), the Snap
+    // and the Flatpak names
+    struct Known
+    {
+        const char *key, *name, *data;
+        QStringList programs;
+        const char *snap, *flatpak;
+    };
+    const Known known[] = {
+        {"chromium", "Chromium", "chromium",
+         {u"/usr/bin/chromium"_s, u"/usr/bin/chromium-browser"_s, u"chromium"_s, u"chromium-browser"_s},
+         "chromium", "org.chromium.Chromium"},
+        {"edge", "Edge", "microsoft-edge",
+         {u"/opt/microsoft/msedge/msedge"_s, u"/usr/bin/microsoft-edge-stable"_s, u"/usr/bin/microsoft-edge"_s,
+          u"microsoft-edge-stable"_s, u"microsoft-edge"_s},
+         nullptr, "com.microsoft.Edge"},
+        {"brave", "Brave", "BraveSoftware/Brave-Browser",
+         {u"/opt/brave.com/brave/brave"_s, u"/usr/bin/brave-browser-stable"_s, u"/usr/bin/brave-browser"_s,
+          u"brave-browser-stable"_s, u"brave-browser"_s},
+         "brave", "com.brave.Browser"},
+        {"vivaldi", "Vivaldi", "vivaldi",
+         {u"/opt/vivaldi/vivaldi"_s, u"/usr/bin/vivaldi-stable"_s, u"/usr/bin/vivaldi"_s, u"vivaldi-stable"_s,
+          u"vivaldi"_s},
+         "vivaldi", "com.vivaldi.Vivaldi"},
+    };
+    for (const Known &k : known) {
+        const QString data = QLatin1StringView(k.data) + "/Local State"_L1;
+        ChromiumBrowser browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
+        for (const QString &program : k.programs)
+            browser.installs.append({program, config + u'/' + data});
+        if (k.snap) // a Snap keeps its data in the user's snap folder, outside XDG_CONFIG_HOME
+            browser.installs.append({"/snap/bin/"_L1 + QLatin1StringView(k.snap),
+                                     home + "/snap/"_L1 + QLatin1StringView(k.snap) + "/common/"_L1 + data});
+        const QString flatpak = QLatin1StringView(k.flatpak);
+        for (const QString &exports : QStringList{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1})
+            browser.installs.append({exports + flatpak, home + "/.var/app/"_L1 + flatpak + "/config/"_L1 + data});
+        locations.chromiums.append(browser);
+    }
 #endif
     return locations;
+}
+
+std::optional<ChromiumInstall> BrowserLocations::installed(const ChromiumBrowser &browser)
+{
+    for (const ChromiumInstall &install : browser.installs) {
+        const QString program = QDir::isAbsolutePath(install.program)
+            ? install.program
+            : QStandardPaths::findExecutable(install.program);
+        if (ChromeLocator::isExecutableFile(program))
+            return ChromiumInstall{program, install.localStatePath};
+    }
+    return std::nullopt;
 }
 
 void BrowserLocations::openWithDesktopServices(const QUrl &url)

@@ -4,6 +4,7 @@
 #include "WebAddress.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -26,23 +27,34 @@ QList<OpenTarget> OpenTarget::loadAvailable() { return loadAvailable(*BrowserLoc
 QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
 {
     QList<OpenTarget> targets{systemDefault()};
-    // Profiles are only worth offering when there is a Chrome to open them in.
-    if (!ChromeLocator::find(locations.chromeCandidates))
-        return targets;
-    targets.append(chromeDefault());
-    targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
+    // Profiles are only worth offering when there is a browser to open them in.
+    if (ChromeLocator::find(locations.chromeCandidates)) {
+        targets.append(chromeDefault());
+        targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
+    }
+    for (const ChromiumBrowser &browser : locations.chromiums) {
+        if (const std::optional<ChromiumInstall> install = BrowserLocations::installed(browser)) {
+            targets.append({browser.key + "-default"_L1, browser.name + " default"_L1, QString(), browser.key});
+            targets.append(forProfiles(ChromeProfiles::read(install->localStatePath), browser.key, browser.name,
+                                       browser.key));
+        }
+    }
     return targets;
 }
 
 QList<OpenTarget> OpenTarget::forChromeProfiles(const QList<ChromeProfile> &profiles)
 {
+    return forProfiles(profiles, u"chrome"_s, u"Chrome"_s, {});
+}
+
+QList<OpenTarget> OpenTarget::forProfiles(const QList<ChromeProfile> &profiles, const QString &key,
+                                          const QString &name, const QString &browser)
+{
     QList<OpenTarget> targets;
     targets.reserve(profiles.size());
     for (const ChromeProfile &profile : profiles) {
-        OpenTarget target{"chrome-"_L1 + profile.directory, "Chrome - "_L1 + profile.name,
-                          profile.directory};
-        if (target.id != chromeDefault().id)
-            targets.append(std::move(target));
+        if (profile.directory != "default"_L1)
+            targets.append({key + u'-' + profile.directory, name + " - "_L1 + profile.name, profile.directory, browser});
     }
     sortByLabel(targets);
     return targets;
@@ -74,16 +86,29 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations) const
         locations.openInSystemBrowser(url);
         return;
     }
-    const std::optional<QString> chrome = ChromeLocator::find(locations.chromeCandidates);
-    if (!chrome)
-        throw AppError::chromeNotFound();
+    std::optional<QString> program;
+    if (browser.isEmpty()) {
+        program = ChromeLocator::find(locations.chromeCandidates);
+        if (!program)
+            throw AppError::chromeNotFound();
+    } else {
+        const auto known = std::find_if(locations.chromiums.cbegin(), locations.chromiums.cend(),
+                                        [this](const ChromiumBrowser &b) { return b.key == browser; });
+        std::optional<ChromiumInstall> install;
+        if (known != locations.chromiums.cend())
+            install = BrowserLocations::installed(*known);
+        if (!install)
+            throw DescribedError(QCoreApplication::translate("OpenTarget", "%1 was not found.")
+                                     .arg(known != locations.chromiums.cend() ? known->name : browser));
+        program = install->program;
+    }
 
     QStringList arguments;
     if (!chromeProfileDirectory->isEmpty())
         arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
     // Fully encoded, so the address stays one argument without spaces or control characters.
     arguments.append(url.toString(QUrl::FullyEncoded));
-    locations.launchDetached(*chrome, arguments);
+    locations.launchDetached(*program, arguments);
 }
 
 bool OpenTarget::isWebAddress(const QUrl &url)
@@ -93,7 +118,7 @@ bool OpenTarget::isWebAddress(const QUrl &url)
 
 size_t qHash(const OpenTarget &target, size_t seed) noexcept
 {
-    seed = qHashMulti(seed, target.id, target.label);
+    seed = qHashMulti(seed, target.id, target.label, target.browser);
     const std::optional<QString> &directory = target.chromeProfileDirectory;
     return directory ? qHashMulti(seed, true, *directory) : qHash(false, seed);
 }

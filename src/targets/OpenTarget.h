@@ -12,31 +12,36 @@
 #include <optional>
 
 // Where an org's web address is opened. Without a profile directory: the system default browser.
-// With an empty one: Google Chrome, letting Chrome pick the profile. Otherwise: Chrome in the
-// profile whose folder has that name.
+// With an empty one: Google Chrome (or `browser`, another of its family), letting it pick the
+// profile. Otherwise: that browser in the profile whose folder has that name.
 struct OpenTarget
 {
     QString id; // stable key: the picker's tag and the stored selection
     QString label;
     std::optional<QString> chromeProfileDirectory; // absent and empty mean different things
+    QString browser = {}; // a ChromiumBrowser's key; empty for Google Chrome
 
     static const OpenTarget &systemDefault();
     static const OpenTarget &chromeDefault();
 
     // What is offered on this machine, in display order: the system browser; then, when Chrome
-    // is installed, Chrome's default and each of its profiles. Looks again on every call.
+    // is installed, Chrome's default and each of its profiles; then the same for each other
+    // browser of Chrome's family that is installed. Looks again on every call.
     static QList<OpenTarget> loadAvailable();
     static QList<OpenTarget> loadAvailable(const BrowserLocations &locations);
 
     // One target per profile, sorted by label. A folder named "default" is left out: its id
-    // would be Chrome default's.
+    // would be the browser's default's.
     static QList<OpenTarget> forChromeProfiles(const QList<ChromeProfile> &profiles);
+    static QList<OpenTarget> forProfiles(const QList<ChromeProfile> &profiles, const QString &key,
+                                         const QString &name, const QString &browser);
     // By label in the user's locale, ignoring letter case.
     static void sortByLabel(QList<OpenTarget> &targets);
 
     // Opens `url`, which must be a web address (see isWebAddress), without waiting for the
-    // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound, or
-    // ChromeLaunchError when Chrome is there but cannot be started.
+    // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound (or a
+    // DescribedError for another browser that is gone), or ChromeLaunchError when the browser is
+    // there but cannot be started.
     void open(const QUrl &url) const;
     void open(const QUrl &url, const BrowserLocations &locations) const;
 

@@ -60,8 +60,15 @@ private Q_SLOTS:
         m_env = BrowserLocations::forHome(m_dir->path());
         for (QString &candidate : m_env.chromeCandidates)
             candidate.prepend(m_dir->path());
+        for (ChromiumBrowser &browser : m_env.chromiums) // the machine's own places, under the temporary folder
+            for (ChromiumInstall &install : browser.installs)
+                if (QDir::isAbsolutePath(install.program) && !install.program.startsWith(m_dir->path()))
+                    install.program.prepend(m_dir->path());
+        qputenv("PATH", QFile::encodeName(m_dir->filePath(u"path"_s)));
         m_env.launchDetached = [this](const QString &program, const QStringList &arguments) {
-            m_log << "chrome"_L1 + QString::number(m_env.chromeCandidates.indexOf(program)) + u' ' + arguments.join(u' ');
+            const qsizetype chrome = m_env.chromeCandidates.indexOf(program);
+            m_log << (chrome >= 0 ? "chrome"_L1 + QString::number(chrome) : program.mid(m_dir->path().size()))
+                    + u' ' + arguments.join(u' ');
         };
         m_log.clear();
     }
@@ -136,6 +143,53 @@ private Q_SLOTS:
         std::thread([&] { open(OpenTarget::systemDefault(), url); }).join();
         QCoreApplication::processEvents(); // the hand-over
         QCOMPARE(m_log.join(u" > "_s), log);
+    }
+
+    void chromiumFamily_data()
+    {
+        QTest::addColumn<QStringList>("programs"); // fake browsers, under the temporary machine
+        QTest::addColumn<QStringList>("states"); // their Local State files, in the home folder
+        QTest::addColumn<QString>("log"); // the targets after the system browser > the last one opened
+        QTest::newRow("Chromium on PATH") << QStringList{u"/path/chromium-browser"_s} << QStringList{u"/.config/chromium/Local State"_s}
+            << u",chromium-default|Chromium default,chromium-Profile 2|Chromium - work > /path/chromium-browser "
+               "--profile-directory=Profile 2 https://example.com/"_s;
+        QTest::newRow("Chromium, a Snap") << QStringList{u"/snap/bin/chromium"_s}
+            << QStringList{u"/snap/chromium/common/chromium/Local State"_s}
+            << u",chromium-default|Chromium default,chromium-Profile 2|Chromium - work > /snap/bin/chromium "
+               "--profile-directory=Profile 2 https://example.com/"_s;
+        QTest::newRow("Edge, a user's Flatpak") << QStringList{u"/.local/share/flatpak/exports/bin/com.microsoft.Edge"_s}
+            << QStringList{u"/.var/app/com.microsoft.Edge/config/microsoft-edge/Local State"_s}
+            << u",edge-default|Edge default,edge-Profile 2|Edge - work > /.local/share/flatpak/exports/bin/com.microsoft.Edge "
+               "--profile-directory=Profile 2 https://example.com/"_s;
+        // The browsers in their order, each with its own profiles; the first install found counts.
+        QTest::newRow("all of them") << QStringList{u"/opt/google/chrome/chrome"_s, u"/var/lib/flatpak/exports/bin/com.vivaldi.Vivaldi"_s,
+                                                    u"/opt/brave.com/brave/brave"_s, u"/usr/bin/brave-browser"_s, u"/usr/bin/chromium"_s,
+                                                    u"/opt/microsoft/msedge/msedge"_s}
+            << QStringList{u"/.config/BraveSoftware/Brave-Browser/Local State"_s, u"/.var/app/com.vivaldi.Vivaldi/config/vivaldi/Local State"_s}
+            << u",chrome-default|Chrome default,chromium-default|Chromium default,edge-default|Edge default,brave-default|"
+               "Brave default,brave-Profile 2|Brave - work,vivaldi-default|Vivaldi default,vivaldi-Profile 2|Vivaldi - work > "
+               "/var/lib/flatpak/exports/bin/com.vivaldi.Vivaldi --profile-directory=Profile 2 https://example.com/"_s;
+    }
+
+    void chromiumFamily()
+    {
+        QFETCH(QStringList, programs);
+        QFETCH(QStringList, states);
+        QFETCH(QString, log);
+        for (const QString &program : programs)
+            make(m_dir->path() + program, "x");
+        for (const QString &state : states)
+            make(m_dir->path() + state, kWork);
+        const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
+        QString offered;
+        for (const OpenTarget &target : targets.mid(1))
+            offered += u',' + target.id + u'|' + target.label;
+        targets.last().open(QUrl(kUrl), m_env);
+        QCOMPARE(offered + " > "_L1 + m_log.join(u" > "_s), log);
+        for (const QString &program : programs) // gone between the listing and the opening
+            QVERIFY(QFile::remove(m_dir->path() + program));
+        open(targets.last(), kUrl);
+        QCOMPARE(m_log.last(), targets.last().label.section(u' ', 0, 0) + " was not found."_L1);
     }
 
     // Where Chrome is looked for, in order, and its Local State (XDG_CONFIG_HOME when absolute).
