@@ -16,10 +16,12 @@ constexpr double kLoginTimeout = 900.0;
 
 } // namespace
 
-void SFCLI::open(const QString &target) const
+void SFCLI::open(const QString &target, bool privateWindow) const
 {
-    runForOutput(QStringList{u"org"_s, u"open"_s} + optionWithValue(u"--target-org"_s, target),
-                 kOpenTimeout);
+    QStringList arguments = QStringList{u"org"_s, u"open"_s} + optionWithValue(u"--target-org"_s, target);
+    if (privateWindow)
+        arguments.append(u"--private"_s);
+    runForOutput(arguments, kOpenTimeout);
 }
 
 QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl) const

@@ -82,7 +82,8 @@ public:
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.
-    void open(const QString &target) const;
+    // `privateWindow`: the CLI opens the system browser's private (incognito) mode.
+    void open(const QString &target, bool privateWindow = false) const;
     // The front-door address that logs a browser into the org: only ever an absolute http or
     // https address with a host; one found outside the CLI's JSON only on the host of
     // `instanceUrl`. Throws AppError::noOpenURL when the output holds none.

@@ -81,7 +81,7 @@ public:
 
     // The actions.
     void refresh();
-    void openSelected(const OpenTarget &target);
+    void openSelected(const OpenTarget &target, bool privateWindow = false);
     void setSelectedAsDefault();
     void copyTarget();
     void deleteSelected();

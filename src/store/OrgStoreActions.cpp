@@ -211,7 +211,7 @@ void OrgStore::refresh()
     reload(tr("Reading sf org list..."), {}, {std::nullopt, true, loadedMessage, true});
 }
 
-void OrgStore::openSelected(const OpenTarget &target)
+void OrgStore::openSelected(const OpenTarget &target, bool privateWindow)
 {
     const std::optional<CLIOrg> org = requireSelection();
     if (!org)
@@ -219,15 +219,15 @@ void OrgStore::openSelected(const OpenTarget &target)
     const QString name = org->displayName();
     start(tr("Opening %1...").arg(name),
           [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), instanceUrl = org->instanceUrl,
-           target, name]() -> Outcome {
+           target, name, privateWindow]() -> Outcome {
               // The system browser is the CLI's own business; any other target gets the
               // front-door address and opens it itself.
               if (target.id == OpenTarget::systemDefault().id) {
-                  cli->open(orgTarget);
+                  cli->open(orgTarget, privateWindow);
               } else {
                   const QUrl url = cli->openURL(orgTarget, instanceUrl);
                   StopSignal::throwIfRequested();
-                  target.open(url, *browsers);
+                  target.open(url, *browsers, privateWindow);
               }
               return [name, label = target.label](OrgStore &store, quint64) {
                   store.setStatus(tr("Opened %1 in %2.").arg(name, label));

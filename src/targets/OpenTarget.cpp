@@ -78,7 +78,7 @@ void OpenTarget::sortByLabel(QList<OpenTarget> &targets)
 
 void OpenTarget::open(const QUrl &url) const { open(url, *BrowserLocations::system()); }
 
-void OpenTarget::open(const QUrl &url, const BrowserLocations &locations) const
+void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool privateWindow) const
 {
     if (!isWebAddress(url))
         throw AppError::noOpenURL();
@@ -106,6 +106,8 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations) const
     QStringList arguments;
     if (!chromeProfileDirectory->isEmpty())
         arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
+    if (privateWindow) // Edge has a flag of its own
+        arguments.append(browser == "edge"_L1 ? u"--inprivate"_s : u"--incognito"_s);
     // Fully encoded, so the address stays one argument without spaces or control characters.
     arguments.append(url.toString(QUrl::FullyEncoded));
     locations.launchDetached(*program, arguments);

@@ -42,8 +42,9 @@ struct OpenTarget
     // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound (or a
     // DescribedError for another browser that is gone), or ChromeLaunchError when the browser is
     // there but cannot be started.
+    // `privateWindow`: in the browser's private (incognito) window.
     void open(const QUrl &url) const;
-    void open(const QUrl &url, const BrowserLocations &locations) const;
+    void open(const QUrl &url, const BrowserLocations &locations, bool privateWindow = false) const;
 
     // Only absolute http and https addresses with a host: anything else could reach a browser's
     // command line as an option or open a local file.

@@ -5,6 +5,7 @@
 #include "Theme.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -116,6 +117,9 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_reloadTargetsButton->setToolTip(tr("Look for Google Chrome and its profiles again"));
     connect(m_reloadTargetsButton, &QPushButton::clicked, this, &DetailsPane::reloadTargetsRequested);
     openIn->addWidget(m_reloadTargetsButton, 0, Qt::AlignVCenter);
+    m_privateBox = new QCheckBox(tr("Private window"), orgBlock);
+    m_privateBox->setObjectName(u"privateBox"_s);
+    openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
     openIn->addStretch(1);
     orgLayout->addLayout(openIn);
     connect(m_targetPicker, &QComboBox::activated, this,
@@ -123,7 +127,7 @@ DetailsPane::DetailsPane(QWidget *parent)
 
     auto *actions = new QHBoxLayout;
     actions->setSpacing(10);
-    m_openButton = addAction(orgBlock, tr("Open Connection"), "openButton", &DetailsPane::openRequested);
+    m_openButton = addAction(orgBlock, tr("Open Connection"), "openButton", &DetailsPane::requestOpen);
     Theme::makeProminent(m_openButton);
     // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
     m_openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
@@ -191,6 +195,8 @@ DetailsPane::DetailsPane(QWidget *parent)
 
     showOrg(std::nullopt);
 }
+
+void DetailsPane::requestOpen() { Q_EMIT openRequested(m_privateBox->isChecked()); }
 
 QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const char *name,
                                     void (DetailsPane::*intent)())

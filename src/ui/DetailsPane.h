@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -34,7 +35,7 @@ public:
 Q_SIGNALS:
     void targetChosen(const QString &id);
     void reloadTargetsRequested();
-    void openRequested();
+    void openRequested(bool privateWindow);
     void setDefaultRequested();
     void copyTargetRequested();
     void deleteRequested();
@@ -44,6 +45,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void requestOpen();
     QPushButton *addAction(QWidget *parent, const QString &text, const char *name,
                            void (DetailsPane::*intent)());
 
@@ -53,6 +55,7 @@ private:
     QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
     QComboBox *m_targetPicker; // item data: the target's id
     QPushButton *m_reloadTargetsButton;
+    QCheckBox *m_privateBox;
     QPushButton *m_openButton;
     QPushButton *m_setDefaultButton;
     QPushButton *m_copyTargetButton;

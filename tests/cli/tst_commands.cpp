@@ -52,9 +52,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
         row("orgs", on(&SFCLI::orgs), u"org|list|--json"_s, 60);
-        row("open", on(&SFCLI::open, u"acme"_s), u"org|open|--target-org|acme"_s, 60);
+        row("open", on(&SFCLI::open, u"acme"_s, false), u"org|open|--target-org|acme"_s, 60);
+        row("open, private", on(&SFCLI::open, u"acme"_s, true), u"org|open|--target-org|acme|--private"_s, 60);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
-        row("open dash target", on(&SFCLI::open, u"-x"_s), u"org|open|--target-org=-x"_s, 60);
+        row("open dash target", on(&SFCLI::open, u"-x"_s, false), u"org|open|--target-org=-x"_s, 60);
         row("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString()), u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
         row("setDefault", on(&SFCLI::setDefault, u"a@b.example"_s), u"config|set|target-org=a@b.example|--global"_s, 30);
         row("logout", on(&SFCLI::logout, u"acme"_s), u"org|logout|--target-org|acme|--no-prompt"_s, 60);

@@ -72,9 +72,7 @@ private Q_SLOTS:
         };
         QStringList ids;
         for (const CLIOrg &o : OrgStore::filter({org("acme-dev", "x@acme.com", "acme.my.salesforce.com", "00DABC"),
-                                                 org("", "dev@qa.io", "widgets--qa.sandbox.my.salesforce.com", ""),
-                                                 org("café-prod", "ops@bistro.fr", "bistro.my.salesforce.com", "00DB")},
-                                                search))
+                 org("", "dev@qa.io", "widgets--qa.sandbox.my.salesforce.com", ""), org("café-prod", "ops@bistro.fr", "bistro.my.salesforce.com", "00DB")}, search))
             ids << o.id();
         QCOMPARE(ids.join(u' '), shown);
     }
@@ -98,7 +96,10 @@ private Q_SLOTS:
         const Step reload = [](Ctx &c) { c.store.refresh(); };
         const auto refresh = [=](const QStringList &orgs) { return answer("org_list", orgListJson(orgs), 0, reload); };
         const Step open = [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault()); };
-        const Step chrome = [](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}); };
+        const auto chromeOpen = [](bool privately) {
+            return [=](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}, privately); };
+        };
+        const Step chrome = chromeOpen(false);
         const Step exportOld = [](Ctx &c) { c.store.exportSelected(c.dir + "/old"_L1); };
         const QByteArray frontDoor = "{\"result\": {\"url\": \"https://b.example/secur/fd?otp=x\"}}";
         const char *loaded2 = "Reading sf org list...|Loaded 2 CLI connections.", *listing = "org list --json",
@@ -110,6 +111,10 @@ private Q_SLOTS:
         row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
         row("open in a Chrome profile", answer("org_open", frontDoor, 0, chrome), "Opening b...|Opened b in Chrome - work.",
             "org open --target-org b --url-only --json|chrome --profile-directory=Profile 2 https://b.example/secur/fd?otp=x");
+        row("open privately in the system browser", [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault(), true); },
+            "Opening b...|Opened b in System default.", "org open --target-org b --private");
+        row("open privately in Chrome", answer("org_open", frontDoor, 0, chromeOpen(true)), "Opening b...|Opened b in Chrome - work.",
+            "org open --target-org b --url-only --json|chrome --profile-directory=Profile 2 --incognito https://b.example/secur/fd?otp=x");
         row("set default", [](Ctx &c) { c.store.setSelectedAsDefault(); },
             "Setting default org to b...|Default org set to b.", "config set target-org=b --global");
         row("delete: always the fallback", [=](Ctx &c) {

@@ -186,6 +186,8 @@ private Q_SLOTS:
             offered += u',' + target.id + u'|' + target.label;
         targets.last().open(QUrl(kUrl), m_env);
         QCOMPARE(offered + " > "_L1 + m_log.join(u" > "_s), log);
+        targets.last().open(QUrl(kUrl), m_env, true); // in a private window: Edge has a flag of its own
+        QCOMPARE(m_log.last(), QString(m_log.first()).replace(u' ' + kUrl, (targets.last().browser == "edge"_L1 ? u" --inprivate "_s : u" --incognito "_s) + kUrl));
         for (const QString &program : programs) // gone between the listing and the opening
             QVERIFY(QFile::remove(m_dir->path() + program));
         open(targets.last(), kUrl);

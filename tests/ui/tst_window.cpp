@@ -213,8 +213,7 @@ private Q_SLOTS:
         QTRY_VERIFY(calls().contains(u"org open --target-org beta-uat"_s));
         QVERIFY(store().connections() == OrgStore::Connections::checking);
         QTRY_VERIFY_WITH_TIMEOUT(settled(), 10'000);
-        QVERIFY(!part("checkingIndicator")->isVisible());
-        QCOMPARE(dots(), u"001"_s);
+        QCOMPARE(dots() + u' ' + QString::number(part("checkingIndicator")->isVisible()), u"001 0"_s);
         QCOMPARE(text("orgTitle") + u'|' + text("value:status"), u"beta-uat|expired"_s);
     }
 
@@ -378,8 +377,10 @@ private Q_SLOTS:
         writeLocalState({});
         click("reloadTargetsButton");
         QVERIFY(picker->currentText() == "System default"_L1 && picker->count() == 2);
+        part<QCheckBox>("privateBox")->setChecked(true);
         click("openButton");
         QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in System default."_s);
+        QCOMPARE(calls().constLast(), u"org open --target-org acme-dev --private"_s);
     }
 
     // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
