@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -35,11 +37,15 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
           {"brave", "Brave", "Brave Browser.app/Contents/MacOS/Brave Browser", "BraveSoftware/Brave-Browser"},
           {"vivaldi", "Vivaldi", "Vivaldi.app/Contents/MacOS/Vivaldi", "Vivaldi"}}) {
         const QString localState = home + "/Library/Application Support/"_L1 + QLatin1StringView(data) + "/Local State"_L1;
-        ChromiumBrowser browser{QLatin1StringView(key), QLatin1StringView(name), {}};
+        BrowserKind browser{QLatin1StringView(key), QLatin1StringView(name), {}};
         for (const QString &applications : {u"/Applications/"_s, home + "/Applications/"_L1})
             browser.installs.append({applications + QLatin1StringView(program), localState});
         locations.chromiums.append(browser);
     }
+    const QString firefoxData = home + "/Library/Application Support/Firefox/profiles.ini"_L1;
+    locations.firefox = {u"firefox"_s, u"Firefox"_s,
+                         {{u"/Applications/Firefox.app/Contents/MacOS/firefox"_s, firefoxData},
+                          {home + "/Applications/Firefox.app/Contents/MacOS/firefox"_L1, firefoxData}}};
 #else
     locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s,
                                     u"/usr/bin/google-chrome-stable"_s, u"/usr/bin/google-chrome"_s};
@@ -74,7 +80,7 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
     };
     for (const Known &k : known) {
         const QString data = QLatin1StringView(k.data) + "/Local State"_L1;
-        ChromiumBrowser browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
+        BrowserKind browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
         for (const QString &program : k.programs)
             browser.installs.append({program, config + u'/' + data});
         if (k.snap) // a Snap keeps its data in the user's snap folder, outside XDG_CONFIG_HOME
@@ -85,20 +91,53 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
             browser.installs.append({exports + flatpak, home + "/.var/app/"_L1 + flatpak + "/config/"_L1 + data});
         locations.chromiums.append(browser);
     }
+    const QString firefoxData = home + "/.mozilla/firefox/profiles.ini"_L1;
+    locations.firefox = {u"firefox"_s, u"Firefox"_s, {}};
+    for (const QString &program : {u"/usr/lib/firefox/firefox"_s, u"/usr/bin/firefox"_s, u"/usr/lib/firefox-esr/firefox-esr"_s,
+                                   u"/usr/bin/firefox-esr"_s, u"firefox"_s, u"firefox-esr"_s})
+        locations.firefox.installs.append({program, firefoxData});
+    locations.firefox.installs.append({u"/snap/bin/firefox"_s, home + "/snap/firefox/common/.mozilla/firefox/profiles.ini"_L1});
+    for (const QString &exports : QStringList{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1})
+        locations.firefox.installs.append(
+            {exports + "org.mozilla.firefox"_L1, home + "/.var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_L1});
 #endif
     return locations;
 }
 
-std::optional<ChromiumInstall> BrowserLocations::installed(const ChromiumBrowser &browser)
+std::optional<BrowserInstall> BrowserLocations::installed(const BrowserKind &browser)
 {
-    for (const ChromiumInstall &install : browser.installs) {
+    for (const BrowserInstall &install : browser.installs) {
         const QString program = QDir::isAbsolutePath(install.program)
             ? install.program
             : QStandardPaths::findExecutable(install.program);
         if (ChromeLocator::isExecutableFile(program))
-            return ChromiumInstall{program, install.localStatePath};
+            return BrowserInstall{program, install.profilesFile};
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> BrowserLocations::readSmallFile(const QString &path, qint64 cap)
+{
+    // Only regular files: opening a FIFO in its place would block until a writer came along.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > cap)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // The file may grow after the size check; the cap holds regardless.
+    QByteArray bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return bytes;
+        if (bytes.size() + n > cap)
+            return std::nullopt;
+        bytes.append(chunk, n);
+    }
 }
 
 void BrowserLocations::openWithDesktopServices(const QUrl &url)

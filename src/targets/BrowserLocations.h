@@ -10,21 +10,22 @@
 #include <memory>
 #include <optional>
 
-// One way a browser of Chrome's family may be installed: its program (an absolute path, or a
-// command name looked up on PATH) and the Local State file that lists its profiles.
-struct ChromiumInstall
+// One way a browser may be installed: its program (an absolute path, or a command name looked up
+// on PATH) and the file that lists its profiles (Chrome's family: Local State; Firefox:
+// profiles.ini).
+struct BrowserInstall
 {
     QString program;
-    QString localStatePath;
+    QString profilesFile;
 };
 
-// A browser of Chrome's family besides Chrome: its targets are "<key>-default" and
-// "<key>-<folder>", labelled "<name> default" and "<name> - <profile>".
-struct ChromiumBrowser
+// A browser besides Chrome: its targets are "<key>-default" and "<key>-<profile>", labelled
+// "<name> default" and "<name> - <profile's name>".
+struct BrowserKind
 {
     QString key;
     QString name;
-    QList<ChromiumInstall> installs; // tried in order; the first whose program is there counts
+    QList<BrowserInstall> installs; // tried in order; the first whose program is there counts
 };
 
 // Where the browsers and their profiles live on this machine, how the system browser is reached
@@ -33,11 +34,15 @@ struct BrowserLocations
 {
     QStringList chromeCandidates; // absolute paths, tried in order
     QString localStatePath;
-    QList<ChromiumBrowser> chromiums; // offered after Chrome, in this order
+    QList<BrowserKind> chromiums; // offered after Chrome, in this order
+    BrowserKind firefox; // offered last
     std::function<void(const QUrl &)> openInSystemBrowser = openWithDesktopServices;
     // The install of `browser` that is there, with its program's absolute path; checked anew on
     // every call, since a browser may come or go while the app runs.
-    static std::optional<ChromiumInstall> installed(const ChromiumBrowser &browser);
+    static std::optional<BrowserInstall> installed(const BrowserKind &browser);
+    // A regular file of at most `cap` bytes, read whole; nothing for any other kind of file (a
+    // pipe in its place would block), an unreadable one, or one larger than the cap.
+    static std::optional<QByteArray> readSmallFile(const QString &path, qint64 cap);
 
     // Starts the program without waiting for it; throws ChromeLaunchError when it cannot start.
     std::function<void(const QString &program, const QStringList &arguments)> launchDetached

@@ -1,7 +1,7 @@
 #include "ChromeProfiles.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "BrowserLocations.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -10,37 +10,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-std::optional<QByteArray> readCapped(const QString &path)
-{
-    // Only regular files: opening a FIFO in its place would block until a writer came along.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > ChromeProfiles::kMaxLocalStateBytes)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // The file may grow after the size check; the cap holds regardless.
-    QByteArray bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 n = file.read(chunk, sizeof chunk);
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        if (bytes.size() + n > ChromeProfiles::kMaxLocalStateBytes)
-            return std::nullopt;
-        bytes.append(chunk, n);
-    }
-}
-
-} // namespace
 
 QList<ChromeProfile> ChromeProfiles::read(const QString &localStatePath)
 {
-    const std::optional<QByteArray> bytes = readCapped(localStatePath);
+    const std::optional<QByteArray> bytes = BrowserLocations::readSmallFile(localStatePath, kMaxLocalStateBytes);
     return bytes ? fromLocalState(*bytes) : QList<ChromeProfile>();
 }
 

@@ -32,13 +32,28 @@ QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
         targets.append(chromeDefault());
         targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
     }
-    for (const ChromiumBrowser &browser : locations.chromiums) {
-        if (const std::optional<ChromiumInstall> install = BrowserLocations::installed(browser)) {
+    for (const BrowserKind &browser : locations.chromiums) {
+        if (const std::optional<BrowserInstall> install = BrowserLocations::installed(browser)) {
             targets.append({browser.key + "-default"_L1, browser.name + " default"_L1, QString(), browser.key});
-            targets.append(forProfiles(ChromeProfiles::read(install->localStatePath), browser.key, browser.name,
+            targets.append(forProfiles(ChromeProfiles::read(install->profilesFile), browser.key, browser.name,
                                        browser.key));
         }
     }
+    if (const std::optional<BrowserInstall> install = BrowserLocations::installed(locations.firefox)) {
+        targets.append({u"firefox-default"_s, u"Firefox default"_s, QString(), locations.firefox.key});
+        targets.append(forFirefoxProfiles(FirefoxProfiles::read(install->profilesFile)));
+    }
+    return targets;
+}
+
+QList<OpenTarget> OpenTarget::forFirefoxProfiles(const QList<FirefoxProfile> &profiles)
+{
+    QList<OpenTarget> targets;
+    for (const FirefoxProfile &profile : profiles) {
+        if (profile.name != "default"_L1) // its id would be Firefox default's
+            targets.append({"firefox-"_L1 + profile.name, "Firefox - "_L1 + profile.name, profile.path, u"firefox"_s});
+    }
+    sortByLabel(targets);
     return targets;
 }
 
@@ -92,22 +107,32 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
         if (!program)
             throw AppError::chromeNotFound();
     } else {
-        const auto known = std::find_if(locations.chromiums.cbegin(), locations.chromiums.cend(),
-                                        [this](const ChromiumBrowser &b) { return b.key == browser; });
-        std::optional<ChromiumInstall> install;
-        if (known != locations.chromiums.cend())
+        QList<BrowserKind> kinds = locations.chromiums;
+        kinds.append(locations.firefox);
+        const auto known = std::find_if(kinds.cbegin(), kinds.cend(), [this](const BrowserKind &b) { return b.key == browser; });
+        std::optional<BrowserInstall> install;
+        if (known != kinds.cend())
             install = BrowserLocations::installed(*known);
         if (!install)
             throw DescribedError(QCoreApplication::translate("OpenTarget", "%1 was not found.")
-                                     .arg(known != locations.chromiums.cend() ? known->name : browser));
+                                     .arg(known != kinds.cend() ? known->name : browser));
         program = install->program;
     }
 
     QStringList arguments;
-    if (!chromeProfileDirectory->isEmpty())
-        arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
-    if (privateWindow) // Edge has a flag of its own
-        arguments.append(browser == "edge"_L1 ? u"--inprivate"_s : u"--incognito"_s);
+    if (browser == "firefox"_L1) {
+        // The profile by its folder: a path is never read as an option, whatever the profile's
+        // name, and Firefox hands the page to that profile's window when it runs already.
+        if (!chromeProfileDirectory->isEmpty())
+            arguments << u"--profile"_s << *chromeProfileDirectory;
+        if (privateWindow)
+            arguments.append(u"--private-window"_s);
+    } else {
+        if (!chromeProfileDirectory->isEmpty())
+            arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
+        if (privateWindow) // Edge has a flag of its own
+            arguments.append(browser == "edge"_L1 ? u"--inprivate"_s : u"--incognito"_s);
+    }
     // Fully encoded, so the address stays one argument without spaces or control characters.
     arguments.append(url.toString(QUrl::FullyEncoded));
     locations.launchDetached(*program, arguments);

@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "BrowserLocations.h"
 #include "ChromeProfiles.h"
+#include "FirefoxProfiles.h"
 
 #include <QHashFunctions>
 #include <QList>
@@ -19,7 +20,8 @@ struct OpenTarget
     QString id; // stable key: the picker's tag and the stored selection
     QString label;
     std::optional<QString> chromeProfileDirectory; // absent and empty mean different things
-    QString browser = {}; // a ChromiumBrowser's key; empty for Google Chrome
+    QString browser = {}; // a BrowserKind's key; empty for Google Chrome. For Firefox the profile
+                          // is its folder's path, empty for Firefox's default
 
     static const OpenTarget &systemDefault();
     static const OpenTarget &chromeDefault();
@@ -33,6 +35,8 @@ struct OpenTarget
     // One target per profile, sorted by label. A folder named "default" is left out: its id
     // would be the browser's default's.
     static QList<OpenTarget> forChromeProfiles(const QList<ChromeProfile> &profiles);
+    // Firefox's: "firefox-<name>", labelled "Firefox - <name>", sorted by label.
+    static QList<OpenTarget> forFirefoxProfiles(const QList<FirefoxProfile> &profiles);
     static QList<OpenTarget> forProfiles(const QList<ChromeProfile> &profiles, const QString &key,
                                          const QString &name, const QString &browser);
     // By label in the user's locale, ignoring letter case.

@@ -163,8 +163,8 @@ private Q_SLOTS:
         QVERIFY(stop != 2 || calls.isEmpty());
         for (const FakeCall &call : calls)
             QVERIFY(::kill(pid_t(call.pid), 0) != 0 && errno == ESRCH);
-        QCOMPARE(fake.terminatedPids().size(), terminated);
-        QCOMPARE(fake.grandchildPids().size(), files.count("grandchild=60"));
+        QCOMPARE(fake.pids(u"terminated.pid"_s).size(), terminated);
+        QCOMPARE(fake.pids(u"grandchild.pid"_s).size(), files.count("grandchild=60"));
     }
 
     void start_data()

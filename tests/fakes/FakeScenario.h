@@ -31,7 +31,7 @@ public:
     FakeScenario() { qputenv("FAKE_SF_SCENARIO", QFile::encodeName(m_dir.path())); }
     ~FakeScenario()
     {
-        for (qint64 pid : grandchildPids()) // none outlives its test
+        for (qint64 pid : pids(u"grandchild.pid"_s)) // none outlives its test
             ::kill(static_cast<pid_t>(pid), SIGKILL);
         qunsetenv("FAKE_SF_SCENARIO");
     }
@@ -64,16 +64,8 @@ public:
         }
         return result;
     }
-    QList<qint64> grandchildPids() const { return pids(u"grandchild.pid"_s); }
-    // The calls that ended on the termination request (one that ignores it never shows here).
-    QList<qint64> terminatedPids() const { return pids(u"terminated.pid"_s); }
-
-private:
-    QByteArray read(const QString &name) const
-    {
-        QFile f(m_dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    // "grandchild.pid", or "terminated.pid": the calls that ended on the termination request (one
+    // that ignores it never shows there).
     QList<qint64> pids(const QString &name) const
     {
         QList<qint64> out;
@@ -81,6 +73,13 @@ private:
             if (!line.isEmpty())
                 out.append(line.toLongLong());
         return out;
+    }
+
+private:
+    QByteArray read(const QString &name) const
+    {
+        QFile f(m_dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QTemporaryDir m_dir;
 };

@@ -48,9 +48,8 @@ QString listed(const QList<CLIOrg> &orgs)
 {
     QStringList out;
     for (const CLIOrg &org : orgs)
-        out.append(org.id() + (org.isConnected() ? " connected"_L1 : ""_L1)
-                   + (org.isDefaultUsername.value_or(false) ? " default"_L1 : ""_L1)
-                   + (org.isSandbox.value_or(false) ? " sandbox"_L1 : ""_L1));
+        out << org.id() + (org.isConnected() ? " connected"_L1 : ""_L1) + (org.isDefaultUsername.value_or(false) ? " default"_L1 : ""_L1)
+                + (org.isSandbox.value_or(false) ? " sandbox"_L1 : ""_L1);
     return u'[' + out.join(", "_L1) + u']';
 }
 

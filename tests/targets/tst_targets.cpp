@@ -38,10 +38,19 @@ class TestTargets : public QObject
                                        : what == "-");
     }
 
-    void open(const OpenTarget &target, const QString &url)
+    // The targets offered on the temporary machine, as id|label.
+    QString offered() const
+    {
+        QStringList out;
+        for (const OpenTarget &target : OpenTarget::loadAvailable(m_env))
+            out << target.id + u'|' + target.label;
+        return out.join(u',');
+    }
+
+    void open(const OpenTarget &target, const QString &url, bool privateWindow = false)
     {
         try {
-            target.open(QUrl(url), m_env);
+            target.open(QUrl(url), m_env, privateWindow);
         } catch (const DescribedError &error) {
             m_log << error.description();
         }
@@ -60,10 +69,12 @@ private Q_SLOTS:
         m_env = BrowserLocations::forHome(m_dir->path());
         for (QString &candidate : m_env.chromeCandidates)
             candidate.prepend(m_dir->path());
-        for (ChromiumBrowser &browser : m_env.chromiums) // the machine's own places, under the temporary folder
-            for (ChromiumInstall &install : browser.installs)
+        m_env.chromiums.append(m_env.firefox);
+        for (BrowserKind &browser : m_env.chromiums) // the machine's own places, under the temporary folder
+            for (BrowserInstall &install : browser.installs)
                 if (QDir::isAbsolutePath(install.program) && !install.program.startsWith(m_dir->path()))
                     install.program.prepend(m_dir->path());
+        m_env.firefox = m_env.chromiums.takeLast();
         qputenv("PATH", QFile::encodeName(m_dir->filePath(u"path"_s)));
         m_env.launchDetached = [this](const QString &program, const QStringList &arguments) {
             const qsizetype chrome = m_env.chromeCandidates.indexOf(program);
@@ -134,11 +145,8 @@ private Q_SLOTS:
             make(m_env.chromeCandidates[i], chrome[i]);
         make(m_env.localStatePath, state);
         QLocale::setDefault(QLocale(locale));
-        QStringList offered;
-        for (const OpenTarget &target : OpenTarget::loadAvailable(m_env))
-            offered << target.id + u'|' + target.label;
+        m_log << offered();
         QLocale::setDefault(QLocale::c());
-        m_log << offered.join(u',');
         open(OpenTarget::chromeDefault(), url);
         std::thread([&] { open(OpenTarget::systemDefault(), url); }).join();
         QCoreApplication::processEvents(); // the hand-over
@@ -181,17 +189,42 @@ private Q_SLOTS:
         for (const QString &state : states)
             make(m_dir->path() + state, kWork);
         const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
-        QString offered;
-        for (const OpenTarget &target : targets.mid(1))
-            offered += u',' + target.id + u'|' + target.label;
         targets.last().open(QUrl(kUrl), m_env);
-        QCOMPARE(offered + " > "_L1 + m_log.join(u" > "_s), log);
+        QCOMPARE(offered().mid(21) + " > "_L1 + m_log.join(u" > "_s), log);
         targets.last().open(QUrl(kUrl), m_env, true); // in a private window: Edge has a flag of its own
         QCOMPARE(m_log.last(), QString(m_log.first()).replace(u' ' + kUrl, (targets.last().browser == "edge"_L1 ? u" --inprivate "_s : u" --incognito "_s) + kUrl));
         for (const QString &program : programs) // gone between the listing and the opening
             QVERIFY(QFile::remove(m_dir->path() + program));
         open(targets.last(), kUrl);
         QCOMPARE(m_log.last(), targets.last().label.section(u' ', 0, 0) + " was not found."_L1);
+    }
+
+    void firefox_data()
+    {
+        QTest::addColumn<QString>("program"); // a fake Firefox, under the temporary machine
+        QTest::addColumn<QString>("folder"); // its profiles.ini's, in the home folder
+        QTest::newRow("on PATH") << u"/path/firefox-esr"_s << u"/.mozilla/firefox"_s;
+        QTest::newRow("a Flatpak") << u"/var/lib/flatpak/exports/bin/org.mozilla.firefox"_s << u"/.var/app/org.mozilla.firefox/.mozilla/firefox"_s;
+    }
+
+    // Firefox's profiles, last, by label: unusable sections left out, a profile opened by its
+    // folder (a name may look like an option), also in a private window.
+    void firefox()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, folder);
+        make(m_dir->path() + program, "x");
+        make(m_dir->path() + folder + "/profiles.ini"_L1,
+             "f[General]\nStartWithLastProfile=1\n\n[Profile1]\nName=work\nIsRelative=0\nPath=/data/w\n[Profile0]\r\n"
+             "Name = default-release\r\nPath=ab.default-release\r\n[Profile2]\nName=no path\n[Profile3]\nName=work\n"
+             "Path=other\n[Install4F96]\nDefault=ab.default-release\n[Profile4]\nName=-P\nPath=../x y\n");
+        const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
+        open(targets.at(2), kUrl, true);
+        open(targets.value(1), kUrl);
+        QCOMPARE(offered(), u"system|System default,firefox-default|Firefox default,firefox--P|Firefox - -P,"
+                            "firefox-default-release|Firefox - default-release,firefox-work|Firefox - work"_s);
+        QCOMPARE(m_log, QStringList({program + " --profile "_L1 + QFileInfo(m_dir->path() + folder).path() + "/x y --private-window "_L1 + kUrl,
+                                     program + u' ' + kUrl}));
     }
 
     // Where Chrome is looked for, in order, and its Local State (XDG_CONFIG_HOME when absolute).
