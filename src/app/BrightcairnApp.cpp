@@ -1,5 +1,7 @@
 #include "BrightcairnApp.h"
 
+#include "BrowserLocations.h"
+#include "OpenCommand.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
 #include "WindowModule.h"
@@ -55,12 +57,22 @@ std::string executableDirectory()
     return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
-// --help and --version only; every other argument is left to the window (which ignores it).
+// --help, --version, --open and --targets; every other argument is left to the window (which
+// ignores it).
 struct CommandLine
 {
     QCommandLineParser parser;
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"Show this help and exit."_s};
     QCommandLineOption version{u"version"_s, u"Show the version and exit."_s};
+    QCommandLineOption open{u"open"_s,
+                            u"Open the org with this alias or username as the window would, without a window; "
+                            "print one line (OPENED ... or OPEN FAIL: ...) and exit with status 0 or 1."_s,
+                            u"org"_s};
+    QCommandLineOption in{u"in"_s, u"With --open: the target to open it in (an id that --targets lists); "
+                                   "the system browser by default."_s,
+                          u"target id"_s, u"system"_s};
+    QCommandLineOption privateWindow{u"private"_s, u"With --open: in a private window."_s};
+    QCommandLineOption targets{u"targets"_s, u"List the targets an org can open in (id, a tab, label) and exit."_s};
 
     CommandLine(int argc, const char *const *argv)
     {
@@ -73,8 +85,7 @@ struct CommandLine
         parser.addOption({u"self-test"_s,
                           u"List the orgs through sf without a window, print one result line and "
                           "exit with status 0 (pass) or 1 (fail)."_s});
-        parser.addOption(help);
-        parser.addOption(version);
+        parser.addOptions({open, in, privateWindow, targets, help, version});
         QStringList arguments;
         for (int i = 0; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
@@ -109,6 +120,14 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         print(commandLine.parser.helpText().toLocal8Bit());
     } else if (commandLine.parser.isSet(commandLine.version)) {
         print("tarnwick " TARNWICK_VERSION "\n");
+    } else if (commandLine.parser.isSet(commandLine.targets)) {
+        print(OpenCommand::targets(*BrowserLocations::system()).toUtf8());
+    } else if (commandLine.parser.isSet(commandLine.open)) {
+        const OpenCommand::Outcome outcome
+            = OpenCommand::open(*SFCLI::shared(), *BrowserLocations::system(), commandLine.parser.value(commandLine.open),
+                                commandLine.parser.value(commandLine.in), commandLine.parser.isSet(commandLine.privateWindow));
+        print(outcome.line.toUtf8() + '\n');
+        m_finishedStatus = outcome.status;
     }
 }
 

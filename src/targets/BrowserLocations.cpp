@@ -2,15 +2,13 @@
 
 #include "ChromeLocator.h"
 
-#include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
+
+#include <atomic>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -140,19 +138,16 @@ std::optional<QByteArray> BrowserLocations::readSmallFile(const QString &path, q
     }
 }
 
-void BrowserLocations::openWithDesktopServices(const QUrl &url)
+namespace {
+std::atomic<void (*)(const QUrl &)> desktopOpener = nullptr;
+} // namespace
+
+void BrowserLocations::setDesktopOpener(void (*opener)(const QUrl &)) { desktopOpener = opener; }
+
+void BrowserLocations::openWithDesktop(const QUrl &url)
 {
-    // Without a GUI application there is no desktop to hand the address to; like a browser that
-    // refuses the address, that goes unnoticed.
-    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    if (!app)
-        return;
-    // The platform's services belong to the GUI thread, and opening runs in background tasks.
-    if (QThread::currentThread() == app->thread())
-        QDesktopServices::openUrl(url);
-    else
-        QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(url); },
-                                  Qt::QueuedConnection);
+    if (void (*opener)(const QUrl &) = desktopOpener.load())
+        opener(url);
 }
 
 void BrowserLocations::startDetached(const QString &program, const QStringList &arguments)

@@ -36,7 +36,7 @@ struct BrowserLocations
     QString localStatePath;
     QList<BrowserKind> chromiums; // offered after Chrome, in this order
     BrowserKind firefox; // offered last
-    std::function<void(const QUrl &)> openInSystemBrowser = openWithDesktopServices;
+    std::function<void(const QUrl &)> openInSystemBrowser = openWithDesktop;
     // The install of `browser` that is there, with its program's absolute path; checked anew on
     // every call, since a browser may come or go while the app runs.
     static std::optional<BrowserInstall> installed(const BrowserKind &browser);
@@ -55,7 +55,11 @@ struct BrowserLocations
     // of XDG_CONFIG_HOME, honoured where the platform uses it.
     static BrowserLocations forHome(const QString &home, const QString &xdgConfigHome = {});
 
-    static void openWithDesktopServices(const QUrl &url);
+    // Hands the address to the desktop as the opener that the window installs does. This library
+    // needs no GUI, so that a program without a window never loads one; without an opener (no
+    // desktop session) the address goes unnoticed, like one a browser refuses.
+    static void openWithDesktop(const QUrl &url);
+    static void setDesktopOpener(void (*opener)(const QUrl &));
     static void startDetached(const QString &program, const QStringList &arguments);
 };
 

@@ -15,13 +15,33 @@
 #include "Spinner.h"
 #include "Theme.h"
 
+#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QShowEvent>
+#include <QThread>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The desktop's browser, from whichever thread asks: the platform's services belong to the GUI
+// thread.
+void openWithDesktopServices(const QUrl &url)
+{
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (!app)
+        return;
+    if (QThread::currentThread() == app->thread())
+        QDesktopServices::openUrl(url);
+    else
+        QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
+}
+
+} // namespace
 
 ContentView::ContentView(QWidget *parent)
     : ContentView(SFCLI::shared(), BrowserLocations::system(), parent)
@@ -36,6 +56,7 @@ ContentView::ContentView(std::shared_ptr<const SFCLI> cli,
     , m_openTargets(OpenTarget::loadAvailable(*m_browsers))
     , m_selectedOpenTargetID(OpenTarget::systemDefault().id)
 {
+    BrowserLocations::setDesktopOpener(&openWithDesktopServices);
     build();
     connectStore();
     syncList();

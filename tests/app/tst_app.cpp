@@ -2,6 +2,8 @@
 // or desktop runs it (the fake `sf` on PATH, no display, signals to end it).
 #include "BrightcairnApp.h"
 #include "FakeScenario.h"
+#include "OpenCommand.h"
+#include "OpenTarget.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
 
@@ -116,6 +118,8 @@ private Q_SLOTS:
         row("self-test, no sf anywhere", "--self-test", "", false, 1, u"SELFTEST FAIL: "_s); // env's own message
         row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
         row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
+        row("--targets", "--targets", "", false, 0, u"system\tSystem default\n"_s); // no browser in the bare environment
+        row("--open", "--open c --private", "", true, 0, u"OPENED c in System default.\n"_s);
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
     }
@@ -141,6 +145,8 @@ private Q_SLOTS:
         QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
         QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err) && complained.count(u'\n') == 1,
                  qPrintable(complained));
+        if (out.startsWith("OPENED"_L1))
+            QCOMPARE(fake.calls().constLast().args.join(u' '), u"org open --target-org c --private"_s);
         if (out.startsWith("SELFTEST"_L1)) {
             QCOMPARE(printed.count(u'\n'), 1);
             QVERIFY(withSf ? printed == out : printed.contains("No such file or directory"_L1));
@@ -151,6 +157,42 @@ private Q_SLOTS:
                 QCOMPARE(calls[0].path + u'|' + calls[0].home,
                          QString::fromLatin1(SFCLI::fixedSearchPath()) + u':' + m_bin->path() + u'|' + m_home->path());
         }
+    }
+
+    void openCommand_data()
+    {
+        QTest::addColumn<QString>("args"); // the org, the target's id, "private" or not
+        QTest::addColumn<QString>("outcome"); // the line > the CLI's last call, then the browser's start
+        const QString listed = u" > org list --json --skip-connection-status"_s;
+        QTest::newRow("system, privately") << u"a system private"_s << u"OPENED a in System default. > org open --target-org a --private"_s;
+        QTest::newRow("by username, in a profile") << u"b@x.com chromium-P2 -"_s << u"OPENED b in Chromium - work. > org open "
+                                                      "--target-org b --url-only --json chromium --profile-directory=P2 https://b.example/fd"_s;
+        QTest::newRow("no such org") << u"nobody system -"_s
+                                     << "OPEN FAIL: No Salesforce CLI connection has the alias or username nobody."_L1 + listed;
+        QTest::newRow("no such target") << u"a chrome-default -"_s
+                                        << "OPEN FAIL: No browser target has the id chrome-default; tarnwick --targets lists them."_L1 + listed;
+        QTest::newRow("a name for two orgs") << u"x system -"_s << "OPEN FAIL: x is the alias of one connection and the username of "
+                                                                 "another. Rename or remove that alias (sf alias unset x), then try again."_L1 + listed;
+    }
+
+    // The command line's open: the org as the CLI names it, refused when the name stands for two.
+    void openCommand()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, outcome);
+        FakeScenario fake;
+        fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"b"_s, u"~x"_s, u"{\"username\":\"y@x.com\",\"alias\":\"x\",\"instanceUrl\":\"https://y.example\"}"_s}));
+        fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://b.example/fd\"}}");
+        QString started;
+        BrowserLocations browsers;
+        browsers.chromiums = {{u"chromium"_s, u"Chromium"_s,
+                               {{QStringLiteral(FAKE_CHROME_PATH), QStringLiteral(TARNWICK_FIXTURES_DIR "/local-state-one-profile.json")}}}};
+        browsers.launchDetached = [&](const QString &, const QStringList &a) { started = " chromium "_L1 + a.join(u' '); };
+        const QStringList arg = args.split(u' ');
+        const OpenCommand::Outcome done = OpenCommand::open(SFCLI(kFake, {}), browsers, arg[0], arg[1], arg[2] == "private"_L1);
+        QCOMPARE(done.line + " > "_L1 + fake.calls().constLast().args.join(u' ') + started, outcome);
+        QCOMPARE(done.status, outcome.startsWith("OPENED"_L1) ? 0 : 1);
+        QCOMPARE(OpenCommand::printable(u"a\u001b[31m\u202Eb\nc"_s), u"a?[31m?b c"_s);
     }
 
     // A request to end the process ends it as a quit does, without a question: the CLI command

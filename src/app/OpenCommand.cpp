@@ -1,0 +1,70 @@
+#include "OpenCommand.h"
+
+#include "AppError.h"
+#include "OpenTarget.h"
+#include "SFCLI.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org,
+                                       const QString &targetID, bool privateWindow)
+{
+    const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
+    try {
+        QList<CLIOrg> orgs;
+        try {
+            orgs = cli.quickOrgs();
+        } catch (const DescribedError &) { // a CLI without the quick list
+            orgs = cli.orgs();
+        }
+        // As the CLI looks a name up: aliases first, then usernames.
+        const CLIOrg *found = nullptr;
+        for (const CLIOrg &o : orgs) {
+            if (o.alias == org)
+                found = &o;
+        }
+        for (qsizetype i = 0; !found && i < orgs.size(); ++i) {
+            if (orgs[i].username == org)
+                found = &orgs[i];
+        }
+        if (!found)
+            return fail(u"No Salesforce CLI connection has the alias or username %1."_s.arg(org));
+        // The window never lets one org stand for another; neither does a name that is both.
+        const QSet<QString> aliases = CLIOrg::aliasesOf(orgs);
+        if (std::any_of(orgs.cbegin(), orgs.cend(), [&](const CLIOrg &o) { return o.username == org && o.isHiddenBy(aliases); }))
+            return fail(u"%1 is the alias of one connection and the username of another. Rename or remove that alias "
+                        "(sf alias unset %1), then try again."_s.arg(org));
+        const QList<OpenTarget> targets = OpenTarget::loadAvailable(browsers);
+        const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
+        if (target == targets.cend())
+            return fail(u"No browser target has the id %1; tarnwick --targets lists them."_s.arg(targetID));
+        if (target->id == OpenTarget::systemDefault().id)
+            cli.open(found->target(), privateWindow);
+        else
+            target->open(cli.openURL(found->target(), found->instanceUrl), browsers, privateWindow);
+        return {0, printable(u"OPENED %1 in %2."_s.arg(found->displayName(), target->label))};
+    } catch (const DescribedError &error) {
+        return fail(error.description());
+    } catch (const std::exception &error) {
+        return fail(QString::fromUtf8(error.what()));
+    }
+}
+
+QString OpenCommand::targets(const BrowserLocations &browsers)
+{
+    QString out;
+    for (const OpenTarget &target : OpenTarget::loadAvailable(browsers))
+        out += printable(target.id) + u'\t' + printable(target.label) + u'\n';
+    return out;
+}
+
+QString OpenCommand::printable(QString text)
+{
+    for (QChar &c : text) {
+        if (c == u'\n' || c == u'\t' || c == u'\r')
+            c = u' ';
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = u'?';
+    }
+    return text;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class SFCLI;
+struct BrowserLocations;
+
+// Opening an org from the command line (launchers, scripts, desktop actions) as the window would,
+// without a window: the org by its alias or username, in one of the targets that --targets lists.
+namespace OpenCommand {
+
+struct Outcome
+{
+    int status; // 0 opened, 1 not
+    QString line; // "OPENED <name> in <target label>." or "OPEN FAIL: <message>", no line feed
+};
+
+Outcome open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org, const QString &targetID,
+             bool privateWindow);
+
+// Every target on this machine, one per line: its id, a tab, its label.
+QString targets(const BrowserLocations &browsers);
+
+// `text` safe to print on a terminal on one line: control and format characters (a line break, an
+// escape sequence, a bidirectional override) become "?", tabs and line breaks spaces.
+QString printable(QString text);
+
+} // namespace OpenCommand
