@@ -211,10 +211,11 @@ private Q_SLOTS:
         const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
         open(targets.at(2), kUrl, true);
         open(targets.value(1), kUrl);
+        open(targets.last(), kUrl);
         QCOMPARE(offered(), u"system|System default,firefox-default|Firefox default,firefox--P|Firefox - -P,"
                             "firefox-default-release|Firefox - default-release,firefox-work|Firefox - work"_s);
         QCOMPARE(m_log, QStringList({program + " --profile "_L1 + QFileInfo(m_dir->path() + folder).path() + "/x y --private-window "_L1 + kUrl,
-                                     program + u' ' + kUrl}));
+                                     program + u' ' + kUrl, program + " --profile /data/w "_L1 + kUrl}));
     }
 
     // Where Chrome is looked for, in order, and its Local State (XDG_CONFIG_HOME when absolute).
