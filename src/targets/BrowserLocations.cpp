@@ -36,7 +36,7 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
           {"vivaldi", "Vivaldi", "Vivaldi.app/Contents/MacOS/Vivaldi", "Vivaldi"}}) {
         const QString localState = home + "/Library/Application Support/"_L1 + QLatin1StringView(data) + "/Local State"_L1;
         BrowserKind browser{QLatin1StringView(key), QLatin1StringView(name), {}};
-        for (const QString &applications : {u"/Applications/"_s, home + "/Applications/"_L1})
+        for (const QString &applications : QStringList{u"/Applications/"_s, home + "/Applications/"_L1})
             browser.installs.append({applications + QLatin1StringView(program), localState});
         locations.chromiums.append(browser);
     }
