@@ -72,6 +72,11 @@ struct CommandLine
                                    "the system browser by default."_s,
                           u"target id"_s, u"system"_s};
     QCommandLineOption privateWindow{u"private"_s, u"With --open: in a private window."_s};
+    QCommandLineOption page{u"page"_s,
+                            u"With --open: the page to start on: home (the default), setup, object-manager, "
+                            "developer-console, users, deployment-status, debug-logs, flows, or a path of the org "
+                            "that begins with /."_s,
+                            u"name or path"_s};
     QCommandLineOption targets{u"targets"_s, u"List the targets an org can open in (id, a tab, label) and exit."_s};
 
     CommandLine(int argc, const char *const *argv)
@@ -85,7 +90,7 @@ struct CommandLine
         parser.addOption({u"self-test"_s,
                           u"List the orgs through sf without a window, print one result line and "
                           "exit with status 0 (pass) or 1 (fail)."_s});
-        parser.addOptions({open, in, privateWindow, targets, help, version});
+        parser.addOptions({open, in, privateWindow, page, targets, help, version});
         QStringList arguments;
         for (int i = 0; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
@@ -125,7 +130,8 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
     } else if (commandLine.parser.isSet(commandLine.open)) {
         const OpenCommand::Outcome outcome
             = OpenCommand::open(*SFCLI::shared(), *BrowserLocations::system(), commandLine.parser.value(commandLine.open),
-                                commandLine.parser.value(commandLine.in), commandLine.parser.isSet(commandLine.privateWindow));
+                                commandLine.parser.value(commandLine.in), commandLine.parser.isSet(commandLine.privateWindow),
+                                commandLine.parser.value(commandLine.page));
         print(outcome.line.toUtf8() + '\n');
         m_finishedStatus = outcome.status;
     }

@@ -2,12 +2,13 @@
 
 #include "AppError.h"
 #include "OpenTarget.h"
+#include "OrgPage.h"
 #include "SFCLI.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org,
-                                       const QString &targetID, bool privateWindow)
+                                       const QString &targetID, bool privateWindow, const QString &page)
 {
     const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
     try {
@@ -38,11 +39,16 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
         if (target == targets.cend())
             return fail(u"No browser target has the id %1; tarnwick --targets lists them."_s.arg(targetID));
+        const std::variant<OrgPage, QString> resolved = page.isEmpty() ? OrgPage::home() : OrgPage::resolve(page, found->instanceUrl);
+        if (const QString *refusal = std::get_if<QString>(&resolved))
+            return fail(*refusal);
+        const OrgPage &chosen = std::get<OrgPage>(resolved);
         if (target->id == OpenTarget::systemDefault().id)
-            cli.open(found->target(), privateWindow);
+            cli.open(found->target(), privateWindow, chosen.path);
         else
-            target->open(cli.openURL(found->target(), found->instanceUrl), browsers, privateWindow);
-        return {0, printable(u"OPENED %1 in %2."_s.arg(found->displayName(), target->label))};
+            target->open(cli.openURL(found->target(), found->instanceUrl, chosen.path), browsers, privateWindow);
+        const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
+        return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label))};
     } catch (const DescribedError &error) {
         return fail(error.description());
     } catch (const std::exception &error) {

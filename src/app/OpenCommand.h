@@ -15,8 +15,9 @@ struct Outcome
     QString line; // "OPENED <name> in <target label>." or "OPEN FAIL: <message>", no line feed
 };
 
+// `page`: a page's id or label, or a path of the org (OrgPage::resolve); empty for its home.
 Outcome open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org, const QString &targetID,
-             bool privateWindow);
+             bool privateWindow, const QString &page = {});
 
 // Every target on this machine, one per line: its id, a tab, its label.
 QString targets(const BrowserLocations &browsers);

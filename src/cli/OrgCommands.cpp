@@ -16,20 +16,23 @@ constexpr double kLoginTimeout = 900.0;
 
 } // namespace
 
-void SFCLI::open(const QString &target, bool privateWindow) const
+void SFCLI::open(const QString &target, bool privateWindow, const QString &path) const
 {
     QStringList arguments = QStringList{u"org"_s, u"open"_s} + optionWithValue(u"--target-org"_s, target);
+    if (!path.isEmpty())
+        arguments << optionWithValue(u"--path"_s, path);
     if (privateWindow)
         arguments.append(u"--private"_s);
     runForOutput(arguments, kOpenTimeout);
 }
 
-QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl) const
+QUrl SFCLI::openURL(const QString &target, const QString &instanceUrl, const QString &path) const
 {
-    const QByteArray output = runForOutput(QStringList{u"org"_s, u"open"_s}
-                                               + optionWithValue(u"--target-org"_s, target)
-                                               + QStringList{u"--url-only"_s, u"--json"_s},
-                                           kOpenTimeout);
+    QStringList arguments = QStringList{u"org"_s, u"open"_s} + optionWithValue(u"--target-org"_s, target)
+        + QStringList{u"--url-only"_s, u"--json"_s};
+    if (!path.isEmpty())
+        arguments << optionWithValue(u"--path"_s, path);
+    const QByteArray output = runForOutput(arguments, kOpenTimeout);
     std::optional<QUrl> url = FrontDoorURL::find(textOnly(output), QUrl(instanceUrl).host());
     if (!url)
         throw AppError::noOpenURL();

@@ -82,12 +82,13 @@ public:
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.
-    // `privateWindow`: the CLI opens the system browser's private (incognito) mode.
-    void open(const QString &target, bool privateWindow = false) const;
+    // `privateWindow`: the CLI opens the system browser's private (incognito) mode. `path`: the
+    // page of the org to start on (OrgPage); empty for its home page.
+    void open(const QString &target, bool privateWindow = false, const QString &path = {}) const;
     // The front-door address that logs a browser into the org: only ever an absolute http or
     // https address with a host; one found outside the CLI's JSON only on the host of
     // `instanceUrl`. Throws AppError::noOpenURL when the output holds none.
-    QUrl openURL(const QString &target, const QString &instanceUrl = {}) const;
+    QUrl openURL(const QString &target, const QString &instanceUrl = {}, const QString &path = {}) const;
     // Makes the org the CLI's default everywhere, not only inside a project folder.
     void setDefault(const QString &target) const;
     void logout(const QString &target) const;

@@ -81,7 +81,8 @@ public:
 
     // The actions.
     void refresh();
-    void openSelected(const OpenTarget &target, bool privateWindow = false);
+    // `page`: a page's id or label, or a path of the org (OrgPage::resolve); empty for its home.
+    void openSelected(const OpenTarget &target, bool privateWindow = false, const QString &page = {});
     void setSelectedAsDefault();
     void copyTarget();
     void deleteSelected();

@@ -7,6 +7,7 @@
 #include "BrowserLocations.h"
 #include "OpenTarget.h"
 #include "OrgList.h"
+#include "OrgPage.h"
 #include "SFCLI.h"
 #include "SecretFile.h"
 #include "StopSignal.h"
@@ -211,26 +212,35 @@ void OrgStore::refresh()
     reload(tr("Reading sf org list..."), {}, {std::nullopt, true, loadedMessage, true});
 }
 
-void OrgStore::openSelected(const OpenTarget &target, bool privateWindow)
+void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)
 {
     const std::optional<CLIOrg> org = requireSelection();
     if (!org)
         return;
+    // A page the org cannot have is refused before anything runs.
+    const std::variant<OrgPage, QString> resolved
+        = page.isEmpty() ? std::variant<OrgPage, QString>(OrgPage::home()) : OrgPage::resolve(page, org->instanceUrl);
+    if (const QString *refusal = std::get_if<QString>(&resolved)) {
+        setStatus(*refusal);
+        return;
+    }
+    const OrgPage chosen = std::get<OrgPage>(resolved);
     const QString name = org->displayName();
     start(tr("Opening %1...").arg(name),
           [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), instanceUrl = org->instanceUrl,
-           target, name, privateWindow]() -> Outcome {
+           target, name, privateWindow, chosen]() -> Outcome {
               // The system browser is the CLI's own business; any other target gets the
               // front-door address and opens it itself.
               if (target.id == OpenTarget::systemDefault().id) {
-                  cli->open(orgTarget, privateWindow);
+                  cli->open(orgTarget, privateWindow, chosen.path);
               } else {
-                  const QUrl url = cli->openURL(orgTarget, instanceUrl);
+                  const QUrl url = cli->openURL(orgTarget, instanceUrl, chosen.path);
                   StopSignal::throwIfRequested();
                   target.open(url, *browsers, privateWindow);
               }
-              return [name, label = target.label](OrgStore &store, quint64) {
-                  store.setStatus(tr("Opened %1 in %2.").arg(name, label));
+              return [name, label = target.label, chosen](OrgStore &store, quint64) {
+                  store.setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
+                                                        : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.label));
               };
           });
 }

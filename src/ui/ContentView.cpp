@@ -141,7 +141,9 @@ void ContentView::build()
     });
     connect(m_details, &DetailsPane::reloadTargetsRequested, this, &ContentView::reloadTargets);
     connect(m_details, &DetailsPane::openRequested, this,
-            [this](bool privateWindow) { m_store->openSelected(selectedOpenTarget(), privateWindow); });
+            [this](bool privateWindow, const QString &page) {
+                m_store->openSelected(selectedOpenTarget(), privateWindow, page);
+            });
     connect(m_details, &DetailsPane::setDefaultRequested, m_store, &OrgStore::setSelectedAsDefault);
     connect(m_details, &DetailsPane::copyTargetRequested, m_store, &OrgStore::copyTarget);
     connect(m_details, &DetailsPane::deleteRequested, this, &ContentView::confirmDelete);

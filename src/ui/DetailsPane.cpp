@@ -2,6 +2,7 @@
 
 #include "DisplayText.h"
 #include "Enablement.h"
+#include "OrgPage.h"
 #include "Theme.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
@@ -122,6 +124,28 @@ DetailsPane::DetailsPane(QWidget *parent)
     openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
     openIn->addStretch(1);
     orgLayout->addLayout(openIn);
+
+    // The page of the org to start on; "Custom path..." shows a field for any path.
+    auto *pageRow = new QHBoxLayout;
+    pageRow->setSpacing(12);
+    pageRow->addWidget(rowLabel(tr("Page"), orgBlock), 0, Qt::AlignVCenter);
+    m_pagePicker = new QComboBox(orgBlock);
+    m_pagePicker->setObjectName(u"pagePicker"_s);
+    m_pagePicker->setFixedWidth(250);
+    m_pagePicker->setAccessibleName(tr("Page"));
+    for (const OrgPage &page : OrgPage::all())
+        m_pagePicker->addItem(page.label, page.path.isEmpty() ? QString() : page.id);
+    m_pagePicker->addItem(tr("Custom path..."), u"custom"_s);
+    pageRow->addWidget(m_pagePicker, 0, Qt::AlignVCenter);
+    m_pathField = new QLineEdit(orgBlock);
+    m_pathField->setObjectName(u"pathField"_s);
+    m_pathField->setPlaceholderText(tr("/lightning/setup/SetupOneHome/home, or a pasted address of the org"));
+    m_pathField->hide();
+    pageRow->addWidget(m_pathField, 1, Qt::AlignVCenter);
+    pageRow->addStretch(0);
+    orgLayout->addLayout(pageRow);
+    connect(m_pagePicker, &QComboBox::currentIndexChanged, this,
+            [this] { m_pathField->setVisible(m_pagePicker->currentData() == "custom"_L1); });
     connect(m_targetPicker, &QComboBox::activated, this,
             [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
@@ -131,6 +155,12 @@ DetailsPane::DetailsPane(QWidget *parent)
     Theme::makeProminent(m_openButton);
     // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
     m_openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    // Ctrl+Shift+Return: Setup, whatever page is chosen.
+    auto *setup = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), this);
+    connect(setup, &QShortcut::activated, this, [this] {
+        if (m_openButton->isEnabled() && m_openButton->isVisible())
+            Q_EMIT openRequested(m_privateBox->isChecked(), u"setup"_s);
+    });
     auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
     connect(keypadEnter, &QShortcut::activated, this, [this] {
         if (m_openButton->isEnabled() && m_openButton->isVisible())
@@ -196,7 +226,11 @@ DetailsPane::DetailsPane(QWidget *parent)
     showOrg(std::nullopt);
 }
 
-void DetailsPane::requestOpen() { Q_EMIT openRequested(m_privateBox->isChecked()); }
+void DetailsPane::requestOpen()
+{
+    const QString page = m_pagePicker->currentData().toString();
+    Q_EMIT openRequested(m_privateBox->isChecked(), page == "custom"_L1 ? m_pathField->text() : page);
+}
 
 QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const char *name,
                                     void (DetailsPane::*intent)())

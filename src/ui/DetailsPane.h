@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 struct Enablement;
@@ -35,7 +36,8 @@ public:
 Q_SIGNALS:
     void targetChosen(const QString &id);
     void reloadTargetsRequested();
-    void openRequested(bool privateWindow);
+    // `page`: a page's id, or the custom path as typed; empty for the org's home page.
+    void openRequested(bool privateWindow, const QString &page);
     void setDefaultRequested();
     void copyTargetRequested();
     void deleteRequested();
@@ -56,6 +58,8 @@ private:
     QComboBox *m_targetPicker; // item data: the target's id
     QPushButton *m_reloadTargetsButton;
     QCheckBox *m_privateBox;
+    QComboBox *m_pagePicker;
+    QLineEdit *m_pathField;
     QPushButton *m_openButton;
     QPushButton *m_setDefaultButton;
     QPushButton *m_copyTargetButton;

@@ -165,6 +165,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("outcome"); // the line > the CLI's last call, then the browser's start
         const QString listed = u" > org list --json --skip-connection-status"_s;
         QTest::newRow("system, privately") << u"a system private"_s << u"OPENED a in System default. > org open --target-org a --private"_s;
+        QTest::newRow("a page") << u"a system - debug-logs"_s
+                                << u"OPENED a (Debug Logs) in System default. > org open --target-org a --path /lightning/setup/ApexDebugLogs/home"_s;
         QTest::newRow("by username, in a profile") << u"b@x.com chromium-P2 -"_s << u"OPENED b in Chromium - work. > org open "
                                                       "--target-org b --url-only --json chromium --profile-directory=P2 https://b.example/fd"_s;
         QTest::newRow("no such org") << u"nobody system -"_s
@@ -189,7 +191,7 @@ private Q_SLOTS:
                                {{QStringLiteral(FAKE_CHROME_PATH), QStringLiteral(TARNWICK_FIXTURES_DIR "/local-state-one-profile.json")}}}};
         browsers.launchDetached = [&](const QString &, const QStringList &a) { started = " chromium "_L1 + a.join(u' '); };
         const QStringList arg = args.split(u' ');
-        const OpenCommand::Outcome done = OpenCommand::open(SFCLI(kFake, {}), browsers, arg[0], arg[1], arg[2] == "private"_L1);
+        const OpenCommand::Outcome done = OpenCommand::open(SFCLI(kFake, {}), browsers, arg[0], arg[1], arg[2] == "private"_L1, arg.value(3));
         QCOMPARE(done.line + " > "_L1 + fake.calls().constLast().args.join(u' ') + started, outcome);
         QCOMPARE(done.status, outcome.startsWith("OPENED"_L1) ? 0 : 1);
         QCOMPARE(OpenCommand::printable(u"a\u001b[31m\u202Eb\nc"_s), u"a?[31m?b c"_s);

@@ -2,6 +2,7 @@
 // against the fake `sf` as a real child process.
 #include "FakeScenario.h"
 #include "LoginOptions.h"
+#include "OrgPage.h"
 
 #include <functional>
 
@@ -52,11 +53,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
         row("orgs", on(&SFCLI::orgs), u"org|list|--json"_s, 60);
-        row("open", on(&SFCLI::open, u"acme"_s, false), u"org|open|--target-org|acme"_s, 60);
-        row("open, private", on(&SFCLI::open, u"acme"_s, true), u"org|open|--target-org|acme|--private"_s, 60);
+        row("open", on(&SFCLI::open, u"acme"_s, false, QString()), u"org|open|--target-org|acme"_s, 60);
+        row("open a page, private", on(&SFCLI::open, u"acme"_s, true, u"/a/b?c=d"_s), u"org|open|--target-org|acme|--path|/a/b?c=d|--private"_s, 60);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
-        row("open dash target", on(&SFCLI::open, u"-x"_s, false), u"org|open|--target-org=-x"_s, 60);
-        row("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString()), u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
+        row("open dash target", on(&SFCLI::open, u"-x"_s, false, QString()), u"org|open|--target-org=-x"_s, 60);
+        row("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString(), QString()), u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
+        row("openURL of a page", on(&SFCLI::openURL, u"a"_s, QString(), u"/x"_s), u"org|open|--target-org|a|--url-only|--json|--path|/x"_s, 60);
         row("setDefault", on(&SFCLI::setDefault, u"a@b.example"_s), u"config|set|target-org=a@b.example|--global"_s, 30);
         row("logout", on(&SFCLI::logout, u"acme"_s), u"org|logout|--target-org|acme|--no-prompt"_s, 60);
         row("logout dash target", on(&SFCLI::logout, u"-a"_s), u"org|logout|--target-org=-a|--no-prompt"_s, 60);
@@ -101,6 +103,36 @@ private Q_SLOTS:
         const std::optional<AppError> error = failureOf([&] { command(cli); });
         QVERIFY(error && error->kind() == AppError::Kind::commandFailed);
         QCOMPARE(error->errorDescription(), QString::fromUtf8(text).trimmed());
+    }
+
+    // A page by its name, or a path of the org: "label|path", or what the refusal quotes.
+    void pages_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("page");
+        for (const auto &[text, page] : {
+                 std::pair("setup", "Setup|/lightning/setup/SetupOneHome/home"), {" OBJECT MANAGER ", "Object Manager|/lightning/setup/ObjectManager/home"},
+                 {"developer-console", "Developer Console|/_ui/common/apex/debug/ApexCSIPage"}, {"Users", "Users|/lightning/setup/ManageUsers/home"},
+                 {"deployment-status", "Deployment Status|/lightning/setup/DeployStatus/home"}, {"Debug Logs", "Debug Logs|/lightning/setup/ApexDebugLogs/home"},
+                 {"flows", "Flows|/lightning/setup/Flows/home"}, {"home", "Home|"}, {" /apex/P?id=1#x \n", "/apex/P?id=1#x|/apex/P?id=1#x"},
+                 {"https://ACME.my.salesforce.com/lightning/o/Account/list?a=b", "/lightning/o/Account/list?a=b|/lightning/o/Account/list?a=b"},
+                 {"//evil.example/x", "\"//evil.example/x\""}, {"lightning/setup", "\"lightning/setup\""}, {"/a b", "\"/a b\""},
+                 {"/a\u202Eb", "\"/a\u202Eb\""}, {"/a\u0007", "\"/a\u0007\""}, {"https://evil.example/x", "\"https://evil.example/x\""},
+                 {"http://acme.my.salesforce.com/x", "\"http://acme.my.salesforce.com/x\""}, {"https://u@acme.my.salesforce.com/x", "\"https://u@acme.my.salesforce.com/x\""},
+                 {"", "An empty path"}})
+            QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(page);
+    }
+
+    void pages()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, page);
+        const std::variant<OrgPage, QString> resolved = OrgPage::resolve(text, u"https://acme.my.salesforce.com"_s);
+        if (const OrgPage *found = std::get_if<OrgPage>(&resolved))
+            QCOMPARE(found->label + u'|' + found->path, page);
+        else
+            QCOMPARE(std::get<QString>(resolved), page + " is not a page of this org: give a path that begins with \"/\" (not \"//\") and has no "
+                                                         "spaces, or a page's name."_L1);
     }
 
     void openURL_data()

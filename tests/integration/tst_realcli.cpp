@@ -66,13 +66,15 @@ void writeFile(const QString &path, const QByteArray &content)
 }
 
 // The stand-in's answer to a request's head. An access token names its org by its last word;
-// acme-prod's ("admin") has expired, and no refresh token is ever granted.
+// acme-prod's ("admin") has expired, and no refresh token is ever granted. A front door leads to
+// the page asked for, as the service's does.
 QByteArray answer(const QString &head, const QString &origin)
 {
     const QByteArray org = head.section("AccessToken."_L1, 1, 1).section(u'\r', 0, 0).toLatin1();
     // Also the answer to the connection check and to the CLI's probe for scratch orgs.
-    QByteArray body = R"({"frontdoor_uri":")" + origin.toLatin1() + "/secur/frontdoor.jsp?otp="
-        + org + "\"}";
+    const QByteArray page = head.section(u' ', 1, 1).section("redirect_uri="_L1, 1, 1).section(u'&', 0, 0).toLatin1();
+    QByteArray body = R"({"frontdoor_uri":")" + origin.toLatin1() + "/secur/frontdoor.jsp?otp=" + org
+        + (page.isEmpty() ? QByteArray() : QByteArray("&startURL=" + page)) + "\"}";
     const bool refused = head.startsWith("POST"_L1) || org == "admin";
     if (refused)
         body = R"({"error":"invalid_grant","error_description":"expired token"})";
@@ -164,6 +166,10 @@ private Q_SLOTS:
             m_cli.logout(u"-h"_s);
             return listed(m_cli.orgs());
         }) << u"[acme-uat connected default sandbox, acme-prod]"_s;
+        // A page: the front-door address leads there.
+        QTest::newRow("open URL of a page") << Command([this] {
+            return m_cli.openURL(u"acme-uat"_s, "https://"_L1 + m_host, u"/lightning/setup/SetupOneHome/home"_s).toString();
+        }) << u"https://<host>/secur/frontdoor.jsp?otp=qa&startURL=%2Flightning%2Fsetup%2FSetupOneHome%2Fhome"_s;
         // The quick list: the same orgs, no connection checked.
         QTest::newRow("quick list") << Command([this] { return listed(m_cli.quickOrgs()); })
                                     << u"[-h default, acme-prod, acme-uat sandbox]"_s;

@@ -96,8 +96,8 @@ private Q_SLOTS:
         const Step reload = [](Ctx &c) { c.store.refresh(); };
         const auto refresh = [=](const QStringList &orgs) { return answer("org_list", orgListJson(orgs), 0, reload); };
         const Step open = [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault()); };
-        const auto chromeOpen = [](bool privately) {
-            return [=](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}, privately); };
+        const auto chromeOpen = [](bool privately, const QString &page = {}) {
+            return [=](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}, privately, page); };
         };
         const Step chrome = chromeOpen(false);
         const Step exportOld = [](Ctx &c) { c.store.exportSelected(c.dir + "/old"_L1); };
@@ -111,10 +111,12 @@ private Q_SLOTS:
         row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
         row("open in a Chrome profile", answer("org_open", frontDoor, 0, chrome), "Opening b...|Opened b in Chrome - work.",
             "org open --target-org b --url-only --json|chrome --profile-directory=Profile 2 https://b.example/secur/fd?otp=x");
-        row("open privately in the system browser", [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault(), true); },
-            "Opening b...|Opened b in System default.", "org open --target-org b --private");
-        row("open privately in Chrome", answer("org_open", frontDoor, 0, chromeOpen(true)), "Opening b...|Opened b in Chrome - work.",
-            "org open --target-org b --url-only --json|chrome --profile-directory=Profile 2 --incognito https://b.example/secur/fd?otp=x");
+        row("open Setup privately in the system browser", [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault(), true, u"setup"_s); },
+            "Opening b...|Opened b (Setup) in System default.", "org open --target-org b --path /lightning/setup/SetupOneHome/home --private");
+        row("open a path privately in Chrome", answer("org_open", frontDoor, 0, chromeOpen(true, u" /x "_s)), "Opening b...|Opened b (/x) in Chrome - work.",
+            "org open --target-org b --url-only --json --path /x|chrome --profile-directory=Profile 2 --incognito https://b.example/secur/fd?otp=x");
+        row("a path of another site, refused", chromeOpen(false, u"//evil.example/x"_s), "\"//evil.example/x\" is not a page of this org: "
+            "give a path that begins with \"/\" (not \"//\") and has no spaces, or a page's name.", "");
         row("set default", [](Ctx &c) { c.store.setSelectedAsDefault(); },
             "Setting default org to b...|Default org set to b.", "config set target-org=b --global");
         row("delete: always the fallback", [=](Ctx &c) {

@@ -292,6 +292,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("call");
         QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json --skip-connection-status"_s;
         QTest::newRow("Ctrl+Return opens") << (Qt::CTRL | Qt::Key_Return) << u"org open --target-org acme-dev"_s;
+        QTest::newRow("Ctrl+Shift+Return opens Setup") << (Qt::CTRL | Qt::SHIFT | Qt::Key_Return)
+                                                       << u"org open --target-org acme-dev --path /lightning/setup/SetupOneHome/home"_s;
         QTest::newRow("Ctrl+Shift+N creates") << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
                                               << u"org login web --instance-url https://test.salesforce.com/ --alias new"_s;
     }
@@ -378,9 +380,11 @@ private Q_SLOTS:
         click("reloadTargetsButton");
         QVERIFY(picker->currentText() == "System default"_L1 && picker->count() == 2);
         part<QCheckBox>("privateBox")->setChecked(true);
+        part<QComboBox>("pagePicker")->setCurrentIndex(part<QComboBox>("pagePicker")->count() - 1); // a custom path
+        QTest::keyClicks(part<QLineEdit>("pathField"), u"https://acme-dev.example/lightning/o/Account/home"_s);
         click("openButton");
-        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in System default."_s);
-        QCOMPARE(calls().constLast(), u"org open --target-org acme-dev --private"_s);
+        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev (/lightning/o/Account/home) in System default."_s);
+        QCOMPARE(calls().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
     }
 
     // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt

@@ -1,0 +1,48 @@
+#include "OrgPage.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+const QList<OrgPage> &OrgPage::all()
+{
+    static const QList<OrgPage> pages{
+        {u"home"_s, u"Home"_s, {}},
+        {u"setup"_s, u"Setup"_s, u"/lightning/setup/SetupOneHome/home"_s},
+        {u"object-manager"_s, u"Object Manager"_s, u"/lightning/setup/ObjectManager/home"_s},
+        {u"developer-console"_s, u"Developer Console"_s, u"/_ui/common/apex/debug/ApexCSIPage"_s},
+        {u"users"_s, u"Users"_s, u"/lightning/setup/ManageUsers/home"_s},
+        {u"deployment-status"_s, u"Deployment Status"_s, u"/lightning/setup/DeployStatus/home"_s},
+        {u"debug-logs"_s, u"Debug Logs"_s, u"/lightning/setup/ApexDebugLogs/home"_s},
+        {u"flows"_s, u"Flows"_s, u"/lightning/setup/Flows/home"_s},
+    };
+    return pages;
+}
+
+std::variant<OrgPage, QString> OrgPage::resolve(const QString &text, const QString &instanceUrl)
+{
+    const QString trimmed = text.trimmed();
+    for (const OrgPage &page : all()) {
+        if (trimmed.compare(page.id, Qt::CaseInsensitive) == 0 || trimmed.compare(page.label, Qt::CaseInsensitive) == 0)
+            return page;
+    }
+    QString path = trimmed;
+    // A pasted address of the org itself stands for its path.
+    const QUrl url(trimmed, QUrl::StrictMode);
+    const QString host = QUrl(instanceUrl).host();
+    if (url.isValid() && url.scheme() == "https"_L1 && !host.isEmpty() && url.host() == host && url.userInfo().isEmpty()
+        && url.port() == QUrl(instanceUrl).port())
+        path = url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::FullyEncoded);
+    const bool usable = path.startsWith(u'/') && !path.startsWith("//"_L1)
+        && std::none_of(path.cbegin(), path.cend(), [](QChar c) {
+               return c.isSpace() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+           });
+    if (!usable)
+        return QCoreApplication::translate("OrgPage", "%1 is not a page of this org: give a path that begins with \"/\" "
+                                                      "(not \"//\") and has no spaces, or a page's name.")
+            .arg(trimmed.isEmpty() ? QCoreApplication::translate("OrgPage", "An empty path") : u'"' + trimmed + u'"');
+    return OrgPage{{}, path, path};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+// A page of an org that an open starts on: `sf org open --path <path>`. Home passes no path.
+struct OrgPage
+{
+    QString id; // "setup", ...: the command line's name for it
+    QString label; // "Setup", ...: the picker's text, and how status messages name it
+    QString path; // empty: the org's home page
+
+    // Home, Setup, Object Manager, Developer Console, Users, Deployment Status, Debug Logs, Flows.
+    static const QList<OrgPage> &all();
+    static const OrgPage &home() { return all().first(); }
+
+    // A page by its id or label (letter case ignored), or a path of the org at `instanceUrl`:
+    // one that begins with "/" but not "//" and holds no white space or control character, or a
+    // full https address on the org's own host, reduced to what follows the host. Surrounding
+    // white space is ignored. Anything else gives the message that says why.
+    static std::variant<OrgPage, QString> resolve(const QString &text, const QString &instanceUrl);
+
+    friend bool operator==(const OrgPage &, const OrgPage &) = default;
+};
