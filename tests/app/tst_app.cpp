@@ -119,7 +119,7 @@ private Q_SLOTS:
         row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
         row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
         row("--targets", "--targets", "", false, 0, u"system\tSystem default\n"_s); // no browser in the bare environment
-        row("--open", "--open c --private", "", true, 0, u"OPENED c in System default.\n"_s);
+        row("--open", "--open c --private --page setup", "", true, 0, u"OPENED c (Setup) in System default.\n"_s);
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
     }
@@ -146,7 +146,7 @@ private Q_SLOTS:
         QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err) && complained.count(u'\n') == 1,
                  qPrintable(complained));
         if (out.startsWith("OPENED"_L1))
-            QCOMPARE(fake.calls().constLast().args.join(u' '), u"org open --target-org c --private"_s);
+            QCOMPARE(fake.calls().constLast().args.join(u' '), u"org open --target-org c --path /lightning/setup/SetupOneHome/home --private"_s);
         if (out.startsWith("SELFTEST"_L1)) {
             QCOMPARE(printed.count(u'\n'), 1);
             QVERIFY(withSf ? printed == out : printed.contains("No such file or directory"_L1));
