@@ -43,10 +43,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         if (const QString *refusal = std::get_if<QString>(&resolved))
             return fail(*refusal);
         const OrgPage &chosen = std::get<OrgPage>(resolved);
-        if (target->id == OpenTarget::systemDefault().id)
-            cli.open(found->target(), privateWindow, chosen.path);
-        else
-            target->open(cli.openURL(found->target(), found->instanceUrl, chosen.path), browsers, privateWindow);
+        target->openOrg(cli, found->target(), found->instanceUrl, chosen.path, browsers, privateWindow);
         const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
         return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label))};
     } catch (const DescribedError &error) {

@@ -181,18 +181,12 @@ QString SFCLI::plainText(const QByteArray &output)
     return text.trimmed();
 }
 
-QList<CLIOrg> SFCLI::orgs() const
+QList<CLIOrg> SFCLI::orgs(bool checkConnections) const
 {
-    QList<CLIOrg> list
-        = OrgList::decode(runForOutput({u"org"_s, u"list"_s, u"--json"_s}, kOrgListTimeout));
-    OrgList::sortForDisplay(list);
-    return list;
-}
-
-QList<CLIOrg> SFCLI::quickOrgs() const
-{
-    QList<CLIOrg> list = OrgList::decode(runForOutput(
-        {u"org"_s, u"list"_s, u"--json"_s, u"--skip-connection-status"_s}, kOrgListTimeout));
+    QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
+    if (!checkConnections)
+        arguments.append(u"--skip-connection-status"_s);
+    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, kOrgListTimeout));
     OrgList::sortForDisplay(list);
     return list;
 }

@@ -74,11 +74,11 @@ public:
     static constexpr qsizetype kDefaultOutputCap = qsizetype(512) * 1024 * 1024;
     void setOutputCap(qsizetype bytes) { m_outputCap = bytes; }
 
-    // `sf org list --json`, decoded, filtered and sorted for display.
-    QList<CLIOrg> orgs() const;
-    // The same list without the CLI's network check of every connection, which takes seconds
-    // per org whose instance does not answer: no org has a connectedStatus.
-    QList<CLIOrg> quickOrgs() const;
+    // `sf org list --json`, decoded, filtered and sorted for display. Without `checkConnections`
+    // (--skip-connection-status) the CLI skips its network check of every connection, which
+    // takes seconds per org whose instance does not answer, and no org has a connectedStatus.
+    QList<CLIOrg> orgs(bool checkConnections = true) const;
+    QList<CLIOrg> quickOrgs() const { return orgs(false); }
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.

@@ -101,7 +101,8 @@ void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &rel
             carried.insert(org.username);
         }
     }
-    OrgList::sortForDisplay(orgs);
+    if (!carried.isEmpty()) // else it is in display order already
+        OrgList::sortForDisplay(orgs);
     const qsizetype count = orgs.size();
     setConnections(Connections::checking); // before the rows show, so that none shows a stale status
     setOrgs(std::move(orgs));
@@ -229,15 +230,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     start(tr("Opening %1...").arg(name),
           [cli = m_cli, browsers = m_browsers, orgTarget = org->target(), instanceUrl = org->instanceUrl,
            target, name, privateWindow, chosen]() -> Outcome {
-              // The system browser is the CLI's own business; any other target gets the
-              // front-door address and opens it itself.
-              if (target.id == OpenTarget::systemDefault().id) {
-                  cli->open(orgTarget, privateWindow, chosen.path);
-              } else {
-                  const QUrl url = cli->openURL(orgTarget, instanceUrl, chosen.path);
-                  StopSignal::throwIfRequested();
-                  target.open(url, *browsers, privateWindow);
-              }
+              target.openOrg(*cli, orgTarget, instanceUrl, chosen.path, *browsers, privateWindow);
               return [name, label = target.label, chosen](OrgStore &store, quint64) {
                   store.setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
                                                         : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.label));

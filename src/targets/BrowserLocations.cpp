@@ -76,6 +76,7 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
           u"vivaldi"_s},
          "vivaldi", "com.vivaldi.Vivaldi"},
     };
+    const QStringList flatpakExports{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1};
     for (const Known &k : known) {
         const QString data = QLatin1StringView(k.data) + "/Local State"_L1;
         BrowserKind browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
@@ -85,7 +86,7 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
             browser.installs.append({"/snap/bin/"_L1 + QLatin1StringView(k.snap),
                                      home + "/snap/"_L1 + QLatin1StringView(k.snap) + "/common/"_L1 + data});
         const QString flatpak = QLatin1StringView(k.flatpak);
-        for (const QString &exports : QStringList{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1})
+        for (const QString &exports : flatpakExports)
             browser.installs.append({exports + flatpak, home + "/.var/app/"_L1 + flatpak + "/config/"_L1 + data});
         locations.chromiums.append(browser);
     }
@@ -95,7 +96,7 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
                                    u"/usr/bin/firefox-esr"_s, u"firefox"_s, u"firefox-esr"_s})
         locations.firefox.installs.append({program, firefoxData});
     locations.firefox.installs.append({u"/snap/bin/firefox"_s, home + "/snap/firefox/common/.mozilla/firefox/profiles.ini"_L1});
-    for (const QString &exports : QStringList{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1})
+    for (const QString &exports : flatpakExports)
         locations.firefox.installs.append(
             {exports + "org.mozilla.firefox"_L1, home + "/.var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_L1});
 #endif

@@ -1,6 +1,8 @@
 #include "OpenTarget.h"
 
 #include "ChromeLocator.h"
+#include "SFCLI.h"
+#include "StopSignal.h"
 #include "WebAddress.h"
 
 #include <QCollator>
@@ -93,6 +95,18 @@ void OpenTarget::sortByLabel(QList<OpenTarget> &targets)
 
 void OpenTarget::open(const QUrl &url) const { open(url, *BrowserLocations::system()); }
 
+void OpenTarget::openOrg(const SFCLI &cli, const QString &orgTarget, const QString &instanceUrl, const QString &path,
+                         const BrowserLocations &locations, bool privateWindow) const
+{
+    if (id == systemDefault().id) {
+        cli.open(orgTarget, privateWindow, path);
+        return;
+    }
+    const QUrl url = cli.openURL(orgTarget, instanceUrl, path);
+    StopSignal::throwIfRequested();
+    open(url, locations, privateWindow);
+}
+
 void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool privateWindow) const
 {
     if (!isWebAddress(url))
@@ -107,15 +121,12 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
         if (!program)
             throw AppError::chromeNotFound();
     } else {
-        QList<BrowserKind> kinds = locations.chromiums;
-        kinds.append(locations.firefox);
-        const auto known = std::find_if(kinds.cbegin(), kinds.cend(), [this](const BrowserKind &b) { return b.key == browser; });
-        std::optional<BrowserInstall> install;
-        if (known != kinds.cend())
-            install = BrowserLocations::installed(*known);
+        const BrowserKind *known = browser == locations.firefox.key ? &locations.firefox : nullptr;
+        for (const BrowserKind &kind : locations.chromiums)
+            known = kind.key == browser ? &kind : known;
+        const std::optional<BrowserInstall> install = known ? BrowserLocations::installed(*known) : std::nullopt;
         if (!install)
-            throw DescribedError(QCoreApplication::translate("OpenTarget", "%1 was not found.")
-                                     .arg(known != kinds.cend() ? known->name : browser));
+            throw DescribedError(QCoreApplication::translate("OpenTarget", "%1 was not found.").arg(known ? known->name : browser));
         program = install->program;
     }
 

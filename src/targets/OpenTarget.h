@@ -12,6 +12,8 @@
 
 #include <optional>
 
+class SFCLI;
+
 // Where an org's web address is opened. Without a profile directory: the system default browser.
 // With an empty one: Google Chrome (or `browser`, another of its family), letting it pick the
 // profile. Otherwise: that browser in the profile whose folder has that name.
@@ -49,6 +51,12 @@ struct OpenTarget
     // `privateWindow`: in the browser's private (incognito) window.
     void open(const QUrl &url) const;
     void open(const QUrl &url, const BrowserLocations &locations, bool privateWindow = false) const;
+
+    // Opens the org that the CLI knows as `orgTarget` on the page at `path` (empty: its home): in
+    // the system browser through the CLI's own open, anywhere else with the front-door address the
+    // CLI gives, found only on the org's `instanceUrl` host outside the CLI's JSON.
+    void openOrg(const SFCLI &cli, const QString &orgTarget, const QString &instanceUrl, const QString &path,
+                 const BrowserLocations &locations, bool privateWindow) const;
 
     // Only absolute http and https addresses with a host: anything else could reach a browser's
     // command line as an option or open a local file.

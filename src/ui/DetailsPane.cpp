@@ -106,14 +106,20 @@ DetailsPane::DetailsPane(QWidget *parent)
     }
     orgLayout->addLayout(rows);
 
-    auto *openIn = new QHBoxLayout;
-    openIn->setSpacing(12);
-    openIn->addWidget(rowLabel(tr("Open in"), orgBlock), 0, Qt::AlignVCenter);
-    m_targetPicker = new QComboBox(orgBlock);
-    m_targetPicker->setObjectName(u"targetPicker"_s);
-    m_targetPicker->setFixedWidth(250);
-    m_targetPicker->setAccessibleName(tr("Open in"));
-    openIn->addWidget(m_targetPicker, 0, Qt::AlignVCenter);
+    // A labelled row that starts with a picker; the rest of the row is the caller's.
+    const auto pickerRow = [&](const QString &label, const char *name, QComboBox *&picker) {
+        auto *row = new QHBoxLayout;
+        row->setSpacing(12);
+        row->addWidget(rowLabel(label, orgBlock), 0, Qt::AlignVCenter);
+        picker = new QComboBox(orgBlock);
+        picker->setObjectName(QLatin1StringView(name));
+        picker->setFixedWidth(250);
+        picker->setAccessibleName(label);
+        row->addWidget(picker, 0, Qt::AlignVCenter);
+        orgLayout->addLayout(row);
+        return row;
+    };
+    QHBoxLayout *openIn = pickerRow(tr("Open in"), "targetPicker", m_targetPicker);
     m_reloadTargetsButton = new QPushButton(tr("Reload"), orgBlock);
     m_reloadTargetsButton->setObjectName(u"reloadTargetsButton"_s);
     m_reloadTargetsButton->setToolTip(tr("Look for Google Chrome and its profiles again"));
@@ -123,16 +129,9 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_privateBox->setObjectName(u"privateBox"_s);
     openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
     openIn->addStretch(1);
-    orgLayout->addLayout(openIn);
 
     // The page of the org to start on; "Custom path..." shows a field for any path.
-    auto *pageRow = new QHBoxLayout;
-    pageRow->setSpacing(12);
-    pageRow->addWidget(rowLabel(tr("Page"), orgBlock), 0, Qt::AlignVCenter);
-    m_pagePicker = new QComboBox(orgBlock);
-    m_pagePicker->setObjectName(u"pagePicker"_s);
-    m_pagePicker->setFixedWidth(250);
-    m_pagePicker->setAccessibleName(tr("Page"));
+    QHBoxLayout *pageRow = pickerRow(tr("Page"), "pagePicker", m_pagePicker);
     for (const OrgPage &page : OrgPage::all())
         m_pagePicker->addItem(page.label, page.path.isEmpty() ? QString() : page.id);
     m_pagePicker->addItem(tr("Custom path..."), u"custom"_s);
@@ -143,7 +142,6 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_pathField->hide();
     pageRow->addWidget(m_pathField, 1, Qt::AlignVCenter);
     pageRow->addStretch(0);
-    orgLayout->addLayout(pageRow);
     connect(m_pagePicker, &QComboBox::currentIndexChanged, this,
             [this] { m_pathField->setVisible(m_pagePicker->currentData() == "custom"_L1); });
     connect(m_targetPicker, &QComboBox::activated, this,

@@ -52,7 +52,7 @@ private Q_SLOTS:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
-        row("orgs", on(&SFCLI::orgs), u"org|list|--json"_s, 60);
+        row("orgs", on(&SFCLI::orgs, true), u"org|list|--json"_s, 60);
         row("open", on(&SFCLI::open, u"acme"_s, false, QString()), u"org|open|--target-org|acme"_s, 60);
         row("open a page, private", on(&SFCLI::open, u"acme"_s, true, u"/a/b?c=d"_s), u"org|open|--target-org|acme|--path|/a/b?c=d|--private"_s, 60);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
