@@ -107,6 +107,9 @@ private Q_SLOTS:
         row("refresh keeps a listed selection", refresh({u"d+"_s, u"b"_s}), loaded2, listing, "2/2 > b@x.com");
         row("refresh: else the first connected", refresh({u"a"_s, u"c+"_s}), loaded2, listing, "2/2 > c@x.com");
         row("refresh: else the first", refresh({u"d"_s, u"e"_s}), loaded2, listing, "2/2 > d@x.com");
+        row("refresh, no quick list: else the first connected",
+            answer("org_list_--json_--skip-connection-status", "Error (Q): no such flag", 1, refresh({u"a"_s, u"c+"_s})), loaded2, listing,
+            "2/2 > c@x.com");
         row("refresh: empty", refresh({}), "Reading sf org list...|Loaded 0 CLI connections.", listing, "0/0 > none");
         row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
         row("open in a Chrome profile", answer("org_open", frontDoor, 0, chrome), "Opening b...|Opened b in Chrome - work.",
@@ -254,12 +257,14 @@ private Q_SLOTS:
         fake.set(quick + u'1', u"delay"_s, "0.5"_ba);
         fake.answer(quick + u'2', orgListJson({u"new1"_s, u"new2"_s}));
         fake.answer(u"org_list"_s, orgListJson({u"new1"_s, u"new2"_s}));
+        fake.set(u"org_list"_s, u"delay"_s, "1"_ba); // the checks end after both jobs
         QList<bool> busy;
         connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << store.isBusy(); });
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 1); // the slow one has started
         store.refresh();
         QTRY_COMPARE(busy, (QList<bool>{true, true, true, false}));
+        QCOMPARE(store.orgs().size(), 2);
         QTRY_VERIFY(store.connections() == OrgStore::Connections::checked);
         QCOMPARE(store.status(), u"Loaded 2 CLI connections."_s);
         QCOMPARE(store.orgs().size(), 2);
