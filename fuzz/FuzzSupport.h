@@ -41,10 +41,7 @@ inline QByteArray scratchFile(const QByteArray &name, const QByteArray &content)
 
 // Makes the default locale C, where names compare plainly, or English, where they are collated,
 // by the input's size, so that both are fuzzed.
-inline void pickLocale(size_t inputSize)
-{
-    QLocale::setDefault(inputSize % 2 ? QLocale(u"en_US"_s) : QLocale::c());
-}
+inline void pickLocale(size_t inputSize) { QLocale::setDefault(inputSize % 2 ? QLocale(u"en_US"_s) : QLocale::c()); }
 
 // The order of two names as the app lists them in the default locale: case folded.
 inline int compareNames(const QString &a, const QString &b)
@@ -54,8 +51,7 @@ inline int compareNames(const QString &a, const QString &b)
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         return collator;
     }();
-    return QLocale().language() == QLocale::C ? a.compare(b, Qt::CaseInsensitive)
-                                              : english.compare(a, b);
+    return QLocale().language() == QLocale::C ? a.compare(b, Qt::CaseInsensitive) : english.compare(a, b);
 }
 
 } // namespace fuzz

@@ -16,12 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 "the address is absolute http or https with a host", url->toString());
 
     const QString handed = url->toString(QUrl::FullyEncoded); // as OpenTarget::open hands it over
-    fuzz::check(std::all_of(handed.cbegin(), handed.cend(),
-                            [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; }),
+    fuzz::check(std::all_of(handed.cbegin(), handed.cend(), [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; }),
                 "the address is handed over as printable ASCII without spaces", handed);
     const QUrl again(handed, QUrl::StrictMode);
-    fuzz::check(handed.startsWith(url->scheme() + "://"_L1) && again.isValid()
-                    && again.scheme() == url->scheme()
+    fuzz::check(handed.startsWith(url->scheme() + "://"_L1) && again.isValid() && again.scheme() == url->scheme()
                     && again.host(QUrl::FullyEncoded) == url->host(QUrl::FullyEncoded),
                 "what is handed over starts with the scheme and names the same host", handed);
     return 0;

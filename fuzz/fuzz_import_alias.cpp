@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray stored = name.left(255).replace('/', '_').replace('\0', '_');
     if (stored.isEmpty() || stored == "." || stored == "..")
         stored.prepend('_');
-    const QByteArray path
-        = fuzz::scratchFile(stored, newline < 0 ? QByteArray() : input.sliced(newline + 1));
+    const QByteArray path = fuzz::scratchFile(stored, newline < 0 ? QByteArray() : input.sliced(newline + 1));
     checkAlias(QFile::decodeName(path));
     ::unlink(path.constData());
 

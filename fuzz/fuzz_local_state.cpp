@@ -11,16 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         const QList<ChromeProfile> profiles = ChromeProfiles::fromLocalState(json);
         const QByteArray path = fuzz::scratchFile("Local State", json);
-        fuzz::check(ChromeProfiles::read(QFile::decodeName(path)) == profiles,
-                    "the file gives what its content gives");
+        fuzz::check(ChromeProfiles::read(QFile::decodeName(path)) == profiles, "the file gives what its content gives");
 
         const QList<OpenTarget> targets = OpenTarget::forChromeProfiles(profiles);
         for (qsizetype i = 0; i < targets.size(); ++i) {
             const OpenTarget &target = targets[i];
             fuzz::check(target.chromeProfileDirectory && !target.chromeProfileDirectory->isEmpty()
                             && target.id == "chrome-"_L1 + *target.chromeProfileDirectory
-                            && target.id != OpenTarget::chromeDefault().id
-                            && target.label.startsWith("Chrome - "_L1),
+                            && target.id != OpenTarget::chromeDefault().id && target.label.startsWith("Chrome - "_L1),
                         "a profile is chrome-<folder>, not a fixed target, labelled Chrome - ...",
                         target.id + u' ' + target.label);
             fuzz::check(i == 0 || fuzz::compareNames(targets[i - 1].label, target.label) <= 0,

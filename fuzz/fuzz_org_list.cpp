@@ -43,24 +43,20 @@ bool outOfRange(const QByteArray &json, const QJsonParseError &error)
 QList<CLIOrg> orgsSeenByQt(const QJsonObject &result)
 {
     QList<CLIOrg> orgs;
-    for (const auto &[key, category] :
-         {std::pair("sandboxes"_L1, u"Sandboxes"_s), {"other"_L1, u"Other"_s},
-          {"devHubs"_L1, u"Dev Hubs"_s}, {"scratchOrgs"_L1, u"Scratch Orgs"_s}}) {
+    for (const auto &[key, category] : {std::pair("sandboxes"_L1, u"Sandboxes"_s), {"other"_L1, u"Other"_s},
+                                        {"devHubs"_L1, u"Dev Hubs"_s}, {"scratchOrgs"_L1, u"Scratch Orgs"_s}}) {
         for (const QJsonValue &entry : result.value(key).toArray()) {
             const auto text = [&](const char *field) -> std::optional<QString> {
                 const QJsonValue value = entry[QLatin1StringView(field)];
-                return value.isString() ? std::optional(normalised(value.toString()))
-                                        : std::nullopt;
+                return value.isString() ? std::optional(normalised(value.toString())) : std::nullopt;
             };
             const auto flag = [&](const char *field) -> std::optional<bool> {
                 const QJsonValue value = entry[QLatin1StringView(field)];
                 return value.isBool() ? std::optional(value.toBool()) : std::nullopt;
             };
             if (text("username") && text("instanceUrl"))
-                orgs.append({text("alias"), *text("username"), *text("instanceUrl"),
-                             text("loginUrl"), text("orgId"), text("clientId"),
-                             text("connectedStatus"), flag("isSandbox"), flag("isDefaultUsername"),
-                             category});
+                orgs.append({text("alias"), *text("username"), *text("instanceUrl"), text("loginUrl"), text("orgId"),
+                             text("clientId"), text("connectedStatus"), flag("isSandbox"), flag("isDefaultUsername"), category});
         }
     }
     return orgs;

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 
@@ -63,6 +64,20 @@ public:
             result.append(call);
         }
         return result;
+    }
+    // Each call's arguments, joined by spaces.
+    QStringList commands(qsizetype from = 0) const
+    {
+        QStringList out;
+        for (const FakeCall &call : calls().mid(from))
+            out << call.args.join(u' ');
+        return out;
+    }
+    // Every call has ended and been reaped.
+    bool allEnded() const
+    {
+        const QList<FakeCall> all = calls();
+        return std::all_of(all.cbegin(), all.cend(), [](const FakeCall &c) { return ::kill(pid_t(c.pid), 0) != 0; });
     }
     // "grandchild.pid", or "terminated.pid": the calls that ended on the termination request (one
     // that ignores it never shows there).

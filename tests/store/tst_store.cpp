@@ -36,7 +36,6 @@ struct Ctx
     OrgStore &store;
     FakeScenario &fake;
     QString dir;
-    BrowserLocations &browsers;
 };
 using Step = std::function<void(Ctx &)>;
 
@@ -227,7 +226,7 @@ private Q_SLOTS:
         });
         connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << store.isBusy(); });
 
-        Ctx ctx{store, fake, dir.path(), *browsers};
+        Ctx ctx{store, fake, dir.path()};
         step(ctx);
         const QStringList expected = statuses.split(u'|');
         QCOMPARE(said.value(0), expected.value(0)); // at once
@@ -235,12 +234,8 @@ private Q_SLOTS:
         QTRY_VERIFY(store.connections() != OrgStore::Connections::checking);
         QCOMPARE(said, expected);
         calls.replace(u"org list --json"_s, u"org list --json --skip-connection-status|org list --json"_s);
-        QStringList seen;
-        for (const FakeCall &call : fake.calls().mid(2)) {
-            seen << call.args.join(u' ').replace(dir.path(), u"~"_s);
-            QVERIFY(::kill(static_cast<pid_t>(call.pid), 0) != 0); // ended and reaped
-        }
-        QCOMPARE((seen + launched).join(u'|'), calls);
+        QVERIFY(fake.allEnded());
+        QCOMPARE((fake.commands(2) + launched).join(u'|').replace(dir.path(), u"~"_s), calls);
         const std::optional<CLIOrg> selected = store.selectedOrg();
         QCOMPARE(u"%1/%2 > %3 %4"_s.arg(store.orgs().size()).arg(store.filteredOrgs().size())
                      .arg(selected ? selected->username : u"none"_s, QGuiApplication::clipboard()->text()).trimmed(), after);
@@ -310,11 +305,10 @@ private Q_SLOTS:
         const qsizetype before = fake.calls().size();
         reload("30");
         QTRY_COMPARE(fake.calls().size(), before + 2); // the check has started
-        const qint64 abandoned = fake.calls().constLast().pid;
         fake.answer(full, orgListJson({u"c"_s, u"a"_s, u"b"_s}), 1, "Error (F): no network");
         reload("0"); // the newer list wins, and its check has failed
         checked();
-        QVERIFY(::kill(static_cast<pid_t>(abandoned), 0) != 0);
+        QVERIFY(fake.allEnded());
         QCOMPARE(state(), u"b c a > c 2 Error (F): no network"_s);
         fake.answer(quick, {}, 1, "Error (Q): no such flag"); // an older CLI: the full list in one step
         fake.answer(full, orgListJson({u"c"_s, u"a+"_s}));
@@ -356,9 +350,7 @@ private Q_SLOTS:
             store->shutDown(std::chrono::seconds(60));
         QVERIFY2(std::chrono::steady_clock::now() - started < std::chrono::seconds(20), "the login was not stopped at once");
         QVERIFY(!store || (store->status() == "Reading sf org list..."_L1 && store->orgs().isEmpty()));
-        for (const FakeCall &call : fake.calls())
-            QVERIFY(::kill(static_cast<pid_t>(call.pid), 0) != 0);
-        QCOMPARE(fake.calls().size(), 2); // the login's reload never started
+        QVERIFY(fake.allEnded() && fake.calls().size() == 2); // the login's reload never started
     }
 
     // Owner-only from the start, replacing what was there; a failure leaves all as it was.

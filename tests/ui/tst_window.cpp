@@ -1,5 +1,4 @@
-// The real window under the offscreen platform with the fake `sf` and a fake Chrome: what it
-// shows, how its controls, shortcuts and dialogs reach the store, and screenshots for review.
+// The real window (offscreen) over the fake `sf` and a fake Chrome; screenshots for review.
 #include "ContentView.h"
 #include "DetailsPane.h"
 #include "Dialogs.h"
@@ -16,11 +15,7 @@ namespace {
 
 const QStringList kThree{u"acme-dev+"_s, u"beta-uat"_s, u"zed-prod+"_s};
 
-QTemporaryDir &home()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
+QTemporaryDir &home() { static QTemporaryDir dir; return dir; }
 
 void writeLocalState(const QByteArray &profiles)
 {
@@ -66,39 +61,44 @@ class TestWindow : public QObject
     std::unique_ptr<FakeScenario> m_fake;
     std::unique_ptr<MainWindow> m_window;
 
-    // The window's parts by the names they were given.
     template<class T = QWidget>
     T *part(const char *name) const
     {
-        T *found = m_window->findChild<T *>(QLatin1StringView(name));
-        if (!found)
-            qFatal("no %s named %s", T::staticMetaObject.className(), name);
-        return found;
+        if (T *found = m_window->findChild<T *>(QLatin1StringView(name)))
+            return found;
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
     }
     OrgStore &store() const { return m_window->findChild<ContentView *>()->store(); }
-    // No action runs and the connections are checked.
     bool settled() const { return !store().isBusy() && store().connections() != OrgStore::Connections::checking; }
     QString text(const char *label) const { return part<QLabel>(label)->text(); }
+    QString texts(std::initializer_list<const char *> labels) const
+    {
+        QStringList out;
+        for (const char *label : labels)
+            out << text(label);
+        return out.join(u'|');
+    }
     void click(const char *button) const { QTest::mouseClick(part<QPushButton>(button), Qt::LeftButton); }
     QListView *list() const { return part<QListView>("orgList"); }
+    QString rows(int role = Qt::DisplayRole) const // each row's `role`, "|" between
+    {
+        QStringList out;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            out << list()->model()->index(row, 0).data(role).toString();
+        return out.join(u'|');
+    }
     void clickRow(int row) const
     {
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(list()->model()->index(row, 0)).center());
     }
-    QStringList calls(qsizetype from = 0) const
-    {
-        QStringList out;
-        for (const FakeCall &call : m_fake->calls().mid(from))
-            out << call.args.join(u' ');
-        return out;
-    }
     QString enabled() const
     {
-        QString names;
+        QStringList names;
         for (const char *name : {"refreshButton", "createButton", "importButton", "openButton", "setDefaultButton",
                                  "copyTargetButton", "deleteButton", "exportButton", "reloadTargetsButton", "aliasField"})
-            names += part(name)->isEnabled() ? QString::fromLatin1(name).remove("Button"_L1) + u' ' : QString();
-        return names.trimmed();
+            if (part(name)->isEnabled())
+                names << QString::fromLatin1(name).remove("Button"_L1);
+        return names.join(u' ');
     }
     // The window over the fake, its list answered with `list`; shown, and the list loaded, when `show`.
     void openWindow(const QByteArray &list = orgListJson(kThree), bool show = true)
@@ -146,10 +146,9 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        if (m_window)
-            QTRY_VERIFY(settled());
+        QTRY_VERIFY(!m_window || settled());
         m_window.reset();
-        m_fake.reset();
+        m_fake.reset(); // before the next one names its folder
     }
 
     // Nothing runs before the window shows; busy until the first list arrives, then the first
@@ -171,7 +170,7 @@ private Q_SLOTS:
 
         QTRY_VERIFY(settled());
         QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3);
-        QCOMPARE(text("orgTitle") + u'|' + text("statusLine"), u"acme-dev|Loaded 3 CLI connections."_s);
+        QCOMPARE(texts({"orgTitle", "statusLine"}), u"acme-dev|Loaded 3 CLI connections."_s);
         QCOMPARE(list()->currentIndex().row(), 0);
         QCOMPARE(part<QComboBox>("targetPicker")->currentText(), u"System default"_s);
         QCOMPARE(m_window->minimumSize(), QSize(980, 720)); // the screen has room for it
@@ -198,23 +197,17 @@ private Q_SLOTS:
         m_fake->set(u"org_list_--json"_s, u"delay"_s, "3"_ba);
         m_window->show();
         QTRY_VERIFY(!store().isBusy() && list()->model()->rowCount() == 3);
-        const auto dots = [this] {
-            QString out;
-            for (int row = 0; row < 3; ++row)
-                out += QString::number(list()->model()->index(row, 0).data(OrgListModel::DotRole).toInt());
-            return out;
-        };
-        QVERIFY(part("checkingIndicator")->isVisible() && dots() == "222"_L1);
+        QVERIFY(part("checkingIndicator")->isVisible() && rows(OrgListModel::DotRole) == "2|2|2"_L1);
         QCOMPARE(part<QStackedWidget>("blocks")->currentIndex(), 0); // nothing chosen yet
         clickRow(1);
-        QCOMPARE(text("orgTitle") + u'|' + text("value:status"), u"beta-uat|Checking..."_s);
+        QCOMPARE(texts({"orgTitle", "value:status"}), u"beta-uat|Checking..."_s);
         screenshot(m_window.get(), u"checking-connections"_s);
         QTest::keyClick(m_window.get(), Qt::Key_Return, Qt::ControlModifier);
-        QTRY_VERIFY(calls().contains(u"org open --target-org beta-uat"_s));
+        QTRY_VERIFY(m_fake->commands().contains(u"org open --target-org beta-uat"_s));
         QVERIFY(store().connections() == OrgStore::Connections::checking);
         QTRY_VERIFY_WITH_TIMEOUT(settled(), 10'000);
-        QCOMPARE(dots() + u' ' + QString::number(part("checkingIndicator")->isVisible()), u"001 0"_s);
-        QCOMPARE(text("orgTitle") + u'|' + text("value:status"), u"beta-uat|expired"_s);
+        QCOMPARE(rows(OrgListModel::DotRole) + u' ' + QString::number(part("checkingIndicator")->isVisible()), u"0|0|1 0"_s);
+        QCOMPARE(texts({"orgTitle", "value:status"}), u"beta-uat|expired"_s);
     }
 
     // The window, frame included, fits the screen; on a screen smaller than the content the
@@ -243,10 +236,8 @@ private Q_SLOTS:
         openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\"}"_s}));
         QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         clickRow(1);
-        QStringList values;
-        for (const char *key : {"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:orgId"})
-            values << text(key);
-        QCOMPARE(values.join(u'|'), u"bare@x.com|Unknown|bare@x.com|https://bare.example|"_s);
+        QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:orgId"}),
+                 u"bare@x.com|Unknown|bare@x.com|https://bare.example|"_s);
         QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
         QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
         QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
@@ -263,16 +254,13 @@ private Q_SLOTS:
     }
 
     // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
-    // marked and opening it is refused, while the other opens.
+    // marked (not one with an alias of its own) and opening it is refused, while the other opens.
     void aliasHidingAUsername()
     {
         openWindow(orgListJson({u"alpha+"_s,
                                 u"{\"username\":\"dup@x.com\",\"instanceUrl\":\"https://b.example\",\"connectedStatus\":\"Connected\"}"_s,
                                 u"dup@x.com+"_s, u"{\"username\":\"alpha\",\"alias\":\"own\",\"instanceUrl\":\"https://o.example\"}"_s}));
-        QString marks; // an org with an alias of its own is reached by it
-        for (int row = 0; row < 4; ++row)
-            marks += list()->model()->index(row, 0).data(OrgListModel::IsUnreachableRole).toBool() ? u'!' : u'-';
-        QCOMPARE(marks, u"-!--"_s);
+        QCOMPARE(rows(OrgListModel::IsUnreachableRole), u"false|true|false|false"_s);
         const qsizetype before = m_fake->calls().size();
         clickRow(1);
         QVERIFY(text("value:username") == "dup@x.com"_L1 && part("unreachableNote")->isVisible());
@@ -283,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(!part("unreachableNote")->isVisible());
         click("openButton");
         QTRY_COMPARE(text("statusLine"), u"Opened dup@x.com in System default."_s);
-        QCOMPARE(calls(before), QStringList{u"org open --target-org dup@x.com"_s});
+        QCOMPARE(m_fake->commands(before), QStringList{u"org open --target-org dup@x.com"_s});
     }
 
     void shortcuts_data()
@@ -310,10 +298,10 @@ private Q_SLOTS:
         store().refresh();
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
         QTRY_VERIFY(settled());
-        QCOMPARE(calls(before), (QStringList{u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
+        QCOMPARE(m_fake->commands(before), (QStringList{u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
         QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
-        QTRY_VERIFY(calls().size() > before + 2);
-        QCOMPARE(calls().at(before + 2), call);
+        QTRY_VERIFY(m_fake->commands().size() > before + 2);
+        QCOMPARE(m_fake->commands().at(before + 2), call);
     }
 
     // The form's values reach the import and the login, and stay in the form.
@@ -338,7 +326,7 @@ private Q_SLOTS:
         browser->setCurrentIndex(3);
         click("createButton");
         QTRY_VERIFY(settled());
-        QCOMPARE(calls().filter(u"org login"_s),
+        QCOMPARE(m_fake->commands().filter(u"org login"_s),
                  QStringList({"org login sfdx-url --sfdx-url-file "_L1 + *dialogs.nextFile + " --alias mine --set-default"_L1,
                               u"org login web --instance-url https://login.salesforce.com/ --alias mine --browser edge --set-default"_s}));
         QVERIFY(part<QLineEdit>("aliasField")->text() == " mine "_L1 && part<QCheckBox>("defaultBox")->isChecked());
@@ -363,7 +351,7 @@ private Q_SLOTS:
         checkBox(asked, u"quit-dialog"_s);
         QVERIFY(m_window->close());
         m_window->finishJobs();
-        QVERIFY(!store().isBusy() && ::kill(static_cast<pid_t>(m_fake->calls().last().pid), 0) != 0);
+        QVERIFY(!store().isBusy() && m_fake->allEnded());
     }
 
     // A chosen profile opens; when it goes away, Reload falls back to the system browser.
@@ -384,7 +372,7 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("pathField"), u"https://acme-dev.example/lightning/o/Account/home"_s);
         click("openButton");
         QTRY_COMPARE(text("statusLine"), u"Opened acme-dev (/lightning/o/Account/home) in System default."_s);
-        QCOMPARE(calls().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
+        QCOMPARE(m_fake->commands().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
     }
 
     // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
@@ -415,11 +403,7 @@ private Q_SLOTS:
         for (const char *alias : {"\\u202Egnp.xcod\\u2069", "a\\u001b[31mred", "two\\nlines"})
             named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
         refreshWith(orgListJson(named));
-        QStringList names;
-        for (int row = 0; row < 3; ++row)
-            names << list()->model()->index(row, 0).data().toString();
-        QCOMPARE(names, (QStringList{u"a\u241b[31mred"_s, u"two\u2026"_s, u"<U+202E>gnp.xcod<U+2069>"_s}));
-        QCOMPARE(text("orgTitle"), names.first());
+        QCOMPARE(rows() + u'|' + text("orgTitle"), u"a\u241b[31mred|two\u2026|<U+202E>gnp.xcod<U+2069>|a\u241b[31mred"_s);
         const QPalette light = QApplication::palette();
         QApplication::setPalette(QPalette(QColor(58, 58, 60), QColor(30, 30, 32)));
         QTRY_VERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
