@@ -305,7 +305,8 @@ void ContentView::chooseExportFile()
     Dialogs::FileChoice request;
     request.title = tr("Export Salesforce Auth JSON");
     request.nameFilters = {tr("JSON (*.json)")};
-    request.proposedName = org->target() + "-sfdx-auth.json"_L1;
+    // An alias may hold "/": as a file name it would point into another folder.
+    request.proposedName = QString(org->target()).replace(u'/', u'_') + "-sfdx-auth.json"_L1;
     if (const std::optional<QString> path = Dialogs::chooseSaveFile(this, request))
         m_store->exportSelected(*path);
 }

@@ -445,7 +445,7 @@ private Q_SLOTS:
                  QStringList({u"Delete selected Salesforce CLI connection?"_s,
                               u"This runs sf org logout for %1. You can re-create it later with New Connection."_s.arg(name),
                               u"Delete Connection"_s, u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
-                              u"Export Salesforce Auth JSON"_s, name + "-sfdx-auth.json"_L1, u"JSON (*.json)"_s}));
+                              u"Export Salesforce Auth JSON"_s, QString(name).replace(u'/', u'_') + "-sfdx-auth.json"_L1, u"JSON (*.json)"_s}));
         QVERIFY(dialogs.asked[0].destructive && !dialogs.asked[1].destructive);
         QVERIFY(dialogs.asked[1].message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
         checkBox(dialogs.asked[0], prefix + "delete-dialog"_L1);
