@@ -314,6 +314,9 @@ private Q_SLOTS:
         fake.answer(full, orgListJson({u"c"_s, u"a+"_s}));
         reload("0");
         QCOMPARE(state(), u"a+ c > c 0 Loaded 2 CLI connections."_s);
+        fake.answer(quick, orgListJson({u"a?"_s})); // the chosen org has gone: no choice until the check
+        reload("30");
+        QCOMPARE(state(), u"a+ > - 1 Loaded 1 CLI connections."_s);
     }
 
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
