@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QWindow>
 
 #include <algorithm>
@@ -38,7 +39,11 @@ MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,
     scroller->setWidgetResizable(true);
     scroller->setWidget(m_content);
     setCentralWidget(scroller);
-    resize(1120, 820);
+    // Room for an org's details with the page row and the unreachable note, and for a vertical
+    // scroll bar beside the content on a short screen, so that no horizontal one is needed;
+    // fitToScreen bounds it by the screen.
+    const int bar = scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller);
+    resize(std::max(1120, m_content->minimumSizeHint().width() + bar), 880);
 }
 
 bool MainWindow::event(QEvent *event)
