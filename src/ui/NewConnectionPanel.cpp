@@ -79,6 +79,7 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
         auto *segment = new QPushButton(kinds[i].rawValue(), segments);
         segment->setObjectName("kind:"_L1 + kinds[i].rawValue());
         segment->setCheckable(true);
+        Theme::makeSegment(segment);
         segment->setAccessibleName(tr("Org Type: %1").arg(kinds[i].rawValue()));
         m_kindGroup->addButton(segment, i);
         segmentLayout->addWidget(segment, 1);

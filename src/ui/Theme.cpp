@@ -1,5 +1,6 @@
 #include "Theme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QPalette>
@@ -89,7 +90,7 @@ QColor panelBorder(const QPalette &palette)
 
 namespace {
 
-enum class Role { Secondary, Prominent, Destructive };
+enum class Role { Secondary, Prominent, Destructive, Segment };
 
 // Colours taken from the palette once would stay those of the old appearance when the system
 // switches between light and dark; this re-applies them whenever the application palette changes.
@@ -107,6 +108,13 @@ public:
         widget->setProperty(kProperty, static_cast<int>(role));
         widget->installEventFilter(this);
         apply(widget);
+    }
+
+    void reapply(QWidget *widget)
+    {
+        m_applying = true;
+        apply(widget);
+        m_applying = false;
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -148,6 +156,12 @@ private:
         case Role::Destructive:
             set(QPalette::ButtonText, destructiveRed(base));
             break;
+        case Role::Segment: { // the style's own pressed look is hard to tell apart, in dark more so
+            const bool chosen = static_cast<QAbstractButton *>(widget)->isChecked();
+            set(QPalette::Button, base.color(chosen ? QPalette::Highlight : QPalette::Button));
+            set(QPalette::ButtonText, base.color(chosen ? QPalette::HighlightedText : QPalette::ButtonText));
+            break;
+        }
         }
         widget->setPalette(p);
     }
@@ -166,5 +180,11 @@ void makeProminent(QWidget *button)
 }
 
 void makeDestructive(QWidget *button) { RoleKeeper::instance().adopt(button, Role::Destructive); }
+
+void makeSegment(QAbstractButton *button)
+{
+    RoleKeeper::instance().adopt(button, Role::Segment);
+    QObject::connect(button, &QAbstractButton::toggled, button, [button] { RoleKeeper::instance().reapply(button); });
+}
 
 } // namespace Theme

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 
+class QAbstractButton;
 class QPalette;
 class QWidget;
 
@@ -30,5 +31,7 @@ void makeSecondary(QWidget *widget);
 // A filled, accent-coloured button (the default action of its area).
 void makeProminent(QWidget *button);
 void makeDestructive(QWidget *button);
+// One segment of a segmented control: the chosen one is filled with the accent colour.
+void makeSegment(QAbstractButton *button);
 
 } // namespace Theme

@@ -320,6 +320,8 @@ private Q_SLOTS:
         QTRY_VERIFY(settled());
         QTest::mouseClick(part<QPushButton>("kind:Production"), Qt::LeftButton);
         QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
+        const auto filled = [this](const char *name) { return part(name)->palette().button() == part(name)->palette().highlight(); };
+        QVERIFY(filled("kind:Production") && !filled("kind:Sandbox")); // the chosen segment stands out
         auto *browser = part<QComboBox>("browserPicker");
         QStringList browsers;
         for (int i = 0; i < browser->count(); ++i)
