@@ -266,6 +266,8 @@ private Q_SLOTS:
         const qsizetype before = m_fake->calls().size();
         clickRow(1);
         QVERIFY(text("value:username") == "dup@x.com"_L1 && part("unreachableNote")->isVisible());
+        const auto *scroller = part<QScrollArea>("contentScroller"); // a large screen: all of it in view
+        QVERIFY(scroller->widget()->minimumSizeHint().height() <= scroller->viewport()->height());
         screenshot(m_window.get(), u"unreachable-org"_s);
         click("openButton");
         QVERIFY(text("statusLine").startsWith(u"The Salesforce CLI cannot reach dup@x.com"_s));
