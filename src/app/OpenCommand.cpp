@@ -39,7 +39,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
         if (target == targets.cend())
             return fail(u"No browser target has the id %1; tarnwick --targets lists them."_s.arg(targetID));
-        const std::variant<OrgPage, QString> resolved = page.isEmpty() ? OrgPage::home() : OrgPage::resolve(page, found->instanceUrl);
+        const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, found->instanceUrl);
         if (const QString *refusal = std::get_if<QString>(&resolved))
             return fail(*refusal);
         const OrgPage &chosen = std::get<OrgPage>(resolved);

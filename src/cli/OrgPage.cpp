@@ -25,16 +25,17 @@ const QList<OrgPage> &OrgPage::all()
 std::variant<OrgPage, QString> OrgPage::resolve(const QString &text, const QString &instanceUrl)
 {
     const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return home();
     for (const OrgPage &page : all()) {
         if (trimmed.compare(page.id, Qt::CaseInsensitive) == 0 || trimmed.compare(page.label, Qt::CaseInsensitive) == 0)
             return page;
     }
     QString path = trimmed;
     // A pasted address of the org itself stands for its path.
-    const QUrl url(trimmed, QUrl::StrictMode);
-    const QString host = QUrl(instanceUrl).host();
-    if (url.isValid() && url.scheme() == "https"_L1 && !host.isEmpty() && url.host() == host && url.userInfo().isEmpty()
-        && url.port() == QUrl(instanceUrl).port())
+    const QUrl url(trimmed, QUrl::StrictMode), org(instanceUrl);
+    if (url.isValid() && url.scheme() == "https"_L1 && !org.host().isEmpty() && url.host() == org.host()
+        && url.userInfo().isEmpty() && url.port() == org.port())
         path = url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::FullyEncoded);
     const bool usable = path.startsWith(u'/') && !path.startsWith("//"_L1)
         && std::none_of(path.cbegin(), path.cend(), [](QChar c) {
@@ -43,6 +44,6 @@ std::variant<OrgPage, QString> OrgPage::resolve(const QString &text, const QStri
     if (!usable)
         return QCoreApplication::translate("OrgPage", "%1 is not a page of this org: give a path that begins with \"/\" "
                                                       "(not \"//\") and has no spaces, or a page's name.")
-            .arg(trimmed.isEmpty() ? QCoreApplication::translate("OrgPage", "An empty path") : u'"' + trimmed + u'"');
+            .arg(u'"' + trimmed + u'"');
     return OrgPage{{}, path, path};
 }

@@ -20,7 +20,7 @@ struct OrgPage
     // A page by its id or label (letter case ignored), or a path of the org at `instanceUrl`:
     // one that begins with "/" but not "//" and holds no white space or control character, or a
     // full https address on the org's own host, reduced to what follows the host. Surrounding
-    // white space is ignored. Anything else gives the message that says why.
+    // white space is ignored; none at all is Home. Anything else gives the message that says why.
     static std::variant<OrgPage, QString> resolve(const QString &text, const QString &instanceUrl);
 
     friend bool operator==(const OrgPage &, const OrgPage &) = default;

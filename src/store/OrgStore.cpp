@@ -115,8 +115,14 @@ quint64 OrgStore::start(const QString &message, std::function<Outcome()> work, b
         setBusy(true);
         setStatus(message);
     }
-    auto failure = [](const QString &description) -> Outcome {
-        return [description](OrgStore &store, quint64) { store.setStatus(description); };
+    // What a job's failure says: the status line; a background job's goes to the check it is.
+    auto failure = [background](const QString &description) -> Outcome {
+        return [description, background](OrgStore &store, quint64 id) {
+            if (background)
+                store.failCheck(id, description);
+            else
+                store.setStatus(description);
+        };
     };
     const quint64 id = ++m_lastJobID;
     auto job = std::make_unique<Job>();
@@ -146,7 +152,7 @@ quint64 OrgStore::start(const QString &message, std::function<Outcome()> work, b
             QMetaObject::invokeMethod(this, "collectEndedJobs", Qt::QueuedConnection);
         });
     } catch (const std::system_error &error) { // no thread could be started
-        failure(QString::fromUtf8(error.what()))(*this, id);
+        setStatus(QString::fromUtf8(error.what()));
         setBusy(!runningJobs().isEmpty());
         return 0;
     }

@@ -145,8 +145,9 @@ private:
     void setConnections(Connections connections);
 
     // Busy on and the start message, then `work` as a new job; its outcome (or the message of
-    // what it threw) is applied on the main thread as one piece of work. A background job
-    // neither says anything nor makes the store busy. Returns the job's id, 0 when none started.
+    // what it threw) is applied on the main thread as one piece of work. A background job (the
+    // connection check) neither says anything nor makes the store busy, and hands a failure to
+    // failCheck(). Returns the job's id, 0 when none started.
     quint64 start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce = false,
                   bool background = false);
     // Applies the outcomes that ended jobs handed over.

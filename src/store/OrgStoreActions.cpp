@@ -34,6 +34,12 @@ const CLIOrg *firstWithID(const QList<CLIOrg> &orgs, const QString &id,
     return nullptr;
 }
 
+// The org an action created, when the list holds it.
+const CLIOrg *preferredOrg(const QList<CLIOrg> &orgs, const std::optional<QString> &preferredID)
+{
+    return preferredID && !preferredID->isEmpty() ? firstWithID(orgs, *preferredID) : nullptr;
+}
+
 } // namespace
 
 std::optional<CLIOrg> OrgStore::requireSelection()
@@ -109,10 +115,7 @@ void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &rel
     // Nothing moves under the user's eyes: the selection stays when listed, else there is none
     // until the check or the user picks one. An org the action created is picked now, as the
     // check would pick it later.
-    const CLIOrg *preferred = reload.preferredID && !reload.preferredID->isEmpty()
-        ? firstWithID(m_orgs, *reload.preferredID)
-        : nullptr;
-    if (preferred)
+    if (const CLIOrg *preferred = preferredOrg(m_orgs, reload.preferredID))
         select(preferred);
     else if (!m_selectedID || !firstWithID(m_orgs, *m_selectedID, m_selectedUsername))
         select(nullptr);
@@ -121,21 +124,7 @@ void OrgStore::applyQuickList(quint64 job, QList<CLIOrg> orgs, const Reload &rel
     const quint64 check = start(
         {},
         [cli = m_cli]() -> Outcome {
-            try {
-                return [orgs = cli->orgs()](OrgStore &store, quint64 id) mutable {
-                    store.applyCheck(id, std::move(orgs));
-                };
-            } catch (const Stopped &) {
-                throw;
-            } catch (const DescribedError &error) {
-                return [description = error.description()](OrgStore &store, quint64 id) {
-                    store.failCheck(id, description);
-                };
-            } catch (const std::exception &error) {
-                return [description = QString::fromUtf8(error.what())](OrgStore &store, quint64 id) {
-                    store.failCheck(id, description);
-                };
-            }
+            return [orgs = cli->orgs()](OrgStore &store, quint64 id) mutable { store.applyCheck(id, std::move(orgs)); };
         },
         true, true);
     if (check)
@@ -190,9 +179,7 @@ void OrgStore::showFullList(QList<CLIOrg> orgs, const Reload &reload, bool say)
     const qsizetype count = orgs.size();
     setOrgs(std::move(orgs));
     const bool keep = reload.keepCurrent && m_selectedID && firstWithID(m_orgs, *m_selectedID, m_selectedUsername);
-    const CLIOrg *preferred
-        = reload.preferredID && !reload.preferredID->isEmpty() ? firstWithID(m_orgs, *reload.preferredID) : nullptr;
-    if (preferred)
+    if (const CLIOrg *preferred = preferredOrg(m_orgs, reload.preferredID))
         select(preferred);
     else if (!keep)
         select(fallbackOrg(m_orgs));
@@ -219,8 +206,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     if (!org)
         return;
     // A page the org cannot have is refused before anything runs.
-    const std::variant<OrgPage, QString> resolved
-        = page.isEmpty() ? std::variant<OrgPage, QString>(OrgPage::home()) : OrgPage::resolve(page, org->instanceUrl);
+    const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, org->instanceUrl);
     if (const QString *refusal = std::get_if<QString>(&resolved)) {
         setStatus(*refusal);
         return;

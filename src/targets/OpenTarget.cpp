@@ -34,15 +34,18 @@ QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
         targets.append(chromeDefault());
         targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
     }
+    const auto defaultOf = [](const BrowserKind &browser) -> OpenTarget {
+        return {browser.key + "-default"_L1, browser.name + " default"_L1, QString(), browser.key};
+    };
     for (const BrowserKind &browser : locations.chromiums) {
         if (const std::optional<BrowserInstall> install = BrowserLocations::installed(browser)) {
-            targets.append({browser.key + "-default"_L1, browser.name + " default"_L1, QString(), browser.key});
+            targets.append(defaultOf(browser));
             targets.append(forProfiles(ChromeProfiles::read(install->profilesFile), browser.key, browser.name,
                                        browser.key));
         }
     }
     if (const std::optional<BrowserInstall> install = BrowserLocations::installed(locations.firefox)) {
-        targets.append({u"firefox-default"_s, u"Firefox default"_s, QString(), locations.firefox.key});
+        targets.append(defaultOf(locations.firefox));
         targets.append(forFirefoxProfiles(FirefoxProfiles::read(install->profilesFile)));
     }
     return targets;

@@ -314,7 +314,7 @@ private Q_SLOTS:
                  {"//evil.example/x", "\"//evil.example/x\""}, {"lightning/setup", "\"lightning/setup\""}, {"/a b", "\"/a b\""},
                  {"/a\u202Eb", "\"/a\u202Eb\""}, {"/a\u0007", "\"/a\u0007\""}, {"https://evil.example/x", "\"https://evil.example/x\""},
                  {"http://acme.my.salesforce.com/x", "\"http://acme.my.salesforce.com/x\""}, {"https://u@acme.my.salesforce.com/x", "\"https://u@acme.my.salesforce.com/x\""},
-                 {"", "An empty path"}})
+                 {" \n", "Home|"}})
             QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(page);
     }
 
