@@ -1,10 +1,8 @@
 #include "OrgList.h"
 
-#include <QCollator>
-#include <QLocale>
+#include "DisplayOrder.h"
 
 #include <algorithm>
-#include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,41 +27,6 @@ QList<CLIOrg> OrgList::decode(const QByteArray &utf8Json)
 
 void OrgList::sortForDisplay(QList<CLIOrg> &orgs)
 {
-    // One collator and one sort key per org: comparing keys is far cheaper than collating
-    // strings on every comparison. The C locale has no collation rules (and Qt's C sort keys
-    // would not fold case), so there a plain case-insensitive comparison does the job.
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    const bool plain = collator.locale().language() == QLocale::C;
-
-    std::vector<qsizetype> order(orgs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<bool> connected(orgs.size());
-    for (qsizetype i = 0; i < orgs.size(); ++i)
-        connected[i] = orgs[i].isConnected();
-
-    auto byConnection = [&](qsizetype a, qsizetype b) { return connected[a] && !connected[b]; };
-    if (plain) {
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            if (connected[a] != connected[b])
-                return byConnection(a, b);
-            return orgs[a].displayName().compare(orgs[b].displayName(), Qt::CaseInsensitive) < 0;
-        });
-    } else {
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(orgs.size());
-        for (const CLIOrg &org : std::as_const(orgs))
-            keys.push_back(collator.sortKey(org.displayName()));
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            if (connected[a] != connected[b])
-                return byConnection(a, b);
-            return keys[a].compare(keys[b]) < 0;
-        });
-    }
-
-    QList<CLIOrg> sorted;
-    sorted.reserve(orgs.size());
-    for (qsizetype i : order)
-        sorted.append(std::move(orgs[i]));
-    orgs = std::move(sorted);
+    DisplayOrder::sort(orgs, [](const CLIOrg &org) { return org.displayName(); },
+                       [](const CLIOrg &org) { return org.isConnected(); });
 }

@@ -1,14 +1,12 @@
 #include "OpenTarget.h"
 
 #include "ChromeLocator.h"
+#include "DisplayOrder.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 #include "WebAddress.h"
 
-#include <QCollator>
 #include <QCoreApplication>
-
-#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -82,18 +80,7 @@ QList<OpenTarget> OpenTarget::forProfiles(const QList<ChromeProfile> &profiles, 
 
 void OpenTarget::sortByLabel(QList<OpenTarget> &targets)
 {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // The C locale has no collation rules and Qt's C collation would not fold case.
-    if (collator.locale().language() == QLocale::C) {
-        std::stable_sort(targets.begin(), targets.end(), [](const auto &a, const auto &b) {
-            return a.label.compare(b.label, Qt::CaseInsensitive) < 0;
-        });
-        return;
-    }
-    std::stable_sort(targets.begin(), targets.end(), [&](const auto &a, const auto &b) {
-        return collator.compare(a.label, b.label) < 0;
-    });
+    DisplayOrder::sort(targets, [](const OpenTarget &target) { return target.label; });
 }
 
 void OpenTarget::open(const QUrl &url) const { open(url, *BrowserLocations::system()); }
