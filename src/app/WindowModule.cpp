@@ -2,6 +2,7 @@
 
 #include "AppName.h"
 #include "MainWindow.h"
+#include "PosixFiles.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -13,7 +14,6 @@
 #include <cstring>
 #include <memory>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -49,17 +49,8 @@ void onQuitSignal(int)
 
 bool catchQuitSignals()
 {
-#if defined(__linux__)
-    if (::pipe2(quitSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (!PosixFiles::openPipe(quitSignalPipe, true))
         return false;
-#else
-    if (::pipe(quitSignalPipe) != 0)
-        return false;
-    for (int fd : quitSignalPipe) {
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
-#endif
     struct sigaction action = {};
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);

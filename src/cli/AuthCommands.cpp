@@ -2,6 +2,7 @@
 #include "SFCLI.h"
 
 #include "AuthFile.h"
+#include "PosixFiles.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -57,7 +58,7 @@ QString SFCLI::aliasForImport(const QString &filePath)
     const QString baseName = safeAlias(withoutLastExtension(filePath));
     if (!isGenericName(baseName))
         return baseName;
-    const std::optional<QByteArray> content = AuthFile::readSmall(filePath);
+    const std::optional<QByteArray> content = PosixFiles::readSmallFile(filePath, AuthFile::kReadLimit);
     if (!content)
         return baseName;
     const std::optional<QString> host = AuthFile::instanceHost(*content);

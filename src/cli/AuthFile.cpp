@@ -2,61 +2,13 @@
 
 #include "WebAddress.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QRegularExpression>
 
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace Qt::Literals::StringLiterals;
-
-std::optional<QByteArray> AuthFile::readSmall(const QString &path, qint64 limit)
-{
-    // A C path ends at the first NUL: it would name another file.
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
-        return std::nullopt;
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info;
-    // Checked before opening: opening a device or a pipe can block or have effects of its own.
-    if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
-        return std::nullopt;
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    // The path may have been replaced between the two looks.
-    std::optional<QByteArray> content;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        QByteArray data;
-        char buffer[16384];
-        bool failed = false;
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0) {
-                data.append(buffer, n);
-                if (data.size() > limit) {
-                    failed = true;
-                    break;
-                }
-            } else if (n == 0) {
-                break;
-            } else if (errno != EINTR) {
-                failed = true;
-                break;
-            }
-        }
-        if (!failed)
-            content = std::move(data);
-    }
-    ::close(fd);
-    return content;
-}
 
 std::optional<QString> AuthFile::sfdxAuthURL(const QByteArray &json)
 {

@@ -12,10 +12,6 @@ namespace AuthFile {
 // An auth file is a few hundred bytes; a larger one is not read at all.
 constexpr qint64 kReadLimit = 1024 * 1024;
 
-// The whole file when it is a regular file of at most `limit` bytes that can be read. Never
-// blocks on a named pipe or a device and never reads more than `limit` bytes.
-std::optional<QByteArray> readSmall(const QString &path, qint64 limit = kReadLimit);
-
 // The SFDX auth URL in `json`: the first string of "result" -> "sfdxAuthUrl", the top-level
 // "sfdxAuthUrl" and the top-level "url"; absent when that string is empty.
 std::optional<QString> sfdxAuthURL(const QByteArray &json);

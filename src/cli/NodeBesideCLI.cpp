@@ -1,6 +1,7 @@
 // The CLI installed with npm (the layout Node version managers make) is a link to a script that
 // starts with `#!/usr/bin/env node`. The child's PATH puts the system's folders first, and with
 // them perhaps an older Node, so the folder that holds the CLI's own Node goes in front.
+#include "PosixFiles.h"
 #include "SFCLI.h"
 
 #include <QFile>
@@ -14,13 +15,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool isExecutableFile(const QByteArray &path)
-{
-    struct stat info;
-    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode)
-        && ::access(path.constData(), X_OK) == 0;
-}
 
 bool isScript(const QByteArray &path)
 {
@@ -45,7 +39,7 @@ QByteArray onSearchPath(const QByteArray &name, const QByteArray &searchPath)
 {
     for (const QByteArray &folder : searchPath.split(':')) {
         const QByteArray candidate = (folder.isEmpty() ? "."_ba : folder) + '/' + name;
-        if (isExecutableFile(candidate))
+        if (PosixFiles::isExecutableFile(candidate))
             return candidate;
     }
     return {};
@@ -62,7 +56,7 @@ QByteArray nodeFolder(QByteArray program)
             return {};
         const bool link = S_ISLNK(info.st_mode);
         const QByteArray folder = folderOf(program);
-        if (isExecutableFile(folder + "/node"_ba))
+        if (PosixFiles::isExecutableFile(folder + "/node"_ba))
             return hop > 0 || link || isScript(program) ? folder : QByteArray();
         if (!link)
             return {};

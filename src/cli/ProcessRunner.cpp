@@ -1,5 +1,6 @@
 #include "ProcessRunner.h"
 
+#include "PosixFiles.h"
 #include "StopSignal.h"
 
 #include <algorithm>
@@ -48,19 +49,11 @@ private:
     int m_fd;
 };
 
-// Both ends close-on-exec, so that a child started meanwhile by another thread inherits neither.
 bool makePipe(FileDescriptor &readEnd, FileDescriptor &writeEnd)
 {
     int fds[2];
-#if defined(__linux__)
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    if (!PosixFiles::openPipe(fds))
         return false;
-#else
-    if (::pipe(fds) != 0)
-        return false;
-    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-#endif
     readEnd.reset(fds[0]);
     writeEnd.reset(fds[1]);
     return true;

@@ -1,8 +1,9 @@
 #include "StopSignal.h"
 
+#include "PosixFiles.h"
+
 #include <cerrno>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -14,17 +15,8 @@ thread_local const StopSignal *t_current = nullptr;
 StopSignal::StopSignal()
 {
     int fds[2];
-#if defined(__linux__)
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (!PosixFiles::openPipe(fds, true))
         return;
-#else
-    if (::pipe(fds) != 0)
-        return;
-    for (int fd : fds) {
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
-#endif
     m_read = fds[0];
     m_write = fds[1];
 }

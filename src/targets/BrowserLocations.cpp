@@ -3,8 +3,6 @@
 #include "ChromeLocator.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -109,34 +107,10 @@ std::optional<BrowserInstall> BrowserLocations::installed(const BrowserKind &bro
         const QString program = QDir::isAbsolutePath(install.program)
             ? install.program
             : QStandardPaths::findExecutable(install.program);
-        if (ChromeLocator::isExecutableFile(program))
+        if (ChromeLocator::find({program}))
             return BrowserInstall{program, install.profilesFile};
     }
     return std::nullopt;
-}
-
-std::optional<QByteArray> BrowserLocations::readSmallFile(const QString &path, qint64 cap)
-{
-    // Only regular files: opening a FIFO in its place would block until a writer came along.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > cap)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // The file may grow after the size check; the cap holds regardless.
-    QByteArray bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 n = file.read(chunk, sizeof chunk);
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        if (bytes.size() + n > cap)
-            return std::nullopt;
-        bytes.append(chunk, n);
-    }
 }
 
 namespace {

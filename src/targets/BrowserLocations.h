@@ -40,9 +40,6 @@ struct BrowserLocations
     // The install of `browser` that is there, with its program's absolute path; checked anew on
     // every call, since a browser may come or go while the app runs.
     static std::optional<BrowserInstall> installed(const BrowserKind &browser);
-    // A regular file of at most `cap` bytes, read whole; nothing for any other kind of file (a
-    // pipe in its place would block), an unreadable one, or one larger than the cap.
-    static std::optional<QByteArray> readSmallFile(const QString &path, qint64 cap);
 
     // Starts the program without waiting for it; throws ChromeLaunchError when it cannot start.
     std::function<void(const QString &program, const QStringList &arguments)> launchDetached

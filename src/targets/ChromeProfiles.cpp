@@ -1,6 +1,6 @@
 #include "ChromeProfiles.h"
 
-#include "BrowserLocations.h"
+#include "PosixFiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 
 QList<ChromeProfile> ChromeProfiles::read(const QString &localStatePath)
 {
-    const std::optional<QByteArray> bytes = BrowserLocations::readSmallFile(localStatePath, kMaxLocalStateBytes);
+    const std::optional<QByteArray> bytes = PosixFiles::readSmallFile(localStatePath, kMaxLocalStateBytes);
     return bytes ? fromLocalState(*bytes) : QList<ChromeProfile>();
 }
 

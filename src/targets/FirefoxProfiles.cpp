@@ -1,6 +1,6 @@
 #include "FirefoxProfiles.h"
 
-#include "BrowserLocations.h"
+#include "PosixFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 QList<FirefoxProfile> FirefoxProfiles::read(const QString &profilesIniPath)
 {
-    const std::optional<QByteArray> bytes = BrowserLocations::readSmallFile(profilesIniPath, kMaxProfilesIniBytes);
+    const std::optional<QByteArray> bytes = PosixFiles::readSmallFile(profilesIniPath, kMaxProfilesIniBytes);
     return bytes ? fromIni(*bytes, QFileInfo(profilesIniPath).path()) : QList<FirefoxProfile>();
 }
 
