@@ -12,12 +12,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
 {
     const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
     try {
-        QList<CLIOrg> orgs;
-        try {
-            orgs = cli.quickOrgs();
-        } catch (const DescribedError &) { // a CLI without the quick list
-            orgs = cli.orgs();
-        }
+        const QList<CLIOrg> orgs = cli.listedOrgs();
         // As the CLI looks a name up: aliases first, then usernames.
         const CLIOrg *found = nullptr;
         for (const CLIOrg &o : orgs) {

@@ -190,3 +190,24 @@ QList<CLIOrg> SFCLI::orgs(bool checkConnections) const
     OrgList::sortForDisplay(list);
     return list;
 }
+
+std::optional<QList<CLIOrg>> SFCLI::quickOrgs() const
+{
+    try {
+        return orgs(false);
+    } catch (const AppError &error) {
+        // oclif's words for a flag it does not know: "Nonexistent flag: --x" (its JSON error's
+        // message), "Unexpected argument: --x" from older releases.
+        const QString &text = error.description();
+        if (error.kind() == AppError::Kind::commandFailed && text.contains("--skip-connection-status"_L1)
+            && (text.contains("Nonexistent flag"_L1) || text.contains("Unexpected argument"_L1)))
+            return std::nullopt;
+        throw;
+    }
+}
+
+QList<CLIOrg> SFCLI::listedOrgs() const
+{
+    std::optional<QList<CLIOrg>> quick = quickOrgs();
+    return quick ? std::move(*quick) : orgs();
+}

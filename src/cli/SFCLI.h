@@ -78,7 +78,11 @@ public:
     // (--skip-connection-status) the CLI skips its network check of every connection, which
     // takes seconds per org whose instance does not answer, and no org has a connectedStatus.
     QList<CLIOrg> orgs(bool checkConnections = true) const;
-    QList<CLIOrg> quickOrgs() const { return orgs(false); }
+    // The same without the check; nothing when the CLI rejects the flag itself (one older than
+    // it). Any other failure is thrown as it is.
+    std::optional<QList<CLIOrg>> quickOrgs() const;
+    // The quick list, or the full one from a CLI without it.
+    QList<CLIOrg> listedOrgs() const;
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.

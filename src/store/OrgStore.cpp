@@ -1,48 +1,12 @@
 #include "OrgStore.h"
 
-#include "AppError.h"
 #include "BrowserLocations.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 
 #include <QStringMatcher>
 
-#include <algorithm>
-#include <mutex>
-#include <thread>
-#include <vector>
-
 using namespace Qt::Literals::StringLiterals;
-
-// One thread per job rather than a pool: a job blocks on one CLI command for up to fifteen minutes
-// (the web login), and a pool sized to the cores would keep a refresh waiting behind it. The store
-// joins every thread, so nothing of a job outlives it.
-struct OrgStore::Job
-{
-    // What the job's thread hands over. A mutex of our own rather than the event alone: the hand
-    // over stays visible to ThreadSanitizer, which cannot see inside the uninstrumented Qt.
-    struct Mailbox
-    {
-        std::mutex mutex;
-        bool ended = false;
-        quint64 endedAs = 0; // the order in which jobs ended
-        Outcome outcome;
-    };
-
-    QString startMessage;
-    bool stopsAtOnce = false;
-    bool background = false;
-    std::shared_ptr<StopSignal> stop = std::make_shared<StopSignal>();
-    std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
-    std::thread thread;
-    bool stopped = false;
-
-    bool ended()
-    {
-        const std::lock_guard lock(mailbox->mutex);
-        return mailbox->ended;
-    }
-};
 
 OrgStore::OrgStore(QObject *parent)
     : OrgStore(SFCLI::shared(), BrowserLocations::system(), parent)
@@ -56,144 +20,100 @@ OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const Brows
     , m_browsers(std::move(browsers))
     , m_status(tr("Loading Salesforce CLI connections..."))
 {
+    connect(&m_jobs, &JobRunner::ended, this, [this](quint64, JobRunner::Kind kind) {
+        if (kind == JobRunner::Kind::foreground)
+            setBusy(!m_jobs.running().isEmpty());
+    });
+    connect(&m_jobs, &JobRunner::stopped, this, [this](quint64, JobRunner::Kind kind) {
+        if (kind == JobRunner::Kind::foreground && m_isBusy && m_jobs.running().isEmpty())
+            setBusy(false);
+    });
 }
 
-OrgStore::~OrgStore() { endJobs(std::chrono::milliseconds::zero()); }
+OrgStore::~OrgStore() { m_jobs.shutDown(std::chrono::milliseconds::zero()); }
 
 void OrgStore::shutDown(std::chrono::milliseconds patience)
 {
-    endJobs(patience);
+    m_jobs.shutDown(patience);
     if (m_isBusy)
         setBusy(false);
 }
 
-void OrgStore::endJobs(std::chrono::milliseconds patience)
+OrgStore::Connections OrgStore::connections() const
 {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    for (auto &[id, job] : m_jobs) {
-        if (job->stopsAtOnce)
-            job->stop->request();
+    switch (m_loader.phase()) {
+    case ListLoader::Phase::checking:
+        return Connections::checking;
+    case ListLoader::Phase::checkFailed:
+        return Connections::unchecked;
+    case ListLoader::Phase::idle:
+    case ListLoader::Phase::checked:
+        break;
     }
-    for (auto &[id, job] : m_jobs) {
-        while (!job->ended() && !job->stop->requested() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        job->stop->request();
-    }
-    // Outcomes already posted are never applied: their jobs are gone.
-    for (auto &[id, job] : m_jobs) {
-        if (job->thread.joinable())
-            job->thread.join();
-    }
-    m_jobs.clear();
+    return Connections::checked;
 }
 
-QList<OrgStore::RunningJob> OrgStore::runningJobs() const
+void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, const QString &purpose)
 {
-    QList<RunningJob> running;
-    for (const auto &[id, job] : m_jobs) {
-        if (!job->stopped && !job->background)
-            running.append({id, job->startMessage, job->stopsAtOnce});
-    }
-    return running;
+    setBusy(true);
+    setStatus(message);
+    const auto failed = [this](const JobRunner::Delivery &, const QString &description) { setStatus(description); };
+    if (!m_jobs.start(std::move(work), failed, {message, JobRunner::Kind::foreground, onQuit, purpose}))
+        setBusy(!m_jobs.running().isEmpty());
 }
 
-void OrgStore::stopJob(quint64 id)
+void OrgStore::reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
+                      JobRunner::OnQuit onQuit)
 {
-    const auto it = m_jobs.find(id);
-    if (it == m_jobs.end() || it->second->stopped)
-        return;
-    it->second->stopped = true;
-    it->second->stop->request();
-    if (m_isBusy && runningJobs().isEmpty())
-        setBusy(false);
+    start(message,
+          [this, cli = m_cli, action = std::move(action), reload]() -> JobRunner::Apply {
+              if (action)
+                  action();
+              // A CLI older than the quick list gets the full one in one step.
+              std::optional<QList<CLIOrg>> quick = cli->quickOrgs();
+              const auto kind = quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
+              QList<CLIOrg> orgs = quick ? std::move(*quick) : cli->orgs();
+              return [this, kind, orgs = std::move(orgs), reload](const JobRunner::Delivery &delivery) mutable {
+                  arrive({kind, delivery, std::move(orgs), reload});
+              };
+          },
+          onQuit, u"list"_s);
 }
 
-quint64 OrgStore::start(const QString &message, std::function<Outcome()> work, bool stopsAtOnce,
-                       bool background)
+void OrgStore::startCheck()
 {
-    if (!background) {
-        setBusy(true);
-        setStatus(message);
-    }
-    // What a job's failure says: the status line; a background job's goes to the check it is.
-    auto failure = [background](const QString &description) -> Outcome {
-        return [description, background](OrgStore &store, quint64 id) {
-            if (background)
-                store.failCheck(id, description);
-            else
-                store.setStatus(description);
-        };
+    const auto failed = [this](const JobRunner::Delivery &delivery, const QString &description) {
+        arrive({ListLoader::Kind::checkFailure, delivery, {}, {}, description});
     };
-    const quint64 id = ++m_lastJobID;
-    auto job = std::make_unique<Job>();
-    job->startMessage = message;
-    job->stopsAtOnce = stopsAtOnce;
-    job->background = background;
-    try {
-        job->thread = std::thread([this, stop = job->stop, mailbox = job->mailbox, work = std::move(work),
-                                   failure] {
-            const StopSignal::Scope scope(stop.get());
-            Outcome outcome;
-            try {
-                outcome = work();
-            } catch (const Stopped &) {
-            } catch (const DescribedError &error) {
-                outcome = failure(error.description());
-            } catch (const std::exception &error) {
-                outcome = failure(QString::fromUtf8(error.what()));
-            }
-            {
-                const std::lock_guard lock(mailbox->mutex);
-                mailbox->outcome = std::move(outcome);
-                mailbox->endedAs = ++m_jobsEnded;
-                mailbox->ended = true;
-            }
-            // The store joins this thread before it goes, so it is still there to post to.
-            QMetaObject::invokeMethod(this, "collectEndedJobs", Qt::QueuedConnection);
-        });
-    } catch (const std::system_error &error) { // no thread could be started
-        setStatus(QString::fromUtf8(error.what()));
-        setBusy(!runningJobs().isEmpty());
-        return 0;
-    }
-    m_jobs.emplace(id, std::move(job));
-    return id;
+    m_loader.checkStarted(m_jobs.start(
+        [this, cli = m_cli]() -> JobRunner::Apply {
+            return [this, orgs = cli->orgs()](const JobRunner::Delivery &delivery) mutable {
+                arrive({ListLoader::Kind::check, delivery, std::move(orgs)});
+            };
+        },
+        failed, {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, {}}));
 }
 
-void OrgStore::collectEndedJobs()
+void OrgStore::arrive(ListLoader::Arrival arrival)
 {
-    struct Ended
-    {
-        quint64 id, endedAs;
-        bool stopped, background;
-        Outcome outcome;
-    };
-    std::vector<Ended> ended;
-    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
-        Job &job = *it->second;
-        {
-            const std::lock_guard lock(job.mailbox->mutex);
-            if (!job.mailbox->ended) {
-                ++it;
-                continue;
-            }
-            ended.push_back({it->first, job.mailbox->endedAs, job.stopped, job.background,
-                             std::move(job.mailbox->outcome)});
-        }
-        job.thread.join(); // it has handed over and is ending
-        it = m_jobs.erase(it);
+    ListLoader::Effect effect
+        = m_loader.arrive(std::move(arrival), {m_orgs, m_selection, m_userPicked, m_statusSerial});
+    if (effect.stopJob)
+        m_jobs.stop(effect.stopJob);
+    if (effect.show) {
+        m_userPicked = false;
+        if (effect.phaseChanged) // before the rows show, so that none shows a stale status
+            Q_EMIT connectionsChanged();
+        setOrgs(std::move(*effect.show));
+    } else if (effect.phaseChanged) {
+        Q_EMIT connectionsChanged();
     }
-    // In the order the jobs ended; a stopped job's end was accounted for when it was stopped.
-    std::sort(ended.begin(), ended.end(),
-              [](const Ended &a, const Ended &b) { return a.endedAs < b.endedAs; });
-    for (Ended &job : ended) {
-        if (job.stopped)
-            continue;
-        if (job.outcome)
-            job.outcome(*this, job.id);
-        if (!job.background)
-            setBusy(!runningJobs().isEmpty());
-    }
+    if (effect.select)
+        select(*effect.select);
+    if (effect.status)
+        setStatus(*effect.status);
+    if (effect.startCheck)
+        startCheck();
 }
 
 void OrgStore::setOrgs(QList<CLIOrg> orgs)
@@ -205,22 +125,19 @@ void OrgStore::setOrgs(QList<CLIOrg> orgs)
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {
-    m_userChose = true;
-    m_selectedUsername.reset();
-    m_selectedID = id;
-    Q_EMIT selectedIDChanged();
+    m_userPicked = true;
+    select(id ? std::optional(OrgRef{*id, std::nullopt}) : std::nullopt);
 }
 
 void OrgStore::selectOrg(const CLIOrg &org)
 {
-    m_userChose = true;
-    select(&org);
+    m_userPicked = true;
+    select(OrgRef::of(org));
 }
 
-void OrgStore::select(const CLIOrg *org)
+void OrgStore::select(std::optional<OrgRef> selection)
 {
-    m_selectedUsername = org ? std::optional(org->username) : std::nullopt;
-    m_selectedID = org ? std::optional(org->id()) : std::nullopt;
+    m_selection = std::move(selection);
     Q_EMIT selectedIDChanged();
 }
 
@@ -241,12 +158,6 @@ void OrgStore::setBusy(bool busy)
 {
     m_isBusy = busy;
     Q_EMIT isBusyChanged();
-}
-
-void OrgStore::setConnections(Connections connections)
-{
-    m_connections = connections;
-    Q_EMIT connectionsChanged();
 }
 
 QList<CLIOrg> OrgStore::filteredOrgs() const { return filter(m_orgs, m_search); }
@@ -270,26 +181,6 @@ QList<CLIOrg> OrgStore::filter(const QList<CLIOrg> &orgs, const QString &search)
 
 std::optional<CLIOrg> OrgStore::selectedOrg() const
 {
-    if (!m_selectedID)
-        return std::nullopt;
-    for (const CLIOrg &org : m_orgs) {
-        if (org.id() == *m_selectedID && (!m_selectedUsername || org.username == *m_selectedUsername))
-            return org;
-    }
-    return std::nullopt;
-}
-
-const CLIOrg *OrgStore::fallbackOrg(const QList<CLIOrg> &orgs)
-{
-    for (const CLIOrg &org : orgs) {
-        if (org.isConnected())
-            return &org;
-    }
-    return orgs.isEmpty() ? nullptr : &orgs.first();
-}
-
-std::optional<QString> OrgStore::fallbackSelection(const QList<CLIOrg> &orgs)
-{
-    const CLIOrg *org = fallbackOrg(orgs);
-    return org ? std::optional(org->id()) : std::nullopt;
+    const CLIOrg *org = m_selection ? m_selection->in(m_orgs) : nullptr;
+    return org ? std::optional(*org) : std::nullopt;
 }

@@ -15,33 +15,15 @@
 #include "Spinner.h"
 #include "Theme.h"
 
-#include <QDesktopServices>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QShowEvent>
-#include <QThread>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// The desktop's browser, from whichever thread asks: the platform's services belong to the GUI
-// thread.
-void openWithDesktopServices(const QUrl &url)
-{
-    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    if (!app)
-        return;
-    if (QThread::currentThread() == app->thread())
-        QDesktopServices::openUrl(url);
-    else
-        QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
-}
-
-} // namespace
 
 ContentView::ContentView(QWidget *parent)
     : ContentView(SFCLI::shared(), BrowserLocations::system(), parent)
@@ -56,7 +38,6 @@ ContentView::ContentView(std::shared_ptr<const SFCLI> cli,
     , m_openTargets(OpenTarget::loadAvailable(*m_browsers))
     , m_selectedOpenTargetID(OpenTarget::systemDefault().id)
 {
-    BrowserLocations::setDesktopOpener(&openWithDesktopServices);
     build();
     connectStore();
     syncList();
@@ -168,6 +149,10 @@ void ContentView::connectStore()
         syncDetails();
     });
     connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->status()); });
+    connect(m_store, &OrgStore::textToCopy, this, [](const QString &text) {
+        if (QClipboard *clipboard = QGuiApplication::clipboard())
+            clipboard->setText(text);
+    });
     connect(m_store, &OrgStore::isBusyChanged, this, &ContentView::syncBusy);
     connect(m_store, &OrgStore::connectionsChanged, this, [this] {
         m_checkingIndicator->setVisible(m_store->connections() == OrgStore::Connections::checking);

@@ -48,9 +48,12 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
     case IsUnreachableRole:
         return org.isHiddenBy(m_aliases);
     case DotRole:
-        // While the check runs or after it failed, a status says nothing of the connection now.
-        if (m_connections != OrgStore::Connections::checked)
-            return m_connections == OrgStore::Connections::checking ? checkingDot : unknownDot;
+        // While the check runs a status says nothing of the connection now; after it failed, a
+        // status is the last successful check's, and an org it did not know has none.
+        if (m_connections == OrgStore::Connections::checking)
+            return checkingDot;
+        if (m_connections == OrgStore::Connections::unchecked && !org.connectedStatus)
+            return unknownDot;
         return org.isConnected() ? connectedDot : disconnectedDot;
     default:
         return {};

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -78,6 +80,13 @@ public:
     {
         const QList<FakeCall> all = calls();
         return std::all_of(all.cbegin(), all.cend(), [](const FakeCall &c) { return ::kill(pid_t(c.pid), 0) != 0; });
+    }
+    // Ends one call's `delay` now: each newline written to the fifo wakes one waiting call. False
+    // while no call holds the fifo open.
+    bool release() const
+    {
+        const int fd = ::open(QFile::encodeName(m_dir.filePath(u".wait"_s)).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return fd >= 0 && ::write(fd, "\n", 1) == 1 && ::close(fd) == 0;
     }
     // "grandchild.pid", or "terminated.pid": the calls that ended on the termination request (one
     // that ignores it never shows there).

@@ -2,11 +2,11 @@
 // list, selection and file; jobs that overlap or are stopped; the secret file.
 #include "FakeScenario.h"
 #include "OpenTarget.h"
+#include "OrgList.h"
 #include "OrgStore.h"
 #include "SecretFile.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 
@@ -14,6 +14,9 @@ namespace {
 
 const QByteArray kAuth = "{\"result\": {\"sfdxAuthUrl\": \"force://P::5Aep.x@b.my.salesforce.com\"}}";
 const QStringList kBase{u"a"_s, u"b+"_s, u"c+"_s, u"~c+"_s};
+// What a CLI older than the quick list prints on standard output, exiting 2.
+const QByteArray kNoSuchFlag = R"({"name":"Error","message":"Nonexistent flag: --skip-connection-status\nSee more help with )"
+                               R"(--help","exitCode":2,"cause":"NonExistentFlagsError: Nonexistent flag","status":2})";
 
 // "mode content" of a file.
 QString fileState(const QString &path)
@@ -42,6 +45,7 @@ using Step = std::function<void(Ctx &)>;
 } // namespace
 
 Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(SelectionPolicy::Input)
 
 class TestStore : public QObject
 {
@@ -107,7 +111,7 @@ private Q_SLOTS:
         row("refresh: else the first connected", refresh({u"a"_s, u"c+"_s}), loaded2, listing, "2/2 > c@x.com");
         row("refresh: else the first", refresh({u"d"_s, u"e"_s}), loaded2, listing, "2/2 > d@x.com");
         row("refresh, no quick list: else the first connected",
-            answer("org_list_--json_--skip-connection-status", "Error (Q): no such flag", 1, refresh({u"a"_s, u"c+"_s})), loaded2, listing,
+            answer("org_list_--json_--skip-connection-status", kNoSuchFlag, 2, refresh({u"a"_s, u"c+"_s})), loaded2, listing,
             "2/2 > c@x.com");
         row("refresh: empty", refresh({}), "Reading sf org list...|Loaded 0 CLI connections.", listing, "0/0 > none");
         row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
@@ -154,7 +158,7 @@ private Q_SLOTS:
 
         // Failures: the error text alone; list, selection and file as they were.
         row("refresh: the CLI refuses", answer("org_list", "Error (X): boom\n", 1, reload),
-            "Reading sf org list...|Error (X): boom", listing);
+            "Reading sf org list...|Error (X): boom", "org list --json --skip-connection-status");
         row("open: no web address", answer("org_open", "{\"result\": {\"url\": \"--renderer-cmd-prefix=x\"}}", 0, chrome),
             "Opening b...|Salesforce CLI did not return an open URL.", "org open --target-org b --url-only --json");
         const char *nothingWritten
@@ -215,7 +219,8 @@ private Q_SLOTS:
         store.refresh();
         QTRY_VERIFY(store.status() == "Loaded 4 CLI connections."_L1 && store.connections() == OrgStore::Connections::checked);
         fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"c+"_s, u"d+"_s}));
-        QGuiApplication::clipboard()->clear();
+        QString copied;
+        connect(&store, &OrgStore::textToCopy, this, [&](const QString &text) { copied += text; });
         QStringList said;
         QList<bool> busy;
         bool checked = false; // the check repeats the quick list's message: noted once
@@ -233,12 +238,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(busy, (calls.isEmpty() ? QList<bool>() : QList<bool>{true, false}), 30'000);
         QTRY_VERIFY(store.connections() != OrgStore::Connections::checking);
         QCOMPARE(said, expected);
-        calls.replace(u"org list --json"_s, u"org list --json --skip-connection-status|org list --json"_s);
+        calls.replace(QRegularExpression(u"org list --json(\\||$)"_s), u"org list --json --skip-connection-status|org list --json\\1"_s);
         QVERIFY(fake.allEnded());
         QCOMPARE((fake.commands(2) + launched).join(u'|').replace(dir.path(), u"~"_s), calls);
         const std::optional<CLIOrg> selected = store.selectedOrg();
         QCOMPARE(u"%1/%2 > %3 %4"_s.arg(store.orgs().size()).arg(store.filteredOrgs().size())
-                     .arg(selected ? selected->username : u"none"_s, QGuiApplication::clipboard()->text()).trimmed(), after);
+                     .arg(selected ? selected->username : u"none"_s, copied).trimmed(), after);
         QCOMPARE(fileState(dir.filePath(u"old"_s)), file);
     }
 
@@ -265,58 +270,145 @@ private Q_SLOTS:
         QCOMPARE(store.orgs().size(), 2);
     }
 
-    // A reload shows the quick list at once and checks the connections in the background: the
-    // order then, the user's choice kept, another action's message left alone, a reload during
-    // the check, and both lists failing.
-    void connectionCheck()
+    // Every rule that places the selection after a reload, on the list a, b+, c+ and the org
+    // hidden by c's alias (~c+).
+    void selection_data()
     {
+        QTest::addColumn<SelectionPolicy::Input>("input");
+        QTest::addColumn<QString>("selected"); // id, and "@username" when named so; "-": none
+        using enum SelectionPolicy::Rule;
+        using enum SelectionPolicy::Step;
+        const OrgRef a{u"a"_s, u"a@x.com"_s}, byID{u"a"_s, {}}, gone{u"z"_s, {}}, hidden{u"c"_s, u"c"_s};
+        const auto row = [](const char *tag, SelectionPolicy::Input input, const char *selected) {
+            QTest::newRow(tag) << input << QString::fromUtf8(selected);
+        };
+        row("refresh keeps a listed selection", {keep, {}, a, {}, false, firstList}, "a@a@x.com");
+        row("refresh keeps a choice by id as such", {keep, {}, byID, {}, false, firstList}, "a");
+        row("refresh keeps the hidden org", {keep, {}, hidden, {}, false, firstList}, "c@c");
+        row("refresh: else the first connected", {keep, {}, gone, {}, false, firstList}, "b@b@x.com");
+        row("delete always falls back", {fallBack, u"a"_s, a, a, false, firstList}, "b@b@x.com");
+        row("create prefers the new alias", {preferNew, u"c"_s, a, a, false, firstList}, "c@c@x.com");
+        row("create: an unlisted alias falls back", {preferNew, u"z"_s, a, a, false, firstList}, "b@b@x.com");
+        row("create: no alias falls back", {preferNew, {}, a, a, false, firstList}, "b@b@x.com");
+        row("check: the rule again from before", {keep, {}, a, byID, false, checked}, "a@a@x.com");
+        row("check: never away from a pick", {fallBack, {}, a, byID, true, checked}, "a");
+        row("check: a pick that has gone, nothing", {keep, {}, a, gone, true, checked}, "-");
+        row("check failed: the rule", {fallBack, {}, a, a, false, checkFailed}, "b@b@x.com");
+        row("check failed: the pick", {fallBack, {}, a, a, true, checkFailed}, "a@a@x.com");
+    }
+
+    void selection()
+    {
+        QFETCH(SelectionPolicy::Input, input);
+        QFETCH(QString, selected);
+        const QList<CLIOrg> orgs = OrgList::decode(orgListJson({u"a"_s, u"b+"_s, u"c+"_s, u"~c+"_s}));
+        const std::optional<OrgRef> chosen = SelectionPolicy::choose(input, orgs);
+        QCOMPARE(chosen ? chosen->id + (chosen->username ? u'@' + *chosen->username : QString()) : u"-"_s, selected);
+        QCOMPARE(SelectionPolicy::choose(input, {}), std::nullopt);
+    }
+
+    // A reload shows the quick list and selects at once, and its check in the background ends as
+    // a one-step reload would: after a first list, a delete, a pick or a message during the check,
+    // a newer reload, a failing check, a failing quick list and a CLI without one.
+    void reloads_data()
+    {
+        QTest::addColumn<bool>("primed"); // a list checked before
+        QTest::addColumn<Step>("step"); // sets the answers and starts the action
+        QTest::addColumn<Step>("during"); // while the check waits
+        QTest::addColumn<QString>("atQuick"); // orgs (+ connected) > selection phase status
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("calls"); // after priming
+        const auto row = [](const char *tag, bool primed, const Step &step, const Step &during, const char *atQuick,
+                            const char *after, const char *calls = "quick|full") {
+            QTest::newRow(tag) << primed << step << during << QString::fromUtf8(atQuick) << QString::fromUtf8(after)
+                               << QString::fromUtf8(calls);
+        };
+        const Step refresh = [](Ctx &c) { c.store.refresh(); }, nothing = [](Ctx &) {};
+        const auto failing = [](const char *command, const QByteArray &err, const Step &then) {
+            return [=](Ctx &c) { c.fake.answer(QString::fromUtf8(command), {}, 1, err); then(c); };
+        };
+        const Step noNetwork = failing("org_list_--json", "Error (F): no network", refresh);
+        const char *loaded = "b+ c+ a > b 1 Loaded 3 CLI connections.", *failed = "b+ c+ a > b 2 Error (F): no network";
+        row("first list: the first org at once, then the first connected", false, refresh, nothing,
+            "a b c > a 1 Loaded 3 CLI connections.", "b+ c+ a > b 0 Loaded 3 CLI connections.");
+        row("first list, the check fails: the first org stays", false, noNetwork, nothing,
+            "a b c > a 1 Loaded 3 CLI connections.", "a b c > a 2 Error (F): no network");
+        row("a failed check keeps the last statuses", true, noNetwork, nothing, loaded, failed);
+        row("a failed check is said after another message", true, noNetwork, [](Ctx &c) { c.store.copyTarget(); },
+            loaded, failed);
+        row("a check leaves another message", true, refresh, [](Ctx &c) { c.store.copyTarget(); }, loaded,
+            "b+ c+ a > b 0 Copied target: b");
+        row("a pick during the check stays", true, refresh, [](Ctx &c) { c.store.selectOrg(c.store.orgs()[2]); }, loaded,
+            "b+ c+ a > a 0 Loaded 3 CLI connections.");
+        row("delete: the fallback at once and after the check", true, [](Ctx &c) {
+                c.fake.answer(u"org_list_--json_--skip-connection-status"_s, orgListJson({u"c?"_s, u"a?"_s}));
+                c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s}));
+                c.store.deleteSelected();
+            }, nothing, "c+ a > c 1 Deleted connection b.", "a+ c > a 0 Deleted connection b.", "logout|quick|full");
+        row("a pick during a delete's check outlives its fallback", true, [](Ctx &c) {
+                c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s, u"b"_s}));
+                c.store.deleteSelected();
+            }, [](Ctx &c) { c.store.selectOrg(c.store.orgs()[1]); }, "b+ c+ a > b 1 Deleted connection b.",
+            "a+ b c > c 0 Deleted connection b.", "logout|quick|full");
+        row("a newer reload replaces the check", true, refresh, [](Ctx &c) {
+                c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s, u"b"_s}));
+                c.store.refresh();
+            }, loaded, "a+ b c > b 0 Loaded 3 CLI connections.", "quick|full|quick|full");
+        row("the quick list fails: no full list", true, failing("org_list_--json_--skip-connection-status",
+            "Error (T): Salesforce CLI command timed out.", refresh), nothing,
+            "b+ c+ a > b 0 Error (T): Salesforce CLI command timed out.", "", "quick");
+        row("a CLI without the quick list: the full one in one step", false, [](Ctx &c) {
+                c.fake.answer(u"org_list_--json_--skip-connection-status"_s, kNoSuchFlag, 2);
+                c.fake.set(u"org_list_--json"_s, u"delay"_s, "0");
+                c.store.refresh();
+            }, nothing, "b+ c+ a > b 0 Loaded 3 CLI connections.", "", "quick|full");
+    }
+
+    void reloads()
+    {
+        QFETCH(bool, primed);
+        QFETCH(Step, step);
+        QFETCH(Step, during);
+        QFETCH(QString, atQuick);
+        QFETCH(QString, after);
+        QFETCH(QString, calls);
         FakeScenario fake;
         OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
-        const QString quick = u"org_list_--json_--skip-connection-status"_s, full = u"org_list_--json"_s;
-        const auto state = [&]() -> QString { // the orgs, connected ones marked, > the selection, connections, status
+        const auto state = [&]() -> QString {
             QString out;
             for (const CLIOrg &o : store.orgs())
                 out += o.id() + (o.isConnected() ? u"+ "_s : u" "_s);
             return out + u"> %1 %2 %3"_s.arg(store.selectedID().value_or(u"-"_s)).arg(int(store.connections())).arg(store.status());
         };
-        const auto reload = [&](const QByteArray &delay) {
-            fake.set(full, u"delay"_s, delay);
+        fake.answer(u"org_list_--json_--skip-connection-status"_s, orgListJson({u"c?"_s, u"a?"_s, u"b?"_s}));
+        fake.answer(u"org_list_--json"_s, orgListJson({u"c+"_s, u"a"_s, u"b+"_s}));
+        if (primed) {
             store.refresh();
-            QTRY_VERIFY(!store.isBusy());
-        };
-        const auto checked = [&] { QTRY_VERIFY_WITH_TIMEOUT(store.connections() != OrgStore::Connections::checking, 10'000); };
-        fake.answer(quick, orgListJson({u"c?"_s, u"a?"_s, u"b?"_s}));
-        fake.answer(full, orgListJson({u"c+"_s, u"a"_s, u"b+"_s}));
-        reload("1");
-        QCOMPARE(state(), u"a b c > - 1 Loaded 3 CLI connections."_s);
-        checked();
-        QCOMPARE(state(), u"b+ c+ a > b 0 Loaded 3 CLI connections."_s);
-        reload("1"); // known statuses keep their places
-        QCOMPARE(state(), u"b+ c+ a > b 1 Loaded 3 CLI connections."_s);
-        store.selectOrg(store.orgs()[2]);
-        store.copyTarget();
-        checked();
-        QCOMPARE(state(), u"b+ c+ a > a 0 Copied target: a"_s);
-        store.deleteSelected(); // a pick during the check outlives the delete's fallback
-        QTRY_VERIFY(!store.isBusy());
-        store.selectOrg(store.orgs()[1]);
-        checked();
-        QCOMPARE(state(), u"b+ c+ a > c 0 Deleted connection a."_s);
+            QTRY_VERIFY(store.connections() == OrgStore::Connections::checked && !store.isBusy());
+        }
         const qsizetype before = fake.calls().size();
-        reload("30");
-        QTRY_COMPARE(fake.calls().size(), before + 2); // the check has started
-        fake.answer(full, orgListJson({u"c"_s, u"a"_s, u"b"_s}), 1, "Error (F): no network");
-        reload("0"); // the newer list wins, and its check has failed
-        checked();
-        QVERIFY(fake.allEnded());
-        QCOMPARE(state(), u"b c a > c 2 Error (F): no network"_s);
-        fake.answer(quick, {}, 1, "Error (Q): no such flag"); // an older CLI: the full list in one step
-        fake.answer(full, orgListJson({u"c"_s, u"a+"_s}));
-        reload("0");
-        QCOMPARE(state(), u"a+ c > c 0 Loaded 2 CLI connections."_s);
-        fake.answer(quick, orgListJson({u"a?"_s})); // the chosen org has gone: no choice until the check
-        reload("30");
-        QCOMPARE(state(), u"a+ > - 1 Loaded 1 CLI connections."_s);
+        fake.set(u"org_list_--json"_s, u"delay"_s, "30");
+        Ctx ctx{store, fake, {}};
+        step(ctx);
+        QTRY_VERIFY(!store.isBusy());
+        QCOMPARE(state(), atQuick);
+        if (!after.isEmpty()) {
+            during(ctx);
+            QTRY_VERIFY(!store.isBusy());
+            const auto checkAlone = [&] { // a stopped check could swallow the release
+                const QList<FakeCall> all = fake.calls();
+                return all.last().args.join(u' ') == "org list --json"_L1
+                    && std::all_of(all.cbegin(), all.cend() - 1, [](const FakeCall &c) { return ::kill(pid_t(c.pid), 0) != 0; });
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(checkAlone() && fake.release(), 20'000);
+            QTRY_VERIFY_WITH_TIMEOUT(store.connections() != OrgStore::Connections::checking, 10'000);
+            QCOMPARE(state(), after);
+        }
+        QTRY_VERIFY(fake.allEnded());
+        QStringList commands = fake.commands(before);
+        commands.replaceInStrings(u"org list --json --skip-connection-status"_s, u"quick"_s);
+        commands.replaceInStrings(u"org list --json"_s, u"full"_s).replaceInStrings(u"org logout --target-org b --no-prompt"_s, u"logout"_s);
+        QCOMPARE(commands.join(u'|'), calls);
     }
 
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
@@ -391,5 +483,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStore)
+QTEST_GUILESS_MAIN(TestStore)
 #include "tst_store.moc"
