@@ -157,7 +157,7 @@ private Q_SLOTS:
         // As an argument of its own after --target-org, the alias "-h" would be the help option
         // and exit 0. The list: connected first, then by name; the quick one checks no connection.
         QTest::newRow("quick list, set default, logout -h, list") << Command([this]() -> QString {
-            const QString quick = listed(m_cli.quickOrgs());
+            const QString quick = listed(m_cli.quickOrgs().value());
             m_cli.setDefault(u"acme-uat"_s);
             m_cli.logout(u"-h"_s);
             return quick + u' ' + listed(m_cli.orgs());
