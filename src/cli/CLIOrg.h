@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHashFunctions>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -40,7 +39,5 @@ struct CLIOrg
 
     friend bool operator==(const CLIOrg &, const CLIOrg &) = default;
 };
-
-size_t qHash(const CLIOrg &org, size_t seed = 0) noexcept;
 
 Q_DECLARE_TYPEINFO(CLIOrg, Q_RELOCATABLE_TYPE);

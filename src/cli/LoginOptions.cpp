@@ -2,20 +2,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-template<typename Choice>
-std::optional<Choice> choiceFromRawValue(QStringView text)
-{
-    for (const Choice choice : Choice::allCases()) {
-        if (choice.rawValue() == text)
-            return choice;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 QString LoginKind::rawValue() const
 {
     switch (m_case) {
@@ -43,16 +29,6 @@ QString LoginKind::instanceUrl() const
 QList<LoginKind> LoginKind::allCases()
 {
     return {production, sandbox};
-}
-
-std::optional<LoginKind> LoginKind::fromRawValue(QStringView text)
-{
-    return choiceFromRawValue<LoginKind>(text);
-}
-
-size_t qHash(LoginKind kind, size_t seed) noexcept
-{
-    return qHash(static_cast<int>(kind.value()), seed);
 }
 
 QString BrowserChoice::rawValue() const
@@ -94,10 +70,9 @@ QList<BrowserChoice> BrowserChoice::allCases()
 
 std::optional<BrowserChoice> BrowserChoice::fromRawValue(QStringView text)
 {
-    return choiceFromRawValue<BrowserChoice>(text);
-}
-
-size_t qHash(BrowserChoice choice, size_t seed) noexcept
-{
-    return qHash(static_cast<int>(choice.value()), seed);
+    for (const BrowserChoice choice : allCases()) {
+        if (choice.rawValue() == text)
+            return choice;
+    }
+    return std::nullopt;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -29,8 +28,6 @@ public:
     QString instanceUrl() const;
 
     static QList<LoginKind> allCases();
-    // Exactly one of the display texts, letter case included; anything else gives no value.
-    static std::optional<LoginKind> fromRawValue(QStringView text);
 
     friend constexpr bool operator==(LoginKind, LoginKind) = default;
 
@@ -40,8 +37,6 @@ private:
 
 inline constexpr LoginKind LoginKind::production{LoginKind::Case::production};
 inline constexpr LoginKind LoginKind::sandbox{LoginKind::Case::sandbox};
-
-size_t qHash(LoginKind kind, size_t seed = 0) noexcept;
 
 // Which browser the CLI's own web login opens. Independent of where an existing org is opened.
 class BrowserChoice
@@ -66,6 +61,7 @@ public:
     std::optional<QString> cliValue() const;
 
     static QList<BrowserChoice> allCases();
+    // Exactly one of the display texts, letter case included; anything else gives no value.
     static std::optional<BrowserChoice> fromRawValue(QStringView text);
 
     friend constexpr bool operator==(BrowserChoice, BrowserChoice) = default;
@@ -78,8 +74,6 @@ inline constexpr BrowserChoice BrowserChoice::systemDefault{BrowserChoice::Case:
 inline constexpr BrowserChoice BrowserChoice::chrome{BrowserChoice::Case::chrome};
 inline constexpr BrowserChoice BrowserChoice::firefox{BrowserChoice::Case::firefox};
 inline constexpr BrowserChoice BrowserChoice::edge{BrowserChoice::Case::edge};
-
-size_t qHash(BrowserChoice choice, size_t seed = 0) noexcept;
 
 Q_DECLARE_TYPEINFO(LoginKind, Q_PRIMITIVE_TYPE);
 Q_DECLARE_TYPEINFO(BrowserChoice, Q_PRIMITIVE_TYPE);

@@ -6,8 +6,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <atomic>
-
 using namespace Qt::Literals::StringLiterals;
 
 std::shared_ptr<const BrowserLocations> BrowserLocations::system()
@@ -111,18 +109,6 @@ std::optional<BrowserInstall> BrowserLocations::installed(const BrowserKind &bro
             return BrowserInstall{program, install.profilesFile};
     }
     return std::nullopt;
-}
-
-namespace {
-std::atomic<void (*)(const QUrl &)> desktopOpener = nullptr;
-} // namespace
-
-void BrowserLocations::setDesktopOpener(void (*opener)(const QUrl &)) { desktopOpener = opener; }
-
-void BrowserLocations::openWithDesktop(const QUrl &url)
-{
-    if (void (*opener)(const QUrl &) = desktopOpener.load())
-        opener(url);
 }
 
 void BrowserLocations::startDetached(const QString &program, const QStringList &arguments)

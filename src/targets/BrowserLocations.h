@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -28,15 +27,13 @@ struct BrowserKind
     QList<BrowserInstall> installs; // tried in order; the first whose program is there counts
 };
 
-// Where the browsers and their profiles live on this machine, how the system browser is reached
-// and how a browser is started. The app uses system(); tests build one around a temporary folder.
+// Where the browsers and their profiles live on this machine and how a browser is started. The app uses system(); tests build one around a temporary folder.
 struct BrowserLocations
 {
     QStringList chromeCandidates; // absolute paths, tried in order
     QString localStatePath;
     QList<BrowserKind> chromiums; // offered after Chrome, in this order
     BrowserKind firefox; // offered last
-    std::function<void(const QUrl &)> openInSystemBrowser = openWithDesktop;
     // The install of `browser` that is there, with its program's absolute path; checked anew on
     // every call, since a browser may come or go while the app runs.
     static std::optional<BrowserInstall> installed(const BrowserKind &browser);
@@ -52,11 +49,6 @@ struct BrowserLocations
     // of XDG_CONFIG_HOME, honoured where the platform uses it.
     static BrowserLocations forHome(const QString &home, const QString &xdgConfigHome = {});
 
-    // Hands the address to the desktop as the opener that the window installs does. This library
-    // needs no GUI, so that a program without a window never loads one; without an opener (no
-    // desktop session) the address goes unnoticed, like one a browser refuses.
-    static void openWithDesktop(const QUrl &url);
-    static void setDesktopOpener(void (*opener)(const QUrl &));
     static void startDetached(const QString &program, const QStringList &arguments);
 };
 

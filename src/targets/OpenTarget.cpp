@@ -83,8 +83,6 @@ void OpenTarget::sortByLabel(QList<OpenTarget> &targets)
     DisplayOrder::sort(targets, [](const OpenTarget &target) { return target.label; });
 }
 
-void OpenTarget::open(const QUrl &url) const { open(url, *BrowserLocations::system()); }
-
 void OpenTarget::openOrg(const SFCLI &cli, const QString &orgTarget, const QString &instanceUrl, const QString &path,
                          const BrowserLocations &locations, bool privateWindow) const
 {
@@ -99,12 +97,9 @@ void OpenTarget::openOrg(const SFCLI &cli, const QString &orgTarget, const QStri
 
 void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool privateWindow) const
 {
-    if (!isWebAddress(url))
+    // The system browser has no program of ours to start.
+    if (!isWebAddress(url) || !chromeProfileDirectory)
         throw AppError::noOpenURL();
-    if (!chromeProfileDirectory) {
-        locations.openInSystemBrowser(url);
-        return;
-    }
     std::optional<QString> program;
     if (browser.isEmpty()) {
         program = ChromeLocator::find(locations.chromeCandidates);
@@ -142,11 +137,4 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
 bool OpenTarget::isWebAddress(const QUrl &url)
 {
     return WebAddress::isWebAddress(url);
-}
-
-size_t qHash(const OpenTarget &target, size_t seed) noexcept
-{
-    seed = qHashMulti(seed, target.id, target.label, target.browser);
-    const std::optional<QString> &directory = target.chromeProfileDirectory;
-    return directory ? qHashMulti(seed, true, *directory) : qHash(false, seed);
 }

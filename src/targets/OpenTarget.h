@@ -5,7 +5,6 @@
 #include "ChromeProfiles.h"
 #include "FirefoxProfiles.h"
 
-#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -44,12 +43,12 @@ struct OpenTarget
     // By label in the user's locale, ignoring letter case.
     static void sortByLabel(QList<OpenTarget> &targets);
 
-    // Opens `url`, which must be a web address (see isWebAddress), without waiting for the
-    // browser. Throws AppError::noOpenURL for anything else, AppError::chromeNotFound (or a
-    // DescribedError for another browser that is gone), or ChromeLaunchError when the browser is
-    // there but cannot be started.
+    // Opens `url`, which must be a web address (see isWebAddress), in this target's browser
+    // without waiting for it. Throws AppError::noOpenURL for anything else and for the system
+    // browser (openOrg reaches that through the CLI), AppError::chromeNotFound (or a DescribedError
+    // for another browser that is gone), or ChromeLaunchError when the browser is there but cannot
+    // be started.
     // `privateWindow`: in the browser's private (incognito) window.
-    void open(const QUrl &url) const;
     void open(const QUrl &url, const BrowserLocations &locations, bool privateWindow = false) const;
 
     // Opens the org that the CLI knows as `orgTarget` on the page at `path` (empty: its home): in
@@ -64,7 +63,5 @@ struct OpenTarget
 
     friend bool operator==(const OpenTarget &, const OpenTarget &) = default;
 };
-
-size_t qHash(const OpenTarget &target, size_t seed = 0) noexcept;
 
 Q_DECLARE_TYPEINFO(OpenTarget, Q_RELOCATABLE_TYPE);

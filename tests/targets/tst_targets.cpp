@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <thread>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,7 +22,7 @@ class TestTargets : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     BrowserLocations m_env; // this platform's layout under m_dir
-    QStringList m_log; // what reached the desktop or Chrome, and every error
+    QStringList m_log; // what reached a browser, and every error
 
     // Puts at `path`: "x" the fake Chrome, "d" a folder, "p" a pipe, "f<content>" a file, "-" none.
     void make(const QString &path, const QByteArray &what)
@@ -69,7 +68,6 @@ private Q_SLOTS:
                     install.program.prepend(m_dir->path());
         m_env.firefox = m_env.chromiums.takeLast();
         qputenv("PATH", QFile::encodeName(m_dir->filePath(u"path"_s)));
-        m_env.openInSystemBrowser = [this](const QUrl &url) { m_log << "desktop "_L1 + url.toString(); };
         m_env.launchDetached = [this](const QString &program, const QStringList &arguments) {
             const qsizetype chrome = m_env.chromeCandidates.indexOf(program);
             m_log << (chrome >= 0 ? "chrome"_L1 + QString::number(chrome) : program.mid(m_dir->path().size()))
@@ -87,9 +85,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("state"); // and at the Local State path
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("log"); // the targets offered > Chrome default > system browser
+        QTest::addColumn<QString>("log"); // the targets offered > Chrome default
         const QString fixed = u"system|System default,chrome-default|Chrome default"_s;
-        const QString opened = " > chrome0 "_L1 + kUrl + " > desktop "_L1 + kUrl;
+        const QString opened = " > chrome0 "_L1 + kUrl;
         const auto row = [](const char *tag, const char *chrome, const QByteArray &state, const QString &log,
                             const char *locale = "C") {
             QTest::newRow(tag) << QByteArray(chrome).split(' ') << state << QString::fromLatin1(locale) << kUrl << log;
@@ -116,18 +114,17 @@ private Q_SLOTS:
         row("10 MB of garbage", "x", 'f' + QByteArray(10 * 1024 * 1024, '\x9c'), fixed + opened);
         // Profiles are offered only with a Chrome to open them in.
         row("no Chrome: a folder, a plain file", "d f", kWork,
-            "system|System default > Google Chrome was not found. > desktop "_L1 + kUrl);
-        row("missing skipped", "- x", kWork, fixed + ",chrome-Profile 2|Chrome - work > chrome1 "_L1 + kUrl + " > desktop "_L1 + kUrl);
+            u"system|System default > Google Chrome was not found."_s);
+        row("missing skipped", "- x", kWork, fixed + ",chrome-Profile 2|Chrome - work > chrome1 "_L1 + kUrl);
         row("the first wins", "x x", "-", fixed + opened);
-        const QString refused = fixed + u" > Salesforce CLI did not return an open URL."_s.repeated(2);
+        const QString refused = fixed + u" > Salesforce CLI did not return an open URL."_s;
         for (const char *url : {"--renderer-cmd-prefix=x", "javascript:alert(1)", "file:///etc/pwd",
                                 "http://", "https:///path", "relative/page", "//example.com/x", "",
                                 "ftp://example.com/", "http://exa mple.com/"})
             QTest::addRow("refused: '%s'", url) << QByteArrayList{"x"} << "-"_ba << u"C"_s << QString::fromLatin1(url) << refused;
     }
 
-    // The targets offered, as id|label; then the address opened in Chrome default and in the
-    // system browser from a background task.
+    // The targets offered, as id|label; then the address opened in Chrome default.
     void targets()
     {
         QFETCH(QByteArrayList, chrome);
@@ -142,7 +139,6 @@ private Q_SLOTS:
         m_log << offered();
         QLocale::setDefault(QLocale::c());
         open(OpenTarget::chromeDefault(), url);
-        std::thread([&] { open(OpenTarget::systemDefault(), url); }).join();
         QCOMPARE(m_log.join(u" > "_s), log);
     }
 
