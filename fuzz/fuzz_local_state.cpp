@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QList<OpenTarget> targets = OpenTarget::forChromeProfiles(profiles);
         for (qsizetype i = 0; i < targets.size(); ++i) {
             const OpenTarget &target = targets[i];
-            fuzz::check(target.chromeProfileDirectory && !target.chromeProfileDirectory->isEmpty()
-                            && target.id == "chrome-"_L1 + *target.chromeProfileDirectory
+            fuzz::check(target.profileDirectory && !target.profileDirectory->isEmpty()
+                            && target.id == "chrome-"_L1 + *target.profileDirectory
                             && target.id != OpenTarget::chromeDefault().id && target.label.startsWith("Chrome - "_L1),
                         "a profile is chrome-<folder>, not a fixed target, labelled Chrome - ...",
                         target.id + u' ' + target.label);

@@ -1,6 +1,6 @@
 #include "BrowserLocations.h"
 
-#include "ChromeLocator.h"
+#include "BrowserLocator.h"
 
 #include <QDir>
 #include <QProcess>
@@ -105,7 +105,7 @@ std::optional<BrowserInstall> BrowserLocations::installed(const BrowserKind &bro
         const QString program = QDir::isAbsolutePath(install.program)
             ? install.program
             : QStandardPaths::findExecutable(install.program);
-        if (ChromeLocator::find({program}))
+        if (BrowserLocator::find({program}))
             return BrowserInstall{program, install.profilesFile};
     }
     return std::nullopt;
@@ -119,10 +119,10 @@ void BrowserLocations::startDetached(const QString &program, const QStringList &
     process.setProgram(program);
     process.setArguments(arguments);
     if (!process.startDetached())
-        throw ChromeLaunchError(process.errorString());
+        throw BrowserLaunchError(process.errorString());
 }
 
-ChromeLaunchError::ChromeLaunchError(const QString &reason)
+BrowserLaunchError::BrowserLaunchError(const QString &reason)
     : DescribedError(reason)
 {
 }

@@ -38,7 +38,7 @@ struct BrowserLocations
     // every call, since a browser may come or go while the app runs.
     static std::optional<BrowserInstall> installed(const BrowserKind &browser);
 
-    // Starts the program without waiting for it; throws ChromeLaunchError when it cannot start.
+    // Starts the program without waiting for it; throws BrowserLaunchError when it cannot start.
     std::function<void(const QString &program, const QStringList &arguments)> launchDetached
         = startDetached;
 
@@ -52,9 +52,9 @@ struct BrowserLocations
     static void startDetached(const QString &program, const QStringList &arguments);
 };
 
-// Chrome's executable was found but could not be started; carries the system's reason as is.
-class ChromeLaunchError : public DescribedError
+// A browser's program was found but could not be started; carries the system's reason as is.
+class BrowserLaunchError : public DescribedError
 {
 public:
-    explicit ChromeLaunchError(const QString &reason);
+    explicit BrowserLaunchError(const QString &reason);
 };

@@ -1,6 +1,6 @@
 #include "OpenTarget.h"
 
-#include "ChromeLocator.h"
+#include "BrowserLocator.h"
 #include "DisplayOrder.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
@@ -28,7 +28,7 @@ QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
 {
     QList<OpenTarget> targets{systemDefault()};
     // Profiles are only worth offering when there is a browser to open them in.
-    if (ChromeLocator::find(locations.chromeCandidates)) {
+    if (BrowserLocator::find(locations.chromeCandidates)) {
         targets.append(chromeDefault());
         targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
     }
@@ -98,11 +98,11 @@ void OpenTarget::openOrg(const SFCLI &cli, const QString &orgTarget, const QStri
 void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool privateWindow) const
 {
     // The system browser has no program of ours to start.
-    if (!isWebAddress(url) || !chromeProfileDirectory)
+    if (!isWebAddress(url) || !profileDirectory)
         throw AppError::noOpenURL();
     std::optional<QString> program;
     if (browser.isEmpty()) {
-        program = ChromeLocator::find(locations.chromeCandidates);
+        program = BrowserLocator::find(locations.chromeCandidates);
         if (!program)
             throw AppError::chromeNotFound();
     } else {
@@ -119,13 +119,13 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
     if (browser == "firefox"_L1) {
         // The profile by its folder: a path is never read as an option, whatever the profile's
         // name, and Firefox hands the page to that profile's window when it runs already.
-        if (!chromeProfileDirectory->isEmpty())
-            arguments << u"--profile"_s << *chromeProfileDirectory;
+        if (!profileDirectory->isEmpty())
+            arguments << u"--profile"_s << *profileDirectory;
         if (privateWindow)
             arguments.append(u"--private-window"_s);
     } else {
-        if (!chromeProfileDirectory->isEmpty())
-            arguments.append("--profile-directory="_L1 + *chromeProfileDirectory);
+        if (!profileDirectory->isEmpty())
+            arguments.append("--profile-directory="_L1 + *profileDirectory);
         if (privateWindow) // Edge has a flag of its own
             arguments.append(browser == "edge"_L1 ? u"--inprivate"_s : u"--incognito"_s);
     }

@@ -14,13 +14,13 @@
 class SFCLI;
 
 // Where an org's web address is opened. Without a profile directory: the system default browser.
-// With an empty one: Google Chrome (or `browser`, another of its family), letting it pick the
-// profile. Otherwise: that browser in the profile whose folder has that name.
+// With an empty one: Google Chrome (or `browser`, another browser), letting it pick the profile.
+// Otherwise: that browser in that profile (Chrome's family: the folder's name; Firefox: its path).
 struct OpenTarget
 {
     QString id; // stable key: the picker's tag and the stored selection
     QString label;
-    std::optional<QString> chromeProfileDirectory; // absent and empty mean different things
+    std::optional<QString> profileDirectory; // absent and empty mean different things
     QString browser = {}; // a BrowserKind's key; empty for Google Chrome. For Firefox the profile
                           // is its folder's path, empty for Firefox's default
 
@@ -29,7 +29,7 @@ struct OpenTarget
 
     // What is offered on this machine, in display order: the system browser; then, when Chrome
     // is installed, Chrome's default and each of its profiles; then the same for each other
-    // browser of Chrome's family that is installed. Looks again on every call.
+    // browser that is installed, Chrome's family first and Firefox last. Looks again on every call.
     static QList<OpenTarget> loadAvailable();
     static QList<OpenTarget> loadAvailable(const BrowserLocations &locations);
 
@@ -46,7 +46,7 @@ struct OpenTarget
     // Opens `url`, which must be a web address (see isWebAddress), in this target's browser
     // without waiting for it. Throws AppError::noOpenURL for anything else and for the system
     // browser (openOrg reaches that through the CLI), AppError::chromeNotFound (or a DescribedError
-    // for another browser that is gone), or ChromeLaunchError when the browser is there but cannot
+    // for another browser that is gone), or BrowserLaunchError when the browser is there but cannot
     // be started.
     // `privateWindow`: in the browser's private (incognito) window.
     void open(const QUrl &url, const BrowserLocations &locations, bool privateWindow = false) const;

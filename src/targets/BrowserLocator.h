@@ -5,11 +5,11 @@
 
 #include <optional>
 
-namespace ChromeLocator {
+namespace BrowserLocator {
 
 // The first candidate that is an executable file (see PosixFiles::isExecutableFile). Relative
 // paths never count: they would depend on the working folder. Checked anew on every call, since
-// Chrome may be installed or removed while the app runs.
+// a browser may be installed or removed while the app runs.
 std::optional<QString> find(const QStringList &candidates);
 
-} // namespace ChromeLocator
+} // namespace BrowserLocator

@@ -1,10 +1,10 @@
-#include "ChromeLocator.h"
+#include "BrowserLocator.h"
 
 #include "PosixFiles.h"
 
 #include <QDir>
 
-std::optional<QString> ChromeLocator::find(const QStringList &candidates)
+std::optional<QString> BrowserLocator::find(const QStringList &candidates)
 {
     for (const QString &candidate : candidates)
         if (QDir::isAbsolutePath(candidate) && PosixFiles::isExecutableFile(candidate))
