@@ -71,7 +71,7 @@ void ContentView::build()
     listColumn->setSpacing(10);
     auto *listHeader = new QHBoxLayout;
     auto *listTitle = new QLabel(tr("CLI Connections"), listPanel);
-    Theme::applyFont(listTitle, Theme::TextStyle::Title3, false, true);
+    Theme::applyFont(listTitle, Theme::TextStyle::Title3, Theme::Emphasis::Semibold);
     listHeader->addWidget(listTitle);
     listHeader->addStretch(1);
     // Says that the list can be used while the CLI still checks the connections.

@@ -63,7 +63,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     auto *emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setContentsMargins(0, 0, 0, 0);
     auto *emptyTitle = new QLabel(tr("Select a CLI connection"), empty);
-    Theme::applyFont(emptyTitle, Theme::TextStyle::LargeTitle, true);
+    Theme::applyFont(emptyTitle, Theme::TextStyle::LargeTitle, Theme::Emphasis::Bold);
     auto *emptyHint = new QLabel(tr("Use Refresh if the list is empty."), empty);
     emptyHint->setObjectName(u"emptyHint"_s);
     Theme::makeSecondary(emptyHint);
@@ -81,7 +81,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_orgTitle->setTextFormat(Qt::PlainText);
     m_orgTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_orgTitle->setWordWrap(true);
-    Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, true);
+    Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, Theme::Emphasis::Bold);
     orgLayout->addWidget(m_orgTitle);
     m_unreachableNote = new QLabel(orgBlock);
     m_unreachableNote->setObjectName(u"unreachableNote"_s);

@@ -30,7 +30,7 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     auto *title = new QLabel(appName, this);
     title->setObjectName(u"title"_s);
     title->setTextFormat(Qt::PlainText);
-    Theme::applyFont(title, Theme::TextStyle::LargeTitle, true);
+    Theme::applyFont(title, Theme::TextStyle::LargeTitle, Theme::Emphasis::Bold);
     auto *subtitle = new QLabel(
         tr("Opens your orgs the way an IDE plug-in does: the Salesforce CLI turns the refresh token "
            "it already holds into a browser session (sf org open), so no new login is needed."),

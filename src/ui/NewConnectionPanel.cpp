@@ -45,7 +45,7 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
 
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(tr("New Connection"), this);
-    Theme::applyFont(title, Theme::TextStyle::Title3, false, true);
+    Theme::applyFont(title, Theme::TextStyle::Title3, Theme::Emphasis::Semibold);
     titleRow->addWidget(title);
     titleRow->addStretch(1);
     m_loginURL = new QLabel(this);

@@ -46,12 +46,9 @@ QFont headlineFont(const QStyleOptionViewItem &option)
     return Theme::font(Theme::TextStyle::Headline, option.font);
 }
 
-QFont captionFont(const QStyleOptionViewItem &option, bool semibold = false)
+QFont captionFont(const QStyleOptionViewItem &option, Theme::Emphasis emphasis = Theme::Emphasis::None)
 {
-    QFont f = Theme::font(Theme::TextStyle::Caption, option.font);
-    if (semibold)
-        f.setWeight(QFont::DemiBold);
-    return f;
+    return Theme::font(Theme::TextStyle::Caption, option.font, emphasis);
 }
 
 } // namespace
@@ -83,7 +80,8 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     QColor secondaryText = text;
     secondaryText.setAlphaF(selected ? 0.8 : 0.62);
 
-    const QFont headline = headlineFont(opt), caption = captionFont(opt), badgeFont = captionFont(opt, true);
+    const QFont headline = headlineFont(opt), caption = captionFont(opt);
+    const QFont badgeFont = captionFont(opt, Theme::Emphasis::Semibold);
     const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
     const QString name = index.data(Qt::DisplayRole).toString();
     // One badge: that the CLI cannot reach the org matters more than that it is the default.

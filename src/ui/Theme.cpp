@@ -8,7 +8,7 @@
 
 namespace Theme {
 
-QFont font(TextStyle style, const QFont &base)
+QFont font(TextStyle style, const QFont &base, Emphasis emphasis)
 {
     // Sizes relative to body text, as the platform styles are to their 13-point body.
     qreal factor = 1.0;
@@ -35,19 +35,16 @@ QFont font(TextStyle style, const QFont &base)
         f.setPointSizeF(base.pointSizeF() * factor);
     else
         f.setPixelSize(qRound(base.pixelSize() * factor));
-    if (style == TextStyle::Headline)
+    if (emphasis == Emphasis::Bold)
+        f.setWeight(QFont::Bold);
+    else if (emphasis == Emphasis::Semibold || style == TextStyle::Headline)
         f.setWeight(QFont::DemiBold);
     return f;
 }
 
-void applyFont(QWidget *widget, TextStyle style, bool bold, bool semibold)
+void applyFont(QWidget *widget, TextStyle style, Emphasis emphasis)
 {
-    QFont f = font(style, widget->font());
-    if (bold)
-        f.setWeight(QFont::Bold);
-    else if (semibold)
-        f.setWeight(QFont::DemiBold);
-    widget->setFont(f);
+    widget->setFont(font(style, widget->font(), emphasis));
 }
 
 bool isDark(const QPalette &palette) { return palette.color(QPalette::Window).lightnessF() < 0.5; }

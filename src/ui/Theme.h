@@ -12,9 +12,11 @@ class QWidget;
 namespace Theme {
 
 enum class TextStyle { LargeTitle, Title3, Headline, Body, Callout, Caption };
+// A heavier weight than the style's own; None keeps the style's.
+enum class Emphasis { None, Semibold, Bold };
 
-QFont font(TextStyle style, const QFont &base);
-void applyFont(QWidget *widget, TextStyle style, bool bold = false, bool semibold = false);
+QFont font(TextStyle style, const QFont &base, Emphasis emphasis = Emphasis::None);
+void applyFont(QWidget *widget, TextStyle style, Emphasis emphasis = Emphasis::None);
 
 bool isDark(const QPalette &palette);
 // Supporting text: the palette's text colour, dimmed.
