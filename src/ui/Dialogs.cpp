@@ -53,11 +53,13 @@ bool Dialogs::confirm(QWidget *parent, const Confirmation &request)
 
 namespace {
 
-std::optional<QString> runFileDialog(QWidget *parent, const Dialogs::FileChoice &request, bool save)
+std::optional<QString> runFileDialog(QWidget *parent, const Dialogs::FileChoice &request,
+                                     QFileDialog::AcceptMode mode)
 {
+    const bool save = mode == QFileDialog::AcceptSave;
     QFileDialog dialog(parent, request.title);
     dialog.setNameFilters(request.nameFilters);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(mode);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save) {
         dialog.setDefaultSuffix(QStringLiteral("json"));
@@ -74,12 +76,12 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget *parent, const FileChoice
 {
     if (responder && responder->saveFile)
         return responder->saveFile(request);
-    return runFileDialog(parent, request, true);
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
 std::optional<QString> Dialogs::chooseOpenFile(QWidget *parent, const FileChoice &request)
 {
     if (responder && responder->openFile)
         return responder->openFile(request);
-    return runFileDialog(parent, request, false);
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
 }
