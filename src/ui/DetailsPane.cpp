@@ -122,7 +122,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     QHBoxLayout *openIn = pickerRow(tr("Open in"), "targetPicker", m_targetPicker);
     m_reloadTargetsButton = new QPushButton(tr("Reload"), orgBlock);
     m_reloadTargetsButton->setObjectName(u"reloadTargetsButton"_s);
-    m_reloadTargetsButton->setToolTip(tr("Look for Google Chrome and its profiles again"));
+    m_reloadTargetsButton->setToolTip(tr("Look for browsers and their profiles again"));
     connect(m_reloadTargetsButton, &QPushButton::clicked, this, &DetailsPane::reloadTargetsRequested);
     openIn->addWidget(m_reloadTargetsButton, 0, Qt::AlignVCenter);
     m_privateBox = new QCheckBox(tr("Private window"), orgBlock);

@@ -8,7 +8,7 @@
 struct OrgRowGeometry
 {
     QRect name;
-    QRect badge; // empty without the "default" badge
+    QRect badge; // empty without a badge ("default" or "unreachable")
     QRect badgeText;
     QRect dot;
     QRect subtitle;
@@ -27,8 +27,9 @@ struct OrgRowGeometry
                                  int nameWidth, int badgeTextWidth);
 };
 
-// Paints an org row from the model's roles: display name, the "default" capsule, the status dot
-// and the one-line subtitle, with the style's selection and hover backgrounds.
+// Paints an org row from the model's roles: display name, the "default" or "unreachable"
+// capsule, the status dot and the one-line subtitle, with the style's selection and hover
+// backgrounds.
 class OrgRowDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
