@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -45,6 +44,44 @@ QLabel *rowLabel(const QString &text, QWidget *parent)
     Theme::makeSecondary(label);
     return label;
 }
+
+// A push button standing for `action`: its text, tooltip and enabled state, and a click triggers
+// it. The action's keys press the button, as a button's own shortcut does, so that it shows them.
+// (QToolButton::setDefaultAction would do the rest, but it looks like a tool button.)
+class ActionButton : public QPushButton
+{
+public:
+    ActionButton(QAction *action, QWidget *parent)
+        : QPushButton(parent)
+        , m_action(action)
+    {
+        setObjectName(action->objectName() + "Button"_L1);
+        follow();
+        connect(action, &QAction::changed, this, &ActionButton::follow);
+        connect(this, &QPushButton::clicked, action, &QAction::trigger);
+        action->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_action || event->type() != QEvent::Shortcut)
+            return QPushButton::eventFilter(watched, event);
+        animateClick();
+        return true;
+    }
+
+private:
+    void follow()
+    {
+        setText(m_action->text());
+        // Without a tooltip of its own an action offers its text; the button then has none.
+        setToolTip(m_action->toolTip() == m_action->iconText() ? QString() : m_action->toolTip());
+        setEnabled(m_action->isEnabled());
+    }
+
+    QAction *m_action;
+};
 
 } // namespace
 
@@ -119,12 +156,23 @@ DetailsPane::DetailsPane(QWidget *parent)
         orgLayout->addLayout(row);
         return row;
     };
+    // The actions on the org: each enabled by its member of Enablement, its keys live while the
+    // org shows.
+    const auto orgAction = [&](const QString &text, const char *name, bool Enablement::*enabledBy,
+                               void (DetailsPane::*intent)()) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QLatin1StringView(name));
+        connect(action, &QAction::triggered, this, intent);
+        orgBlock->addAction(action);
+        m_actions.append({action, enabledBy});
+        return action;
+    };
+
     QHBoxLayout *openIn = pickerRow(tr("Open in"), "targetPicker", m_targetPicker);
-    m_reloadTargetsButton = new QPushButton(tr("Reload"), orgBlock);
-    m_reloadTargetsButton->setObjectName(u"reloadTargetsButton"_s);
-    m_reloadTargetsButton->setToolTip(tr("Look for browsers and their profiles again"));
-    connect(m_reloadTargetsButton, &QPushButton::clicked, this, &DetailsPane::reloadTargetsRequested);
-    openIn->addWidget(m_reloadTargetsButton, 0, Qt::AlignVCenter);
+    QAction *reload = orgAction(tr("Reload"), "reloadTargets", &Enablement::reloadTargets,
+                                &DetailsPane::reloadTargetsRequested);
+    reload->setToolTip(tr("Look for browsers and their profiles again"));
+    openIn->addWidget(new ActionButton(reload, orgBlock), 0, Qt::AlignVCenter);
     m_privateBox = new QCheckBox(tr("Private window"), orgBlock);
     m_privateBox->setObjectName(u"privateBox"_s);
     openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
@@ -147,38 +195,35 @@ DetailsPane::DetailsPane(QWidget *parent)
     connect(m_targetPicker, &QComboBox::activated, this,
             [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
+    QAction *open = orgAction(tr("Open Connection"), "open", &Enablement::openConnection,
+                              &DetailsPane::requestOpen);
+    // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
+    open->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                        QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)});
+    open->setToolTip(tr("Open the org in a browser session (%1)")
+                         .arg(open->shortcut().toString(QKeySequence::NativeText)));
+    // Ctrl+Shift+Return: Setup, whatever page is chosen; keys only, no button.
+    orgAction(tr("Open Setup"), "openSetup", &Enablement::openConnection, &DetailsPane::requestSetup)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return));
+    QAction *setDefault = orgAction(tr("Set Default"), "setDefault", &Enablement::setDefault,
+                                    &DetailsPane::setDefaultRequested);
+    setDefault->setToolTip(tr("Make this org the CLI's default org"));
+    QAction *copyTarget = orgAction(tr("Copy Target"), "copyTarget", &Enablement::copyTarget,
+                                    &DetailsPane::copyTargetRequested);
+    copyTarget->setToolTip(tr("Copy the alias or username to the clipboard"));
+    QAction *remove = orgAction(tr("Delete Connection"), "delete", &Enablement::deleteConnection,
+                                &DetailsPane::deleteRequested);
+    QAction *exportJSON = orgAction(tr("Export JSON"), "export", &Enablement::exportJSON,
+                                    &DetailsPane::exportRequested);
+    exportJSON->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
     auto *actions = new QHBoxLayout;
     actions->setSpacing(10);
-    m_openButton = addAction(orgBlock, tr("Open Connection"), "openButton", &DetailsPane::requestOpen);
-    Theme::makeProminent(m_openButton);
-    // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
-    m_openButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
-    // Ctrl+Shift+Return: Setup, whatever page is chosen.
-    auto *setup = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), this);
-    connect(setup, &QShortcut::activated, this, [this] {
-        if (m_openButton->isEnabled() && m_openButton->isVisible())
-            Q_EMIT openRequested(m_privateBox->isChecked(), u"setup"_s);
-    });
-    auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
-    connect(keypadEnter, &QShortcut::activated, this, [this] {
-        if (m_openButton->isEnabled() && m_openButton->isVisible())
-            m_openButton->animateClick();
-    });
-    m_openButton->setToolTip(tr("Open the org in a browser session (%1)")
-                                 .arg(m_openButton->shortcut().toString(QKeySequence::NativeText)));
-    m_setDefaultButton
-        = addAction(orgBlock, tr("Set Default"), "setDefaultButton", &DetailsPane::setDefaultRequested);
-    m_setDefaultButton->setToolTip(tr("Make this org the CLI's default org"));
-    m_copyTargetButton
-        = addAction(orgBlock, tr("Copy Target"), "copyTargetButton", &DetailsPane::copyTargetRequested);
-    m_copyTargetButton->setToolTip(tr("Copy the alias or username to the clipboard"));
-    m_deleteButton
-        = addAction(orgBlock, tr("Delete Connection"), "deleteButton", &DetailsPane::deleteRequested);
-    Theme::makeDestructive(m_deleteButton);
-    m_exportButton = addAction(orgBlock, tr("Export JSON"), "exportButton", &DetailsPane::exportRequested);
-    m_exportButton->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
-    for (QPushButton *button :
-         {m_openButton, m_setDefaultButton, m_copyTargetButton, m_deleteButton, m_exportButton}) {
+    for (QAction *action : {open, setDefault, copyTarget, remove, exportJSON}) {
+        auto *button = new ActionButton(action, orgBlock);
+        if (action == open)
+            Theme::makeProminent(button);
+        else if (action == remove)
+            Theme::makeDestructive(button);
         button->setMinimumHeight(32);
         actions->addWidget(button);
     }
@@ -230,14 +275,7 @@ void DetailsPane::requestOpen()
     Q_EMIT openRequested(m_privateBox->isChecked(), page == "custom"_L1 ? m_pathField->text() : page);
 }
 
-QPushButton *DetailsPane::addAction(QWidget *parent, const QString &text, const char *name,
-                                    void (DetailsPane::*intent)())
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1StringView(name));
-    connect(button, &QPushButton::clicked, this, intent);
-    return button;
-}
+void DetailsPane::requestSetup() { Q_EMIT openRequested(m_privateBox->isChecked(), u"setup"_s); }
 
 void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bool checking)
 {
@@ -272,12 +310,8 @@ void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &se
 
 void DetailsPane::setEnablement(const Enablement &enablement)
 {
-    m_openButton->setEnabled(enablement.openConnection);
-    m_setDefaultButton->setEnabled(enablement.setDefault);
-    m_copyTargetButton->setEnabled(enablement.copyTarget);
-    m_deleteButton->setEnabled(enablement.deleteConnection);
-    m_exportButton->setEnabled(enablement.exportJSON);
-    m_reloadTargetsButton->setEnabled(enablement.reloadTargets);
+    for (const auto &[action, enabledBy] : m_actions)
+        action->setEnabled(enablement.*enabledBy);
 }
 
 bool DetailsPane::isWarning(const QString &status)

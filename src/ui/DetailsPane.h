@@ -8,11 +8,11 @@
 
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QStackedWidget;
 struct Enablement;
 
@@ -47,24 +47,25 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // An action on the org and the member of Enablement that enables it.
+    struct OrgAction
+    {
+        QAction *action;
+        bool Enablement::*enabledBy;
+    };
+
     void requestOpen();
-    QPushButton *addAction(QWidget *parent, const QString &text, const char *name,
-                           void (DetailsPane::*intent)());
+    void requestSetup();
 
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
     QLabel *m_orgTitle;
     QLabel *m_unreachableNote;
     QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
     QComboBox *m_targetPicker; // item data: the target's id
-    QPushButton *m_reloadTargetsButton;
     QCheckBox *m_privateBox;
     QComboBox *m_pagePicker;
     QLineEdit *m_pathField;
-    QPushButton *m_openButton;
-    QPushButton *m_setDefaultButton;
-    QPushButton *m_copyTargetButton;
-    QPushButton *m_deleteButton;
-    QPushButton *m_exportButton;
+    QList<OrgAction> m_actions;
     QLabel *m_statusLine = nullptr;
     QString m_status; // whole, as the store has it
 };
