@@ -2,13 +2,13 @@
 
 #include "AppError.h"
 #include "OrgList.h"
+#include "PosixFiles.h"
 #include "ProcessRunner.h"
 #include "StopSignal.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #if defined(__APPLE__)
@@ -24,14 +24,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr double kOrgListTimeout = 60.0;
-
-bool isExecutableFile(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info;
-    return ::stat(native.constData(), &info) == 0 && S_ISREG(info.st_mode)
-        && ::access(native.constData(), X_OK) == 0;
-}
 
 } // namespace
 
@@ -50,7 +42,7 @@ QStringList SFCLI::defaultFixedPaths()
 SFCLI::Location SFCLI::locate(const QStringList &fixedPaths)
 {
     for (const QString &path : fixedPaths) {
-        if (isExecutableFile(path))
+        if (PosixFiles::isExecutableFile(path))
             return {path, {}};
     }
     return {u"/usr/bin/env"_s, {u"sf"_s}};

@@ -254,7 +254,6 @@ void ContentView::showEvent(QShowEvent *event)
 
 void ContentView::confirmDelete()
 {
-    m_showDeleteConfirm = true;
     Dialogs::Confirmation request;
     request.title = tr("Delete selected Salesforce CLI connection?");
     if (const std::optional<CLIOrg> org = m_store->selectedOrg())
@@ -263,21 +262,18 @@ void ContentView::confirmDelete()
     request.confirmLabel = tr("Delete Connection");
     request.destructive = true;
     const bool confirmed = Dialogs::confirm(this, request);
-    m_showDeleteConfirm = false;
     if (confirmed)
         m_store->deleteSelected();
 }
 
 void ContentView::confirmExport()
 {
-    m_showExportConfirm = true;
     Dialogs::Confirmation request;
     request.title = tr("Export selected connection auth JSON?");
     request.message = tr("The exported JSON contains an OAuth refresh token. Anyone with this file can "
                          "authorize Salesforce CLI for this org until the token is revoked or expires.");
     request.confirmLabel = tr("Export Auth JSON");
     const bool confirmed = Dialogs::confirm(this, request);
-    m_showExportConfirm = false;
     if (confirmed)
         chooseExportFile();
 }

@@ -35,8 +35,6 @@ public:
     const QString &selectedOpenTargetID() const { return m_selectedOpenTargetID; }
     // The chosen target, or the system browser when the choice is no longer offered.
     OpenTarget selectedOpenTarget() const;
-    bool showDeleteConfirm() const { return m_showDeleteConfirm; }
-    bool showExportConfirm() const { return m_showExportConfirm; }
     Enablement enablement() const;
 
 protected:
@@ -61,8 +59,6 @@ private:
     QWidget *m_checkingIndicator = nullptr;
     QList<OpenTarget> m_openTargets;
     QString m_selectedOpenTargetID;
-    bool m_showDeleteConfirm = false;
-    bool m_showExportConfirm = false;
     bool m_syncingSelection = false;
 
     HeaderPanel *m_header = nullptr;

@@ -39,12 +39,8 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
         return Qt::convertFromPlainText(DisplayText::line(org.subtitle()), Qt::WhiteSpaceNoWrap);
     case SubtitleRole:
         return DisplayText::line(org.subtitle());
-    case IdRole:
-        return org.id();
     case IsDefaultRole:
         return org.isDefaultUsername.value_or(false);
-    case IsConnectedRole:
-        return org.isConnected();
     case IsUnreachableRole:
         return org.isHiddenBy(m_aliases);
     case DotRole:
@@ -58,15 +54,4 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
-}
-
-QHash<int, QByteArray> OrgListModel::roleNames() const
-{
-    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
-    names.insert(IdRole, "id");
-    names.insert(SubtitleRole, "subtitle");
-    names.insert(IsDefaultRole, "isDefault");
-    names.insert(IsConnectedRole, "isConnected");
-    names.insert(IsUnreachableRole, "isUnreachable");
-    return names;
 }

@@ -13,10 +13,8 @@ class OrgListModel : public QAbstractListModel
 
 public:
     enum Role {
-        IdRole = Qt::UserRole + 1,
-        SubtitleRole,
+        SubtitleRole = Qt::UserRole + 1,
         IsDefaultRole, // isDefaultUsername present and true
-        IsConnectedRole,
         IsUnreachableRole, // hidden from the CLI by another org's alias
         DotRole, // a Dot: the connection as the row shows it
     };
@@ -33,7 +31,6 @@ public:
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QHash<int, QByteArray> roleNames() const override;
 
 private:
     QList<CLIOrg> m_orgs;
