@@ -28,8 +28,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         // The window never lets one org stand for another; neither does a name that is both.
         const QSet<QString> aliases = CLIOrg::aliasesOf(orgs);
         if (std::any_of(orgs.cbegin(), orgs.cend(), [&](const CLIOrg &o) { return o.username == org && o.isHiddenBy(aliases); }))
-            return fail(u"%1 is the alias of one connection and the username of another. Rename or remove that alias "
-                        "(sf alias unset %1), then try again."_s.arg(org));
+            return fail(AppError::hiddenByAlias(org).description());
         const QList<OpenTarget> targets = OpenTarget::loadAvailable(browsers);
         const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
         if (target == targets.cend())

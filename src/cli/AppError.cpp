@@ -27,6 +27,9 @@ QString AppError::message(Kind kind, const QString &payload)
         return u"Salesforce CLI did not return an open URL."_s;
     case Kind::chromeNotFound:
         return u"Google Chrome was not found."_s;
+    case Kind::hiddenByAlias:
+        return u"The Salesforce CLI cannot reach %1: another connection has %1 as its alias, and the CLI looks up "
+               "aliases first. Rename or remove that alias (sf alias unset %1)."_s.arg(payload);
     }
     Q_UNREACHABLE();
     return {};
@@ -37,3 +40,4 @@ AppError AppError::sfNotFound() { return {Kind::sfNotFound, {}}; }
 AppError AppError::noTarget() { return {Kind::noTarget, {}}; }
 AppError AppError::noOpenURL() { return {Kind::noOpenURL, {}}; }
 AppError AppError::chromeNotFound() { return {Kind::chromeNotFound, {}}; }
+AppError AppError::hiddenByAlias(const QString &username) { return {Kind::hiddenByAlias, username}; }

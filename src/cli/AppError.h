@@ -23,13 +23,16 @@ private:
 class AppError : public DescribedError
 {
 public:
-    enum class Kind { commandFailed, sfNotFound, noTarget, noOpenURL, chromeNotFound };
+    enum class Kind { commandFailed, sfNotFound, noTarget, noOpenURL, chromeNotFound, hiddenByAlias };
 
     static AppError commandFailed(const QString &message);
     static AppError sfNotFound();
     static AppError noTarget();
     static AppError noOpenURL();
     static AppError chromeNotFound();
+    // The CLI looks a name up as an alias first: an org whose username is another org's alias
+    // cannot be named. The payload is that username.
+    static AppError hiddenByAlias(const QString &username);
 
     Kind kind() const noexcept { return m_kind; }
     // The message of the kind; for commandFailed, the carried text unchanged.

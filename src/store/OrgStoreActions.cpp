@@ -29,10 +29,7 @@ std::optional<CLIOrg> OrgStore::requireSelection()
     if (!org) {
         setStatus(AppError::noTarget().description());
     } else if (isUnreachable(*org)) {
-        setStatus(tr("The Salesforce CLI cannot reach %1: another connection has %1 as its alias, "
-                     "and the CLI looks up aliases first. Rename or remove that alias "
-                     "(sf alias unset %1), then refresh.")
-                      .arg(org->username));
+        setStatus(AppError::hiddenByAlias(org->username).description());
         org.reset();
     }
     return org;

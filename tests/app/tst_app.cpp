@@ -173,8 +173,8 @@ private Q_SLOTS:
                                      << "OPEN FAIL: No Salesforce CLI connection has the alias or username nobody."_L1 + listed;
         QTest::newRow("no such target") << u"a chrome-default -"_s
                                         << "OPEN FAIL: No browser target has the id chrome-default; tarnwick --targets lists them."_L1 + listed;
-        QTest::newRow("a name for two orgs") << u"x system -"_s << "OPEN FAIL: x is the alias of one connection and the username of "
-                                                                 "another. Rename or remove that alias (sf alias unset x), then try again."_L1 + listed;
+        QTest::newRow("a name for two orgs") << u"x system -"_s << "OPEN FAIL: The Salesforce CLI cannot reach x: another connection has x "
+                                                                 "as its alias, and the CLI looks up aliases first. Rename or remove that alias (sf alias unset x)."_L1 + listed;
     }
 
     // The command line's open: the org as the CLI names it, refused when the name stands for two.

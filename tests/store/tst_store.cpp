@@ -190,7 +190,7 @@ private Q_SLOTS:
             };
         };
         const QString hidden = u"The Salesforce CLI cannot reach c: another connection has c as its alias, and the CLI "
-                               "looks up aliases first. Rename or remove that alias (sf alias unset c), then refresh."_s;
+                               "looks up aliases first. Rename or remove that alias (sf alias unset c)."_s;
         QTest::newRow("an alias hides the username") << Step([=](Ctx &c) { pick(true)(c); every(c); })
             << QStringList(5, hidden).join(u'|') << QString() << u"4/4 > c"_s << u"604 old"_s;
         row("the hidden choice survives a reload", [=](Ctx &c) { pick(true)(c); refresh(kBase)(c); },
