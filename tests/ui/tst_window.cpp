@@ -109,7 +109,6 @@ class TestWindow : public QObject
         auto browsers = std::make_shared<BrowserLocations>();
         browsers->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
         browsers->localStatePath = home().filePath(u"Local State"_s);
-        browsers->openInSystemBrowser = [](const QUrl &) {};
         m_window = std::make_unique<MainWindow>(std::make_shared<const SFCLI>(kFake, QStringList()), browsers);
         if (!show)
             return;
