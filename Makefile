@@ -37,7 +37,7 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 # The test suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded parts under
-# ThreadSanitizer. A report fails its test (the presets make each sanitizer stop the program); the
+# ThreadSanitizer, then every fuzz target over its seeds. A report fails its test (the presets make each sanitizer stop the program); the
 # grep also catches one printed by a test that passed anyway.
 SANITIZER_REPORT := ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer|ERROR: ThreadSanitizer|SUMMARY: [A-Za-z]+Sanitizer
 
@@ -50,6 +50,9 @@ check: deps
 	@cmake --build --preset tsan
 	ctest --preset tsan -R 'runner|store|targets'
 	@! grep -E '$(SANITIZER_REPORT)' build/tsan/Testing/Temporary/LastTest.log
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	fuzz/run build/fuzz 0
 
 # Each libFuzzer target for FUZZ_SECONDS, after replaying its seeds and past failures.
 fuzz: deps

@@ -108,11 +108,6 @@ private Q_SLOTS:
         const char *loaded2 = "Reading sf org list...|Loaded 2 CLI connections.", *listing = "org list --json",
                    *authShow = "org auth show-sfdx-auth-url --target-org b --json";
         row("refresh keeps a listed selection", refresh({u"d+"_s, u"b"_s}), loaded2, listing, "2/2 > b@x.com");
-        row("refresh: else the first connected", refresh({u"a"_s, u"c+"_s}), loaded2, listing, "2/2 > c@x.com");
-        row("refresh: else the first", refresh({u"d"_s, u"e"_s}), loaded2, listing, "2/2 > d@x.com");
-        row("refresh, no quick list: else the first connected",
-            answer("org_list_--json_--skip-connection-status", kNoSuchFlag, 2, refresh({u"a"_s, u"c+"_s})), loaded2, listing,
-            "2/2 > c@x.com");
         row("refresh: empty", refresh({}), "Reading sf org list...|Loaded 0 CLI connections.", listing, "0/0 > none");
         row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
         row("open in a Chrome profile", answer("org_open", frontDoor, 0, chrome), "Opening b...|Opened b in Chrome - work.",
@@ -125,11 +120,6 @@ private Q_SLOTS:
             "give a path that begins with \"/\" (not \"//\") and has no spaces, or a page's name.", "");
         row("set default", [](Ctx &c) { c.store.setSelectedAsDefault(); },
             "Setting default org to b...|Default org set to b.", "config set target-org=b --global");
-        row("delete: always the fallback", [=](Ctx &c) {
-                c.fake.answer(u"org_list"_s, orgListJson({u"a+"_s, u"b+"_s, u"c"_s}));
-                c.store.deleteSelected();
-            }, "Deleting connection b...|Deleted connection b.", "org logout --target-org b --no-prompt|org list --json",
-            "3/3 > a@x.com");
         row("create with a listed alias",
             [](Ctx &c) { c.store.createConnection(LoginKind::sandbox, u"  a \n"_s, BrowserChoice::firefox, true); },
             "Opening Salesforce login for a. Complete login and click Allow in the browser...|Connection created. Loaded 3 "

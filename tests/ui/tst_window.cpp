@@ -174,7 +174,6 @@ private Q_SLOTS:
         QCOMPARE(texts({"orgTitle", "statusLine"}), u"acme-dev|Loaded 3 CLI connections."_s);
         QCOMPARE(list()->currentIndex().row(), 0);
         QCOMPARE(part<QComboBox>("targetPicker")->currentText(), u"System default"_s);
-        QCOMPARE(m_window->minimumSize(), QSize(980, 720)); // the screen has room for it
         QCOMPARE(enabled().count(u' '), 9);
         screenshot(m_window.get(), u"loaded-with-selection"_s);
 
@@ -325,10 +324,6 @@ private Q_SLOTS:
         const auto filled = [this](const char *name) { return part(name)->palette().button() == part(name)->palette().highlight(); };
         QVERIFY(filled("kind:Production") && !filled("kind:Sandbox")); // the chosen segment stands out
         auto *browser = part<QComboBox>("browserPicker");
-        QStringList browsers;
-        for (int i = 0; i < browser->count(); ++i)
-            browsers << browser->itemText(i);
-        QCOMPARE(browsers.join(u'|'), u"System default|Chrome|Firefox|Edge"_s);
         browser->setCurrentIndex(3);
         click("createButton");
         QTRY_VERIFY(settled());
