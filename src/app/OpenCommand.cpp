@@ -12,23 +12,19 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
 {
     const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
     try {
-        const QList<CLIOrg> orgs = cli.listedOrgs();
+        const SFCLI::Listing listing = cli.listing();
         // As the CLI looks a name up: aliases first, then usernames.
-        const CLIOrg *found = nullptr;
-        for (const CLIOrg &o : orgs) {
-            if (o.alias == org)
-                found = &o;
-        }
-        for (qsizetype i = 0; !found && i < orgs.size(); ++i) {
-            if (orgs[i].username == org)
-                found = &orgs[i];
-        }
-        if (!found)
-            return fail(u"No Salesforce CLI connection has the alias or username %1."_s.arg(org));
+        const QString username = listing.aliases.resolve(org);
+        const auto named = [&](const QString &name) {
+            return std::find_if(listing.orgs.cbegin(), listing.orgs.cend(), [&](const CLIOrg &o) { return o.username == name; });
+        };
         // The window never lets one org stand for another; neither does a name that is both.
-        const QSet<QString> aliases = CLIOrg::aliasesOf(orgs);
-        if (std::any_of(orgs.cbegin(), orgs.cend(), [&](const CLIOrg &o) { return o.username == org && o.isHiddenBy(aliases); }))
+        if (username != org && named(org) != listing.orgs.cend())
             return fail(AppError::hiddenByAlias(org).description());
+        const auto found = named(username);
+        if (found == listing.orgs.cend())
+            return fail(u"No Salesforce CLI connection has the alias or username %1."_s.arg(org));
+        const QString orgTarget = listing.aliases.nameFor(*found).value_or(org);
         const QList<OpenTarget> targets = OpenTarget::loadAvailable(browsers);
         const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
         if (target == targets.cend())
@@ -37,7 +33,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         if (const QString *refusal = std::get_if<QString>(&resolved))
             return fail(*refusal);
         const OrgPage &chosen = std::get<OrgPage>(resolved);
-        target->openOrg(cli, found->target(), found->instanceUrl, chosen.path, browsers, privateWindow);
+        target->openOrg(cli, orgTarget, found->instanceUrl, chosen.path, browsers, privateWindow);
         const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
         return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label))};
     } catch (const DescribedError &error) {

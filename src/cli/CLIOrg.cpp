@@ -11,13 +11,3 @@ QString CLIOrg::subtitle() const
 {
     return username % " | "_L1 % instanceUrl;
 }
-
-QSet<QString> CLIOrg::aliasesOf(const QList<CLIOrg> &orgs)
-{
-    QSet<QString> aliases;
-    for (const CLIOrg &org : orgs) {
-        if (org.alias && !org.alias->isEmpty())
-            aliases.insert(*org.alias);
-    }
-    return aliases;
-}

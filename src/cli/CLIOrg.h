@@ -29,14 +29,6 @@ struct CLIOrg
     bool isConnected() const;
     QString subtitle() const;
 
-    // The CLI looks a target up as an alias before it tries it as a username. An org without an
-    // alias is therefore out of its reach while another org holds its username as an alias.
-    bool isHiddenBy(const QSet<QString> &aliases) const
-    {
-        return !(alias && !alias->isEmpty()) && aliases.contains(username);
-    }
-    static QSet<QString> aliasesOf(const QList<CLIOrg> &orgs);
-
     friend bool operator==(const CLIOrg &, const CLIOrg &) = default;
 };
 

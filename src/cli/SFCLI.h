@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AliasTable.h"
 #include "CLIOrg.h"
 #include "LoginOptions.h"
 
@@ -83,6 +84,17 @@ public:
     std::optional<QList<CLIOrg>> quickOrgs() const;
     // The quick list, or the full one from a CLI without it.
     QList<CLIOrg> listedOrgs() const;
+    // `sf alias list --json`; nothing when the CLI cannot list its aliases.
+    std::optional<AliasTable> aliases() const;
+    // The listed orgs (quick when the CLI has the quick list) and the alias table, read side by
+    // side; the table is the list's own aliases when the CLI gives none.
+    struct Listing
+    {
+        QList<CLIOrg> orgs;
+        bool quick = false;
+        AliasTable aliases;
+    };
+    Listing listing() const;
 
     // The org commands. `target` is an org's alias or username, passed as one argument. Each
     // throws what run() throws; only openURL adds a failure of its own.

@@ -46,7 +46,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         effect.status = arrival.reload.message(arrival.orgs.size());
         if (arrival.kind == Kind::quickList) {
             m_phase = Phase::checking;
-            m_check = {0, arrival.reload, context.selection, context.statusSerial + 1};
+            m_check = {0, arrival.reload, context.selection, arrival.aliases, context.statusSerial + 1};
             effect.startCheck = true;
         } else {
             m_phase = Phase::checked;
@@ -69,6 +69,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         break;
     }
     if (checkOutcome) {
+        arrival.aliases = m_check.aliases;
         input.rule = m_check.reload.rule;
         input.newAlias = m_check.reload.newAlias;
         input.before = m_check.before;
@@ -76,8 +77,10 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
     }
     effect.phaseChanged = true;
     effect.select = SelectionPolicy::choose(input, arrival.orgs);
-    if (arrival.kind != Kind::checkFailure)
+    if (arrival.kind != Kind::checkFailure) {
         effect.show = std::move(arrival.orgs);
+        effect.aliases = std::move(arrival.aliases);
+    }
     return effect;
 }
 

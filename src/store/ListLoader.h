@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AliasTable.h"
 #include "CLIOrg.h"
 #include "JobRunner.h"
 #include "SelectionPolicy.h"
@@ -42,6 +43,7 @@ public:
         Kind kind;
         JobRunner::Delivery delivery;
         QList<CLIOrg> orgs; // the check's failure: none
+        AliasTable aliases = {}; // a list job's, read with its list; the check keeps it
         Reload reload = {}; // a list job's; the check keeps the one of the list it checks
         QString error = {};
     };
@@ -60,6 +62,7 @@ public:
     {
         quint64 stopJob = 0; // the check of a list that is replaced
         std::optional<QList<CLIOrg>> show;
+        AliasTable aliases; // the names that reach the orgs shown
         bool phaseChanged = false;
         std::optional<std::optional<OrgRef>> select;
         std::optional<QString> status;
@@ -81,6 +84,7 @@ private:
         quint64 job = 0;
         Reload reload;
         std::optional<OrgRef> before;
+        AliasTable aliases;
         quint64 statusSerial = 0; // the status line's, as the quick list left it
     } m_check;
 };

@@ -70,11 +70,10 @@ void OrgStore::reload(const QString &message, std::function<void()> action, List
               if (action)
                   action();
               // A CLI older than the quick list gets the full one in one step.
-              std::optional<QList<CLIOrg>> quick = cli->quickOrgs();
-              const auto kind = quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
-              QList<CLIOrg> orgs = quick ? std::move(*quick) : cli->orgs();
-              return [this, kind, orgs = std::move(orgs), reload](const JobRunner::Delivery &delivery) mutable {
-                  arrive({kind, delivery, std::move(orgs), reload});
+              SFCLI::Listing listing = cli->listing();
+              const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
+              return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
+                  arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload});
               };
           },
           onQuit, u"list"_s);
@@ -83,7 +82,7 @@ void OrgStore::reload(const QString &message, std::function<void()> action, List
 void OrgStore::startCheck()
 {
     const auto failed = [this](const JobRunner::Delivery &delivery, const QString &description) {
-        arrive({ListLoader::Kind::checkFailure, delivery, {}, {}, description});
+        arrive({ListLoader::Kind::checkFailure, delivery, {}, {}, {}, description});
     };
     m_loader.checkStarted(m_jobs.start(
         [this, cli = m_cli]() -> JobRunner::Apply {
@@ -104,7 +103,7 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
         m_userPicked = false;
         if (effect.phaseChanged) // before the rows show, so that none shows a stale status
             Q_EMIT connectionsChanged();
-        setOrgs(std::move(*effect.show));
+        setOrgs(std::move(*effect.show), effect.aliases);
     } else if (effect.phaseChanged) {
         Q_EMIT connectionsChanged();
     }
@@ -116,11 +115,24 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
         startCheck();
 }
 
-void OrgStore::setOrgs(QList<CLIOrg> orgs)
+void OrgStore::setOrgs(QList<CLIOrg> orgs, const AliasTable &aliases)
 {
     m_orgs = std::move(orgs);
-    m_aliases = CLIOrg::aliasesOf(m_orgs);
+    m_targets.clear();
+    m_unreachable.clear();
+    for (const CLIOrg &org : std::as_const(m_orgs)) {
+        if (const std::optional<QString> name = aliases.nameFor(org))
+            m_targets.insert(org.username, *name);
+        else
+            m_unreachable.insert(org.username);
+    }
     Q_EMIT orgsChanged();
+}
+
+std::optional<QString> OrgStore::targetOf(const CLIOrg &org) const
+{
+    const auto it = m_targets.constFind(org.username);
+    return it == m_targets.cend() ? std::nullopt : std::optional(*it);
 }
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)

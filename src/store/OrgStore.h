@@ -6,6 +6,7 @@
 #include "LoginOptions.h"
 #include "SelectionPolicy.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -62,10 +63,12 @@ public:
     std::optional<CLIOrg> selectedOrg() const;
 
     static QList<CLIOrg> filter(const QList<CLIOrg> &orgs, const QString &search);
-    // The aliases of the listed orgs: an org without an alias whose username is among them is one
-    // that the CLI cannot address (CLIOrg::isHiddenBy), and every action on it is refused.
-    const QSet<QString> &aliases() const { return m_aliases; }
-    bool isUnreachable(const CLIOrg &org) const { return org.isHiddenBy(m_aliases); }
+    // The name the CLI reaches an org by (AliasTable::nameFor); nothing for an org that no name
+    // reaches (its username is another org's alias), and every action on it is refused.
+    std::optional<QString> targetOf(const CLIOrg &org) const;
+    // The usernames of the listed orgs that no name reaches.
+    const QSet<QString> &unreachable() const { return m_unreachable; }
+    bool isUnreachable(const CLIOrg &org) const { return m_unreachable.contains(org.username); }
 
     // The actions.
     void refresh();
@@ -74,8 +77,15 @@ public:
     void setSelectedAsDefault();
     // Says the selected org's target through textToCopy(); the window puts it on the clipboard.
     void copyTarget();
+    // Delete and export act on the org a confirmation named, as it was then: nothing runs when the
+    // list no longer holds it, or when the name passed no longer reaches it once the CLI's alias
+    // table is read again.
+    void deleteOrg(const CLIOrg &org);
     void deleteSelected();
     void createConnection(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
+    // Stops a web login that waits for the browser.
+    void cancelLogin();
+    void exportOrg(const CLIOrg &org, const QString &filePath);
     void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);
 
@@ -101,7 +111,7 @@ Q_SIGNALS:
     void textToCopy(const QString &text);
 
 private:
-    void setOrgs(QList<CLIOrg> orgs);
+    void setOrgs(QList<CLIOrg> orgs, const AliasTable &aliases);
     void setStatus(const QString &status);
     void setBusy(bool busy);
     void select(std::optional<OrgRef> selection);
@@ -110,8 +120,17 @@ private:
     // description of what it threw, is applied on the main thread.
     void start(const QString &message, JobRunner::Work work,
                JobRunner::OnQuit onQuit = JobRunner::OnQuit::mayFinish, const QString &purpose = {});
-    // The selected org, or the no-target message (or why the CLI cannot reach it) and nothing.
-    std::optional<CLIOrg> requireSelection();
+    // The org with the name that reaches it, or the no-target message (or why the CLI cannot
+    // reach it) and nothing.
+    struct Reached
+    {
+        CLIOrg org;
+        QString target;
+    };
+    std::optional<Reached> reach(const std::optional<CLIOrg> &org);
+    std::optional<Reached> requireSelection() { return reach(selectedOrg()); }
+    // A destructive action's org, when the list still holds it.
+    std::optional<Reached> reachConfirmed(const CLIOrg &org, const QString &nothingDone);
     // `action` (if any) as a job, then the list: the quick one, shown with the action's message,
     // and its check in the background; the full one in one step when the CLI has no quick one.
     void reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
@@ -129,7 +148,8 @@ private:
 
     QList<CLIOrg> m_orgs;
     std::optional<OrgRef> m_selection;
-    QSet<QString> m_aliases;
+    QHash<QString, QString> m_targets; // by username
+    QSet<QString> m_unreachable;
     QString m_search;
     QString m_status;
     bool m_isBusy = false;

@@ -23,17 +23,43 @@ QString loadedMessage(qsizetype count)
 
 } // namespace
 
-std::optional<CLIOrg> OrgStore::requireSelection()
+std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &org)
 {
-    std::optional<CLIOrg> org = selectedOrg();
     if (!org) {
         setStatus(AppError::noTarget().description());
-    } else if (isUnreachable(*org)) {
-        setStatus(AppError::hiddenByAlias(org->username).description());
-        org.reset();
+        return std::nullopt;
     }
-    return org;
+    const std::optional<QString> target = targetOf(*org);
+    if (!target) {
+        setStatus(AppError::hiddenByAlias(org->username).description());
+        return std::nullopt;
+    }
+    return Reached{*org, *target};
 }
+
+std::optional<OrgStore::Reached> OrgStore::reachConfirmed(const CLIOrg &org, const QString &nothingDone)
+{
+    const auto listed = std::find_if(m_orgs.cbegin(), m_orgs.cend(), [&](const CLIOrg &o) { return o.username == org.username; });
+    if (listed == m_orgs.cend()) {
+        setStatus(nothingDone);
+        return std::nullopt;
+    }
+    return reach(*listed);
+}
+
+namespace {
+
+// The CLI's alias table read again right before a destructive command: the name must still reach
+// the org the user confirmed. A CLI without the table was checked against the list only.
+void checkStillReaches(const SFCLI &cli, const QString &target, const QString &username, const QString &nothingDone)
+{
+    const std::optional<AliasTable> now = cli.aliases();
+    StopSignal::throwIfRequested();
+    if (now && now->resolve(target) != username)
+        throw DescribedError(nothingDone);
+}
+
+} // namespace
 
 void OrgStore::refresh()
 {
@@ -42,19 +68,19 @@ void OrgStore::refresh()
 
 void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)
 {
-    const std::optional<CLIOrg> org = requireSelection();
+    const std::optional<Reached> org = requireSelection();
     if (!org)
         return;
     // A page the org cannot have is refused before anything runs.
-    const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, org->instanceUrl);
+    const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, org->org.instanceUrl);
     if (const QString *refusal = std::get_if<QString>(&resolved)) {
         setStatus(*refusal);
         return;
     }
     const OrgPage chosen = std::get<OrgPage>(resolved);
-    const QString name = org->displayName();
+    const QString name = org->org.displayName();
     start(tr("Opening %1...").arg(name),
-          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target(), instanceUrl = org->instanceUrl,
+          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, instanceUrl = org->org.instanceUrl,
            target, name, privateWindow, chosen]() -> JobRunner::Apply {
               target.openOrg(*cli, orgTarget, instanceUrl, chosen.path, *browsers, privateWindow);
               return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
@@ -76,14 +102,22 @@ void OrgStore::runAction(const QString &message, std::function<void()> action,
 
 void OrgStore::setSelectedAsDefault()
 {
-    const std::optional<CLIOrg> org = requireSelection();
+    const std::optional<Reached> org = requireSelection();
     if (!org)
         return;
-    const QString name = org->displayName();
+    const QString name = org->org.displayName();
     runAction(
         tr("Setting default org to %1...").arg(name),
-        [cli = m_cli, target = org->target()] { cli->setDefault(target); },
-        [name] { return tr("Default org set to %1.").arg(name); });
+        [cli = m_cli, target = org->target] { cli->setDefault(target); },
+        [this, name, username = org->org.username] {
+            // The badge follows at once, as the next list would show it.
+            QList<CLIOrg> orgs = m_orgs;
+            for (CLIOrg &o : orgs)
+                o.isDefaultUsername = o.username == username;
+            m_orgs = std::move(orgs);
+            Q_EMIT orgsChanged();
+            return tr("Default org set to %1.").arg(name);
+        });
 }
 
 void OrgStore::copyTarget()
@@ -91,21 +125,41 @@ void OrgStore::copyTarget()
     if (!selectedOrg())
         return;
     // The copied target would name the org that hides this one.
-    const std::optional<CLIOrg> org = requireSelection();
+    const std::optional<Reached> org = requireSelection();
     if (!org)
         return;
-    Q_EMIT textToCopy(org->target());
-    setStatus(tr("Copied target: %1").arg(org->target()));
+    // Pasted into a terminal, a line break would run what follows it.
+    if (std::any_of(org->target.cbegin(), org->target.cend(), [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        setStatus(tr("The target of %1 holds a line break or another control character; it was not copied, "
+                     "since a terminal would run what follows it.").arg(org->org.username));
+        return;
+    }
+    Q_EMIT textToCopy(org->target);
+    setStatus(tr("Copied target: %1").arg(org->target));
 }
 
 void OrgStore::deleteSelected()
 {
-    const std::optional<CLIOrg> org = requireSelection();
+    if (const std::optional<CLIOrg> org = selectedOrg())
+        deleteOrg(*org);
+    else
+        requireSelection();
+}
+
+void OrgStore::deleteOrg(const CLIOrg &confirmed)
+{
+    const QString nothingDone = tr("%1 changed while you confirmed; nothing was deleted. Refresh and try again.")
+                                    .arg(confirmed.displayName());
+    const std::optional<Reached> org = reachConfirmed(confirmed, nothingDone);
     if (!org)
         return;
-    const QString target = org->target();
+    const QString target = org->target;
     // Always the fallback, never a neighbour of the deleted org as such.
-    reload(tr("Deleting connection %1...").arg(org->displayName()), [cli = m_cli, target] { cli->logout(target); },
+    reload(tr("Deleting connection %1...").arg(org->org.displayName()),
+           [cli = m_cli, target, username = org->org.username, nothingDone] {
+               checkStillReaches(*cli, target, username, nothingDone);
+               cli->logout(target);
+           },
            {SelectionPolicy::Rule::fallBack, {}, [target](qsizetype) { return tr("Deleted connection %1.").arg(target); }});
 }
 
@@ -121,13 +175,37 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
            JobRunner::OnQuit::stopAtOnce);
 }
 
+void OrgStore::cancelLogin()
+{
+    bool stopped = false;
+    for (const RunningJob &job : m_jobs.running()) {
+        if (job.stopsAtOnce) {
+            m_jobs.stop(job.id);
+            stopped = true;
+        }
+    }
+    if (stopped)
+        setStatus(tr("Login cancelled."));
+}
+
 void OrgStore::exportSelected(const QString &filePath)
 {
-    const std::optional<CLIOrg> org = requireSelection();
+    if (const std::optional<CLIOrg> org = selectedOrg())
+        exportOrg(*org, filePath);
+    else
+        requireSelection();
+}
+
+void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)
+{
+    const QString nothingDone = tr("%1 changed while you confirmed; nothing was exported. Refresh and try again.")
+                                    .arg(confirmed.displayName());
+    const std::optional<Reached> org = reachConfirmed(confirmed, nothingDone);
     if (!org)
         return;
-    start(tr("Exporting %1 auth JSON...").arg(org->displayName()),
-          [this, cli = m_cli, target = org->target(), filePath]() -> JobRunner::Apply {
+    start(tr("Exporting %1 auth JSON...").arg(org->org.displayName()),
+          [this, cli = m_cli, target = org->target, username = org->org.username, nothingDone, filePath]() -> JobRunner::Apply {
+              checkStillReaches(*cli, target, username, nothingDone);
               const QByteArray data = cli->exportAuth(target).toUtf8();
               StopSignal::throwIfRequested();
               // Anything import could not read back would only replace a file with a useless one.

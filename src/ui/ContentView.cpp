@@ -163,7 +163,7 @@ void ContentView::connectStore()
 
 void ContentView::syncList()
 {
-    m_model->setOrgs(m_store->filteredOrgs(), m_store->aliases(), m_store->connections());
+    m_model->setOrgs(m_store->filteredOrgs(), m_store->unreachable(), m_store->connections());
     syncSelection();
 }
 

@@ -4,11 +4,11 @@
 
 #include <QTextDocument>
 
-void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases, OrgStore::Connections connections)
+void OrgListModel::setOrgs(QList<CLIOrg> orgs, QSet<QString> unreachable, OrgStore::Connections connections)
 {
     beginResetModel();
     m_orgs = std::move(orgs);
-    m_aliases = std::move(aliases);
+    m_unreachable = std::move(unreachable);
     m_connections = connections;
     endResetModel();
 }
@@ -42,7 +42,7 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
     case IsDefaultRole:
         return org.isDefaultUsername.value_or(false);
     case IsUnreachableRole:
-        return org.isHiddenBy(m_aliases);
+        return m_unreachable.contains(org.username);
     case DotRole:
         // While the check runs a status says nothing of the connection now; after it failed, a
         // status is the last successful check's, and an org it did not know has none.

@@ -22,9 +22,9 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    // `aliases`: those of the whole list, which tell the orgs that the CLI cannot reach;
-    // `connections`: whether the orgs' statuses are the check's.
-    void setOrgs(QList<CLIOrg> orgs, QSet<QString> aliases = {},
+    // `unreachable`: the usernames of the orgs that no name reaches; `connections`: whether the
+    // orgs' statuses are the check's.
+    void setOrgs(QList<CLIOrg> orgs, QSet<QString> unreachable = {},
                  OrgStore::Connections connections = OrgStore::Connections::checked);
     void setConnections(OrgStore::Connections connections);
     const QList<CLIOrg> &orgs() const { return m_orgs; }
@@ -34,6 +34,6 @@ public:
 
 private:
     QList<CLIOrg> m_orgs;
-    QSet<QString> m_aliases;
+    QSet<QString> m_unreachable;
     OrgStore::Connections m_connections = OrgStore::Connections::checked;
 };

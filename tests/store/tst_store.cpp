@@ -87,9 +87,9 @@ private Q_SLOTS:
         QTest::addColumn<Step>("step");
         QTest::addColumn<QString>("statuses"); // "|" between them
         QTest::addColumn<QString>("calls"); // after the first list; "~" is the temporary folder, "org list --json" a reload
-        QTest::addColumn<QString>("after"); // orgs/shown > selected username [copied text]
+        QTest::addColumn<QString>("after"); // orgs/shown > selected username [copied text] [*default org]
         QTest::addColumn<QString>("file"); // the file that was there
-        const auto row = [](const char *tag, const Step &step, const char *statuses, const char *calls,
+        const auto row = [](const char *tag, const Step &step, const QByteArray &statuses, const char *calls,
                             const char *after = "4/4 > b@x.com", const QString &file = u"604 old"_s) {
             QTest::newRow(tag) << step << QString::fromUtf8(statuses) << QString::fromUtf8(calls) << QString::fromUtf8(after) << file;
         };
@@ -118,8 +118,8 @@ private Q_SLOTS:
             "org open --target-org b --url-only --json --path /x|chrome --profile-directory=Profile 2 --incognito https://b.example/secur/fd?otp=x");
         row("a path of another site, refused", chromeOpen(false, u"//evil.example/x"_s), "\"//evil.example/x\" is not a page of this org: "
             "give a path that begins with \"/\" (not \"//\") and has no spaces, or a page's name.", "");
-        row("set default", [](Ctx &c) { c.store.setSelectedAsDefault(); },
-            "Setting default org to b...|Default org set to b.", "config set target-org=b --global");
+        row("set default: the badge moves", [](Ctx &c) { c.store.setSelectedAsDefault(); },
+            "Setting default org to b...|Default org set to b.", "config set target-org=b --global", "4/4 > b@x.com *b@x.com");
         row("create with a listed alias",
             [](Ctx &c) { c.store.createConnection(LoginKind::sandbox, u"  a \n"_s, BrowserChoice::firefox, true); },
             "Opening Salesforce login for a. Complete login and click Allow in the browser...|Connection created. Loaded 3 "
@@ -188,6 +188,43 @@ private Q_SLOTS:
         row("the alias holder is acted on", [=](Ctx &c) { pick(false)(c); c.store.deleteSelected(); },
             "Deleting connection c...|Deleted connection c.", "org logout --target-org c --no-prompt|org list --json",
             "3/3 > c@x.com");
+
+        // The CLI's alias table: a second alias of b hides the org d; a name that changed while a
+        // confirmation was open, or an org that has gone since, runs nothing.
+        const auto aliases = [](const QByteArray &pairs) {
+            return [=](Ctx &c) { c.fake.answer(kAliasRead.join(u'_'), "{\"status\":0,\"result\":[" + pairs + "]}"); };
+        };
+        const auto loadThen = [=](const QStringList &orgs, const QString &username, const Step &then) {
+            return [=](Ctx &c) {
+                refresh(orgs)(c);
+                QTRY_VERIFY(!c.store.isBusy());
+                for (const CLIOrg &o : c.store.orgs())
+                    if (o.username == username)
+                        c.store.selectOrg(o);
+                then(c);
+            };
+        };
+        const QByteArray bAlsoD = R"({"alias":"b","value":"b@x.com"},{"alias":"d","value":"b@x.com"})";
+        row("a second alias hides an org", [=](Ctx &c) { aliases(bAlsoD)(c); loadThen(kBase + QStringList{u"~d"_s}, u"d"_s, every)(c); },
+            "Reading sf org list...|Loaded 5 CLI connections.|" + QStringList(5, AppError::hiddenByAlias(u"d"_s).description()).join(u'|').toUtf8(),
+            listing, "5/5 > d");
+        const QString changed = u"b changed while you confirmed; nothing was %1. Refresh and try again."_s;
+        row("delete: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); c.store.deleteSelected(); },
+            "Deleting connection b...|" + changed.arg(u"deleted"_s).toUtf8(), "-");
+        row("export: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); exportOld(c); },
+            "Exporting b auth JSON...|" + changed.arg(u"exported"_s).toUtf8(), "-");
+        row("delete: the confirmed org has gone", [](Ctx &c) { CLIOrg o = *c.store.selectedOrg(); o.username = u"gone"_s; c.store.deleteOrg(o); },
+            changed.arg(u"deleted"_s).toUtf8(), "");
+        row("copy target: a line break refused", loadThen(kBase + QStringList{u"{\"username\":\"n\",\"alias\":\"n\\ny\",\"instanceUrl\":\"i\"}"_s},
+            u"n"_s, [](Ctx &c) { c.store.copyTarget(); }), "Reading sf org list...|Loaded 5 CLI connections.|The target of n holds a line "
+            "break or another control character; it was not copied, since a terminal would run what follows it.", listing, "5/5 > n");
+        row("cancel a web login", [](Ctx &c) {
+                c.fake.set(u"org_login_web"_s, u"delay"_s, "30");
+                c.store.createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
+                QTRY_VERIFY(c.fake.calls().size() == 3);
+                c.store.cancelLogin();
+            }, "Opening Salesforce login for Production. Complete login and click Allow in the browser...|Login cancelled.",
+            "org login web --instance-url https://login.salesforce.com/");
     }
 
     void actions()
@@ -226,14 +263,17 @@ private Q_SLOTS:
         const QStringList expected = statuses.split(u'|');
         QCOMPARE(said.value(0), expected.value(0)); // at once
         QTRY_COMPARE_WITH_TIMEOUT(busy, (calls.isEmpty() ? QList<bool>() : QList<bool>{true, false}), 30'000);
+        calls.remove(QRegularExpression(u"^-$"_s)); // a job that ran no command
         QTRY_VERIFY(store.connections() != OrgStore::Connections::checking);
         QCOMPARE(said, expected);
         calls.replace(QRegularExpression(u"org list --json(\\||$)"_s), u"org list --json --skip-connection-status|org list --json\\1"_s);
-        QVERIFY(fake.allEnded());
+        QTRY_VERIFY(fake.allEnded()); // a stopped job's command ends after the store is idle
         QCOMPARE((fake.commands(2) + launched).join(u'|').replace(dir.path(), u"~"_s), calls);
         const std::optional<CLIOrg> selected = store.selectedOrg();
+        for (const CLIOrg &o : store.orgs())
+            copied += o.isDefaultUsername.value_or(false) ? u" *"_s + o.username : QString();
         QCOMPARE(u"%1/%2 > %3 %4"_s.arg(store.orgs().size()).arg(store.filteredOrgs().size())
-                     .arg(selected ? selected->username : u"none"_s, copied).trimmed(), after);
+                     .arg(selected ? selected->username : u"none"_s, copied.trimmed()).trimmed(), after);
         QCOMPARE(fileState(dir.filePath(u"old"_s)), file);
     }
 
