@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHash>
 
 #include <cstdio>
 #include <cstring>
@@ -91,11 +92,39 @@ struct CommandLine
                           u"List the orgs through sf without a window, print one result line and "
                           "exit with status 0 (pass) or 1 (fail)."_s});
         parser.addOptions({open, in, privateWindow, page, targets, help, version});
-        QStringList arguments;
         for (int i = 0; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
         parser.parse(arguments); // unknown options are no error: the window opens
     }
+
+    // The usage error for the first of --open, --in and --page given without a value, empty when
+    // there is none. The parser would take the next option for the value ("--open --in x" opens
+    // an org named "--in"), or an empty one.
+    QByteArray missingValue() const
+    {
+        static const QHash<QString, QByteArray> needs{
+            {u"open"_s, "the alias or username of an org"},
+            {u"in"_s, "a target id; tarnwick --targets lists them"},
+            {u"page"_s, "a page such as setup, or a path of the org that begins with /; tarnwick --help lists the pages"}};
+        QStringList known{u"self-test"_s};
+        for (const QCommandLineOption *option : {&open, &in, &privateWindow, &page, &targets, &help, &version})
+            known += option->names();
+        const auto optionName = [&](const QString &argument) {
+            const QString name = argument.mid(argument.startsWith("--"_L1) ? 2 : 1).section(u'=', 0, 0);
+            return argument.startsWith(u'-') && known.contains(name) ? name : QString();
+        };
+        for (qsizetype i = 1; i < arguments.size() && arguments[i] != "--"_L1; ++i) {
+            const QString name = optionName(arguments[i]);
+            if (!needs.contains(name))
+                continue;
+            const QString value = arguments[i].contains(u'=') ? arguments[i].section(u'=', 1) : arguments.value(++i);
+            if (value.isEmpty() || value == "--"_L1 || !optionName(value).isEmpty())
+                return "tarnwick: --" + name.toLatin1() + " needs a value (" + needs[name] + ").\n";
+        }
+        return {};
+    }
+
+    QStringList arguments;
 };
 
 } // namespace
@@ -125,6 +154,9 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         print(commandLine.parser.helpText().toLocal8Bit());
     } else if (commandLine.parser.isSet(commandLine.version)) {
         print("tarnwick " TARNWICK_VERSION "\n");
+    } else if (const QByteArray usage = commandLine.missingValue(); !usage.isEmpty()) {
+        std::fputs(usage.constData(), stderr);
+        m_finishedStatus = 2;
     } else if (commandLine.parser.isSet(commandLine.targets)) {
         print(OpenCommand::targets(*BrowserLocations::system()).toUtf8());
     } else if (commandLine.parser.isSet(commandLine.open)) {

@@ -107,12 +107,18 @@ private Q_SLOTS:
                                << QString::fromUtf8(env).split(u' ', Qt::SkipEmptyParts) << withSf << status << out << err;
         };
         const QString noDisplay = u"tarnwick: cannot open a window: no usable display."_s;
+        const auto needs = [](const char *option) -> QString { return "tarnwick: --"_L1 + QLatin1StringView(option) + " needs a value ("_L1; };
         row("self-test among other arguments", "-v --self-test --help", "", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
         row("self-test, no sf anywhere", "--self-test", "", false, 1, u"SELFTEST FAIL: "_s); // env's own message
         row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
         row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
         row("--targets", "--targets", "", false, 0, u"system\tSystem default\n"_s); // no browser in the bare environment
         row("--open", "--open c --private --page setup", "", true, 0, u"OPENED c (Setup) in System default.\n"_s);
+        row("--in last", "--open c --in", "", true, 2, {}, u"tarnwick: --in needs a value (a target id; tarnwick --targets lists them).\n"_s);
+        row("--open's value an option", "--open --in x", "", true, 2, {}, needs("open"));
+        row("--page=, empty", "--open c --page= --private", "", true, 2, {}, needs("page"));
+        row("-in's value an option", "--open c -in --private", "", true, 2, {}, needs("in"));
+        row("--page without --open", "--page", "", true, 2, {}, needs("page"));
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
     }
@@ -138,6 +144,7 @@ private Q_SLOTS:
         QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
         QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err) && complained.count(u'\n') == 1,
                  qPrintable(complained));
+        QVERIFY(exitCode != 2 || fake.calls().isEmpty()); // a usage error runs no sf
         if (out.startsWith("OPENED"_L1))
             QCOMPARE(fake.commands().constLast(), u"org open --target-org c --path /lightning/setup/SetupOneHome/home --private"_s);
         if (out.startsWith("SELFTEST"_L1)) {
