@@ -7,28 +7,30 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-bool isBidiControl(char16_t c)
-{
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E)
-        || (c >= 0x2066 && c <= 0x2069);
-}
-
 QString visible(const QString &text, bool keepLineBreaks)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (keepLineBreaks && (c == u'\n' || c == u'\t'))
-            out.append(ch);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype start = i;
+        const char16_t c = text[i].unicode();
+        char32_t point = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            point = QChar::surrogateToUcs4(c, text[++i].unicode());
+        const QChar::Category category = QChar::category(point);
+        // A zero-width space in a message is where excerpt() lets a long word wrap.
+        if (keepLineBreaks && (c == u'\n' || c == u'\t' || c == 0x200B))
+            out.append(QChar(c));
         else if (c < 0x20)
             out.append(QChar(char16_t(0x2400 + c))); // the control picture: ␛ for ESC
         else if (c == 0x7F)
             out.append(QChar(char16_t(0x2421)));
-        else if ((c >= 0x80 && c < 0xA0) || isBidiControl(c))
-            out.append("<U+"_L1 + QString::number(c, 16).toUpper().rightJustified(4, u'0') + u'>');
+        // C1 controls, characters that show nothing or reorder the text (bidirectional controls,
+        // zero-width spaces and joiners, soft hyphens, tags) and halves of a broken pair.
+        else if (category == QChar::Other_Control || category == QChar::Other_Format || category == QChar::Other_Surrogate)
+            out.append("<U+"_L1 + QString::number(point, 16).toUpper().rightJustified(4, u'0') + u'>');
         else
-            out.append(ch);
+            out.append(QStringView(text).sliced(start, i + 1 - start));
     }
     return out;
 }

@@ -3,15 +3,18 @@
 #include <QString>
 
 // Data shown as what it is. A text from the CLI or a file may carry bidirectional controls that
-// make "gnp.xcod" read "docx.png", terminal escapes and other control characters that show as
-// boxes or nothing, and line breaks where one line is expected: each is made visible instead.
+// make "gnp.xcod" read "docx.png", zero-width characters that make two names look alike, terminal
+// escapes and other control characters that show as boxes or nothing, and line breaks where one
+// line is expected: each is made visible instead.
 namespace DisplayText {
 
-// One line: control characters as visible marks (U+2400 and on), bidirectional controls as
-// "<U+202E>", cut at the first line break with an ellipsis.
+// One line: control characters as visible marks (U+2400 and on), invisible format characters
+// (bidirectional controls, zero-width spaces and joiners, soft hyphens...) as "<U+202E>", cut at
+// the first line break with an ellipsis.
 QString line(const QString &text);
 
-// The same for a text of several lines (a CLI message): line breaks and tabs stay.
+// The same for a text of several lines (a CLI message): line breaks, tabs and zero-width spaces
+// (excerpt()'s wrapping points) stay.
 QString lines(const QString &text);
 
 // At most `maxLines` lines and `maxChars` characters of `text`, with a marker line where it was
