@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -41,8 +40,8 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
                          {{u"/Applications/Firefox.app/Contents/MacOS/firefox"_s, firefoxData},
                           {home + "/Applications/Firefox.app/Contents/MacOS/firefox"_L1, firefoxData}}};
 #else
-    locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s,
-                                    u"/usr/bin/google-chrome-stable"_s, u"/usr/bin/google-chrome"_s};
+    locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s, u"/usr/bin/google-chrome-stable"_s,
+                                  u"/usr/bin/google-chrome"_s, u"google-chrome-stable"_s, u"google-chrome"_s};
     // The XDG rules ignore a relative value.
     const QString config = QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome
                                                                 : home + "/.config"_L1;
@@ -102,11 +101,8 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
 std::optional<BrowserInstall> BrowserLocations::installed(const BrowserKind &browser)
 {
     for (const BrowserInstall &install : browser.installs) {
-        const QString program = QDir::isAbsolutePath(install.program)
-            ? install.program
-            : QStandardPaths::findExecutable(install.program);
-        if (BrowserLocator::find({program}))
-            return BrowserInstall{program, install.profilesFile};
+        if (const std::optional<QString> program = BrowserLocator::find({install.program}))
+            return BrowserInstall{*program, install.profilesFile};
     }
     return std::nullopt;
 }

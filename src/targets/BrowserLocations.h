@@ -30,7 +30,7 @@ struct BrowserKind
 // Where the browsers and their profiles live on this machine and how a browser is started. The app uses system(); tests build one around a temporary folder.
 struct BrowserLocations
 {
-    QStringList chromeCandidates; // absolute paths, tried in order
+    QStringList chromeCandidates; // absolute paths or commands on PATH, tried in order
     QString localStatePath;
     QList<BrowserKind> chromiums; // offered after Chrome, in this order
     BrowserKind firefox; // offered last

@@ -59,8 +59,8 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_env = BrowserLocations::forHome(m_dir->path());
-        for (QString &candidate : m_env.chromeCandidates)
-            candidate.prepend(m_dir->path());
+        for (QString &candidate : m_env.chromeCandidates) // commands stay: PATH is under the temporary folder
+            candidate = QDir::isAbsolutePath(candidate) ? m_dir->path() + candidate : candidate;
         m_env.chromiums.append(m_env.firefox);
         for (BrowserKind &browser : m_env.chromiums) // the machine's own places, under the temporary folder
             for (BrowserInstall &install : browser.installs)
@@ -81,7 +81,7 @@ private Q_SLOTS:
 
     void targets_data()
     {
-        QTest::addColumn<QByteArrayList>("chrome"); // what stands at each Chrome candidate
+        QTest::addColumn<QByteArrayList>("chrome"); // what stands at each Chrome candidate (a command: on PATH)
         QTest::addColumn<QByteArray>("state"); // and at the Local State path
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("url");
@@ -115,6 +115,9 @@ private Q_SLOTS:
             u"system|System default > Google Chrome was not found."_s);
         row("missing skipped", "- x", kWork, fixed + ",chrome-Profile 2|Chrome - work > chrome1 "_L1 + kUrl);
         row("the first wins", "x x", "-", fixed + opened);
+#if !defined(Q_OS_MACOS)
+        row("on PATH only, -stable first", "- - - x x", "-", fixed + " > /path/google-chrome-stable "_L1 + kUrl);
+#endif
         const QString refused = fixed + u" > Salesforce CLI did not return an open URL."_s;
         for (const char *url : {"--renderer-cmd-prefix=x", "javascript:alert(1)", "file:///etc/pwd",
                                 "http://", "https:///path", "relative/page", "//example.com/x", "",
@@ -131,7 +134,7 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(QString, log);
         for (qsizetype i = 0; i < chrome.size(); ++i)
-            make(m_env.chromeCandidates[i], chrome[i]);
+            make(QDir(m_dir->filePath(u"path"_s)).filePath(m_env.chromeCandidates[i]), chrome[i]);
         make(m_env.localStatePath, state);
         QLocale::setDefault(QLocale(locale));
         m_log << offered();
