@@ -16,12 +16,14 @@ struct Enablement
     bool create = false;
     bool importJSON = false;
     bool reloadTargets = true; // never disabled
+    bool cancelLogin = false; // only while a web login waits for the browser
 
     // Every action that runs in the background waits while another runs. Copying the target
     // never runs in the background, so it only needs an org.
-    static Enablement compute(bool busy, const std::optional<CLIOrg> &selected)
+    static Enablement compute(bool busy, const std::optional<CLIOrg> &selected, bool loginWaiting = false)
     {
         Enablement e;
+        e.cancelLogin = loginWaiting;
         e.refresh = e.create = e.importJSON = !busy;
         e.openConnection = e.setDefault = e.deleteConnection = selected && !busy;
         e.copyTarget = selected.has_value();

@@ -117,6 +117,13 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
         Q_EMIT createRequested(kind(), m_aliasField->text(), browser(), m_defaultBox->isChecked());
     });
     form->addWidget(m_createButton, 0, Qt::AlignBottom);
+    m_cancelLoginButton = new QPushButton(tr("Cancel"), this);
+    m_cancelLoginButton->setObjectName(u"cancelLoginButton"_s);
+    m_cancelLoginButton->setToolTip(tr("Stop waiting for the browser login; nothing is created"));
+    m_cancelLoginButton->setMinimumWidth(m_createButton->sizeHint().width());
+    m_cancelLoginButton->hide();
+    connect(m_cancelLoginButton, &QPushButton::clicked, this, &NewConnectionPanel::cancelLoginRequested);
+    form->addWidget(m_cancelLoginButton, 0, Qt::AlignBottom);
     m_importButton = new QPushButton(tr("Import JSON"), this);
     m_importButton->setObjectName(u"importButton"_s);
     connect(m_importButton, &QPushButton::clicked, this,
@@ -139,6 +146,9 @@ void NewConnectionPanel::setEnablement(const Enablement &enablement)
 {
     m_createButton->setEnabled(enablement.create);
     m_importButton->setEnabled(enablement.importJSON);
+    // Cancel takes Create's place while the login waits: nothing else moves.
+    m_createButton->setVisible(!enablement.cancelLogin);
+    m_cancelLoginButton->setVisible(enablement.cancelLogin);
 }
 
 LoginKind NewConnectionPanel::kind() const

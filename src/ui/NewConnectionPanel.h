@@ -26,6 +26,7 @@ Q_SIGNALS:
     void createRequested(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
     // The file is chosen next; the alias and the flag are the form's at the moment of the click.
     void importRequested(const QString &alias, bool setDefault);
+    void cancelLoginRequested();
 
 private:
     LoginKind kind() const;
@@ -38,5 +39,6 @@ private:
     QComboBox *m_browserPicker;
     QCheckBox *m_defaultBox;
     QPushButton *m_createButton;
+    QPushButton *m_cancelLoginButton; // shown only while a web login waits
     QPushButton *m_importButton;
 };
