@@ -14,8 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 
 void AliasTable::add(const QString &alias, const QString &value)
 {
-    m_pairs.append({alias, value});
     m_valueOf.insert(alias, value);
+    m_aliasesOf[value].append(alias);
 }
 
 std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
@@ -52,8 +52,8 @@ std::optional<QString> AliasTable::nameFor(const CLIOrg &org) const
     QStringList names;
     if (org.alias && !org.alias->isEmpty())
         names << *org.alias;
-    for (const auto &[alias, value] : m_pairs) {
-        if (value == org.username && !names.contains(alias))
+    for (const QString &alias : m_aliasesOf.value(org.username)) {
+        if (!names.contains(alias))
             names << alias;
     }
     names << org.username;

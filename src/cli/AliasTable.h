@@ -6,9 +6,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
-#include <utility>
 
 // The CLI's aliases: every name set with `sf alias set` and what it stands for. The CLI looks a
 // target up here first and takes it as a username only when it is no alias; `org list` reports one
@@ -37,6 +37,6 @@ public:
 private:
     void add(const QString &alias, const QString &value);
 
-    QList<std::pair<QString, QString>> m_pairs; // as the CLI lists them
     QHash<QString, QString> m_valueOf;
+    QHash<QString, QStringList> m_aliasesOf; // by value, as the CLI lists them
 };

@@ -132,6 +132,7 @@ void ContentView::build()
 
     connect(m_newConnection, &NewConnectionPanel::createRequested, m_store, &OrgStore::createConnection);
     connect(m_newConnection, &NewConnectionPanel::importRequested, this, &ContentView::chooseImportFile);
+    connect(m_newConnection, &NewConnectionPanel::cancelLoginRequested, m_store, &OrgStore::cancelLogin);
 }
 
 void ContentView::connectStore()
@@ -213,7 +214,9 @@ void ContentView::syncBusy()
 
 Enablement ContentView::enablement() const
 {
-    return Enablement::compute(m_store->isBusy(), m_store->selectedOrg());
+    const QList<OrgStore::RunningJob> jobs = m_store->runningJobs();
+    const bool loginWaiting = std::any_of(jobs.cbegin(), jobs.cend(), [](const OrgStore::RunningJob &j) { return j.stopsAtOnce; });
+    return Enablement::compute(m_store->isBusy(), m_store->selectedOrg(), loginWaiting);
 }
 
 void ContentView::applyEnablement()
@@ -252,44 +255,41 @@ void ContentView::showEvent(QShowEvent *event)
     m_store->refresh();
 }
 
+// Both confirmations are bound to the org they name: the list may change while they are open.
 void ContentView::confirmDelete()
 {
+    const std::optional<CLIOrg> org = m_store->selectedOrg();
+    if (!org)
+        return;
     Dialogs::Confirmation request;
     request.title = tr("Delete selected Salesforce CLI connection?");
-    if (const std::optional<CLIOrg> org = m_store->selectedOrg())
-        request.message = tr("This runs sf org logout for %1. You can re-create it later with New Connection.")
-                              .arg(DisplayText::line(org->displayName()));
+    request.message = tr("This runs sf org logout for %1. You can re-create it later with New Connection.")
+                          .arg(DisplayText::line(org->displayName()));
     request.confirmLabel = tr("Delete Connection");
     request.destructive = true;
-    const bool confirmed = Dialogs::confirm(this, request);
-    if (confirmed)
-        m_store->deleteSelected();
+    if (Dialogs::confirm(this, request))
+        m_store->deleteOrg(*org);
 }
 
 void ContentView::confirmExport()
 {
+    const std::optional<CLIOrg> org = m_store->selectedOrg();
+    if (!org)
+        return;
     Dialogs::Confirmation request;
     request.title = tr("Export selected connection auth JSON?");
     request.message = tr("The exported JSON contains an OAuth refresh token. Anyone with this file can "
                          "authorize Salesforce CLI for this org until the token is revoked or expires.");
     request.confirmLabel = tr("Export Auth JSON");
-    const bool confirmed = Dialogs::confirm(this, request);
-    if (confirmed)
-        chooseExportFile();
-}
-
-void ContentView::chooseExportFile()
-{
-    const std::optional<CLIOrg> org = m_store->selectedOrg();
-    if (!org)
+    if (!Dialogs::confirm(this, request))
         return;
-    Dialogs::FileChoice request;
-    request.title = tr("Export Salesforce Auth JSON");
-    request.nameFilters = {tr("JSON (*.json)")};
+    Dialogs::FileChoice choice;
+    choice.title = tr("Export Salesforce Auth JSON");
+    choice.nameFilters = {tr("JSON (*.json)")};
     // An alias may hold "/": as a file name it would point into another folder.
-    request.proposedName = QString(org->target()).replace(u'/', u'_') + "-sfdx-auth.json"_L1;
-    if (const std::optional<QString> path = Dialogs::chooseSaveFile(this, request))
-        m_store->exportSelected(*path);
+    choice.proposedName = QString(org->displayName()).replace(u'/', u'_') + "-sfdx-auth.json"_L1;
+    if (const std::optional<QString> path = Dialogs::chooseSaveFile(this, choice))
+        m_store->exportOrg(*org, *path);
 }
 
 void ContentView::chooseImportFile(const QString &alias, bool setDefault)

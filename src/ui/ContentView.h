@@ -52,7 +52,6 @@ private:
     void syncDetails();
     void syncBusy();
     void applyEnablement();
-    void chooseExportFile();
 
     std::shared_ptr<const BrowserLocations> m_browsers;
     OrgStore *m_store;

