@@ -155,15 +155,27 @@ bool waitForEnd(pid_t pid, int processHandle, Clock::time_point deadline)
 
 Clock::time_point deadlineAfter(std::chrono::duration<double> limit);
 
-// The termination request to the child alone (never its group: a browser that the CLI started
-// must survive), a grace period, then the kill; always reaped.
+// The child leads a process group of its own: an `sf` that is a script starting Node without
+// exec would otherwise leave Node running (holding the login port). A browser the CLI starts is
+// in a session of its own and is not touched. The termination request to the whole group, a
+// grace period for all of it, then the kill; the child always reaped.
 void endChild(pid_t pid, int processHandle, std::chrono::duration<double> grace)
 {
-    ::kill(pid, SIGTERM);
-    if (!waitForEnd(pid, processHandle, deadlineAfter(grace))) {
-        ::kill(pid, SIGKILL);
-        reapBlocking(pid);
+    const Clock::time_point deadline = deadlineAfter(grace);
+    ::kill(-pid, SIGTERM);
+    if (waitForEnd(pid, processHandle, deadline)) {
+        // Reaped, yet its group keeps the id from reuse while any member lives.
+        while (::kill(-pid, 0) == 0) {
+            if (Clock::now() >= deadline) {
+                ::kill(-pid, SIGKILL);
+                break;
+            }
+            ::poll(nullptr, 0, 5);
+        }
+        return;
     }
+    ::kill(-pid, SIGKILL);
+    reapBlocking(pid);
 }
 
 Clock::time_point deadlineAfter(std::chrono::duration<double> limit)
@@ -207,6 +219,9 @@ ProcessResult runProcess(const ProcessRequest &request)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
+    // In a group of its own the child is not in the terminal's foreground: reading it would stop
+    // the child. No command asks for input.
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
 
     // The child starts with no blocked signals and default handlers, whatever this thread has.
     posix_spawnattr_t attributes;
@@ -219,11 +234,11 @@ ProcessResult runProcess(const ProcessRequest &request)
     for (int s : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
         sigaddset(&defaults, s);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    posix_spawnattr_setpgroup(&attributes, 0);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP;
 #if defined(__APPLE__)
     // Closes every descriptor not named here, so nothing of the app leaks into the CLI.
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-    posix_spawn_file_actions_addinherit_np(&actions, STDIN_FILENO);
 #endif
     posix_spawnattr_setflags(&attributes, flags);
 

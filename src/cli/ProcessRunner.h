@@ -10,7 +10,8 @@ class StopSignal;
 
 // Runs one child process to its end under a time limit and collects both output streams.
 // Plain POSIX (posix_spawn, pipes, poll, waitpid) so that it behaves the same on Linux and macOS
-// and needs no event loop: it blocks the calling thread, which may be any thread.
+// and needs no event loop: it blocks the calling thread, which may be any thread. The child leads
+// a process group of its own, and ending it (time limit, stop, output cap) ends the whole group.
 struct ProcessRequest
 {
     QByteArray program; // absolute path, in the file system's encoding

