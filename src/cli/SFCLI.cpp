@@ -7,7 +7,9 @@
 #include "StopSignal.h"
 
 #include <QFile>
-#include <QRegularExpression>
+#include <QLocale>
+
+#include <cstring>
 
 #include <unistd.h>
 
@@ -24,6 +26,91 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr double kOrgListTimeout = 60.0;
+// What a failure text keeps of its beginning and of its end, each: the whole of any real message,
+// while a runaway one costs little memory and stays readable.
+constexpr qsizetype kFailurePart = 1024 * 1024;
+
+// The CLI colours its messages whenever it believes a terminal or a CI system is watching (CI=true
+// or FORCE_COLOR suffice). The length of the control sequence at `s`, an ESC: CSI, OSC ended by
+// BEL or ESC \, ESC and one byte of @-Z or \-_, else the lone ESC.
+qsizetype escapeLength(const char *s, qsizetype n)
+{
+    const auto within = [](char c, char low, char high) { return c >= low && c <= high; };
+    qsizetype i = 2;
+    if (n >= 2 && s[1] == '[') {
+        while (i < n && within(s[i], '0', '?'))
+            ++i;
+        while (i < n && within(s[i], ' ', '/'))
+            ++i;
+        return i < n && within(s[i], '@', '~') ? i + 1 : 1;
+    }
+    if (n >= 2 && s[1] == ']') {
+        while (i < n && s[i] != '\x07' && s[i] != '\x1b')
+            ++i;
+        if (i < n && s[i] == '\x07')
+            return i + 1;
+        return i + 1 < n && s[i + 1] == '\\' ? i + 2 : 2;
+    }
+    return n >= 2 && (within(s[1], '@', 'Z') || within(s[1], '\\', '_')) ? 2 : 1;
+}
+
+// Removed in place: the text may be hundreds of megabytes.
+void removeEscapes(QByteArray &text)
+{
+    qsizetype in = text.indexOf('\x1b');
+    if (in < 0)
+        return;
+    char *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype out = in;
+    while (in < size) {
+        if (data[in] == '\x1b')
+            in += escapeLength(data + in, size - in);
+        else
+            data[out++] = data[in++];
+    }
+    text.truncate(out);
+}
+
+// A failure output as the user should read it: nothing unless valid UTF-8, without control
+// sequences, trimmed, and past 2 MiB only its first and last MiB with a line saying what was
+// left out. Only those parts become a QString; the bytes are freed on return.
+QString failureText(QByteArray bytes)
+{
+    if (!bytes.isValidUtf8())
+        return {};
+    removeEscapes(bytes);
+    const QByteArrayView all(bytes);
+    const auto space = [&](qsizetype i) { return all[i] == ' ' || (all[i] >= '\t' && all[i] <= '\r'); };
+    const auto continuation = [&](qsizetype i) { return (static_cast<unsigned char>(all[i]) & 0xC0) == 0x80; };
+    qsizetype begin = 0, end = all.size();
+    while (begin < end && space(begin))
+        ++begin;
+    while (end > begin && space(end - 1))
+        --end;
+    if (end - begin <= 2 * kFailurePart)
+        return QString::fromUtf8(all.sliced(begin, end - begin)).trimmed();
+    qsizetype headEnd = begin + kFailurePart, tailBegin = end - kFailurePart;
+    while (continuation(headEnd))
+        --headEnd;
+    while (continuation(tailBegin))
+        ++tailBegin;
+    const QString text = QString::fromUtf8(all.sliced(begin, headEnd - begin)) + "\n[... "_L1
+        + QLocale::c().formattedDataSize(tailBegin - headEnd) + " left out ...]\n"_L1
+        + QString::fromUtf8(all.sliced(tailBegin, end - tailBegin));
+    return text.trimmed();
+}
+
+// The system's description of the signal, as a shell reports it ("Killed", "Segmentation fault").
+QString signalName(int number)
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 32)
+    const char *name = ::sigdescr_np(number); // unlike strsignal(), neither translated nor shared
+#else
+    const char *name = ::strsignal(number);
+#endif
+    return name ? u" ("_s + QString::fromLocal8Bit(name) + u')' : QString();
+}
 
 } // namespace
 
@@ -147,10 +234,15 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     if (result.succeeded())
         return std::move(result.standardOutput);
 
-    const QString errorText = plainText(textOnly(std::move(result.standardError)));
-    if (!errorText.isEmpty())
-        throw AppError::commandFailed(errorText);
-    throw AppError::commandFailed(plainText(textOnly(std::move(result.standardOutput))));
+    QString text = failureText(std::move(result.standardError));
+    if (text.isEmpty())
+        text = failureText(std::move(result.standardOutput));
+    if (result.signal != 0) {
+        const QString ended = "The Salesforce CLI was ended by signal "_L1 + QString::number(result.signal)
+            + signalName(result.signal);
+        text = text.isEmpty() ? QString(ended + " and printed nothing."_L1) : text + u'\n' + ended + u'.';
+    }
+    throw AppError::commandFailed(text);
 }
 
 QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
@@ -160,18 +252,7 @@ QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
     return {option, value};
 }
 
-QString SFCLI::plainText(const QByteArray &output)
-{
-    // The CLI colours its messages whenever it believes a terminal or a CI system is watching
-    // (CI=true or FORCE_COLOR in the environment are enough); in the status line those control
-    // sequences would show as garbage around the message.
-    static const QRegularExpression escapes(
-        u"\\x{1B}(?:\\[[0-?]*[ -/]*[@-~]|\\][^\\x{07}\\x{1B}]*(?:\\x{07}|\\x{1B}\\\\)|[@-Z\\\\-_])?"_s);
-    QString text = QString::fromUtf8(output);
-    if (text.contains(QChar(0x1B)))
-        text.remove(escapes);
-    return text.trimmed();
-}
+QString SFCLI::plainText(const QByteArray &output) { return failureText(output); }
 
 QList<CLIOrg> SFCLI::orgs(bool checkConnections) const
 {

@@ -21,7 +21,7 @@ const QString kNotFound = u"!Salesforce CLI was not found. Install it or make su
 const QString kTimedOut = u"!Salesforce CLI command timed out."_s;
 const QString kTooLarge = u"!Salesforce CLI printed more than %1 MiB; the command was stopped."_s;
 const QByteArray kLine = QByteArray(1023, 'x') + '\n';
-const QByteArray kErrors = QByteArray(4 << 20, 'E') + " end";
+const QByteArray kErrors = 'x' + QByteArray("é").repeated(2 << 20) + " end!"; // its first and last MiB end inside characters
 
 // "=" and the output, or "!" and the failure's text.
 QString outcome(const SFCLI &cli, const QStringList &args = {u"org"_s}, double timeout = 30)
@@ -103,7 +103,8 @@ private Q_SLOTS:
         row("stderr wins, as plain text", {"stdout=ignored", "status=1", "stderr=\n  \x1b[1m\x1b[31mError (X):\x1b[39m\x1b[22m Zoë ✓\n"
             "see \x1b]8;;https://x.io\x07" "docs\x1b]8;;\x07 \x1b \n\n"}, u"!Error (X): Zoë ✓\nsee docs"_s);
         row("blank stderr, stdout", {"stdout= out \n", "stderr= \t\n", "status=1"}, u"!out"_s);
-        row("killed by a signal", {"stdout=partial", "stderr=dying\n", "signal=9"}, u"!dying"_s);
+        row("killed by a signal", {"stdout=partial", "stderr=dying\n", "signal=9"}, u"!dying\nThe Salesforce CLI was ended by signal 9 (Killed)."_s);
+        row("killed, silent", {"signal=15"}, u"!The Salesforce CLI was ended by signal 15 (Terminated) and printed nothing."_s);
         // A grandchild that inherited the pipes (a browser the CLI started) keeps them open for a
         // minute; the run still ends with the CLI itself.
         row("grandchild holds the pipes", {"stdout=opened\n", "grandchild=60"}, u"=opened\n"_s);
@@ -116,8 +117,10 @@ private Q_SLOTS:
         row("stop", {"delay=60"}, u"stopped"_s, 1, 60, 1);
         row("stop before the start", {"delay=60"}, u"stopped"_s, 0, 60, 2);
 
-        // Both streams are read as they come; past the cap the child is ended.
-        row("stderr first, failure", large(6, true, 1), u'!' + QString::fromLatin1(kErrors), 0, 60);
+        // Both streams are read as they come; past the cap the child is ended. A long failure
+        // keeps its first and last MiB, cut between characters.
+        row("stderr first, failure", large(6, true, 1),
+            "!x"_L1 + QString(524287, u'é') + "\n[... 2.00 MiB left out ...]\n"_L1 + QString(524285, u'é') + " end!"_L1, 0, 60);
         row("output without end", large(1'000'000, false), kTooLarge.arg(5), 1, 60, 0, 5);
     }
 
