@@ -1,10 +1,12 @@
 #include "SelfTest.h"
 
 #include "AppError.h"
+#include "DisplayText.h"
 #include "SFCLI.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,7 +16,9 @@ SelfTest::Outcome SelfTest::evaluate(const SFCLI &cli)
     try {
         orgs = cli.orgs();
     } catch (const DescribedError &error) {
-        return {1, "SELFTEST FAIL: "_L1 + error.description()};
+        // Bounded as the status line's excerpt, without its breaks for wrapping.
+        constexpr qsizetype kNoBreaks = std::numeric_limits<qsizetype>::max();
+        return {1, "SELFTEST FAIL: "_L1 + DisplayText::excerpt(error.description(), 200, 16 * 1024, kNoBreaks)};
     } catch (const std::exception &error) {
         return {1, "SELFTEST FAIL: "_L1 + QString::fromUtf8(error.what())};
     }
