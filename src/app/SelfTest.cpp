@@ -18,7 +18,7 @@ SelfTest::Outcome SelfTest::evaluate(const SFCLI &cli)
     } catch (const DescribedError &error) {
         // Bounded as the status line's excerpt, without its breaks for wrapping.
         constexpr qsizetype kNoBreaks = std::numeric_limits<qsizetype>::max();
-        return {1, "SELFTEST FAIL: "_L1 + DisplayText::excerpt(error.description(), 200, 16 * 1024, kNoBreaks)};
+        return {1, "SELFTEST FAIL: "_L1 + DisplayText::excerpt(error.description(), 200, 16 * 1024, kNoBreaks, DisplayText::WholeText::gone)};
     } catch (const std::exception &error) {
         return {1, "SELFTEST FAIL: "_L1 + QString::fromUtf8(error.what())};
     }

@@ -24,7 +24,6 @@ struct CLIOrg
     // The alias when present and not empty, else the username: the CLI refuses an empty target.
     const QString &id() const { return alias && !alias->isEmpty() ? *alias : username; }
     const QString &displayName() const { return id(); }
-    const QString &target() const { return id(); }
 
     bool isConnected() const;
     QString subtitle() const;

@@ -252,8 +252,6 @@ QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
     return {option, value};
 }
 
-QString SFCLI::plainText(const QByteArray &output) { return failureText(output); }
-
 QList<CLIOrg> SFCLI::orgs(bool checkConnections) const
 {
     QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
@@ -277,10 +275,4 @@ std::optional<QList<CLIOrg>> SFCLI::quickOrgs() const
             return std::nullopt;
         throw;
     }
-}
-
-QList<CLIOrg> SFCLI::listedOrgs() const
-{
-    std::optional<QList<CLIOrg>> quick = quickOrgs();
-    return quick ? std::move(*quick) : orgs();
 }

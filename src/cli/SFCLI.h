@@ -49,8 +49,6 @@ public:
     static QByteArrayList childEnvironment(const QByteArrayList &parentEnvironment,
                                            const Location &location);
     static QByteArrayList processEnvironment();
-    // A failure text as the user should read it: without terminal control sequences, trimmed.
-    static QString plainText(const QByteArray &output);
     // The output when it is valid UTF-8, else nothing.
     static QByteArray textOnly(QByteArray output);
 
@@ -82,8 +80,6 @@ public:
     // The same without the check; nothing when the CLI rejects the flag itself (one older than
     // it). Any other failure is thrown as it is.
     std::optional<QList<CLIOrg>> quickOrgs() const;
-    // The quick list, or the full one from a CLI without it.
-    QList<CLIOrg> listedOrgs() const;
     // `sf alias list --json`; nothing when the CLI cannot list its aliases.
     std::optional<AliasTable> aliases() const;
     // The listed orgs (quick when the CLI has the quick list) and the alias table, read side by

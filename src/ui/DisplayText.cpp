@@ -48,7 +48,7 @@ QString DisplayText::line(const QString &text)
 
 QString DisplayText::lines(const QString &text) { return visible(text, true); }
 
-QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxChars, qsizetype wordLength)
+QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxChars, qsizetype wordLength, WholeText whole)
 {
     qsizetype end = std::min(text.size(), maxChars);
     int lineCount = 1;
@@ -71,8 +71,9 @@ QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxCha
         out.append(ch);
     }
     if (end < text.size())
-        out.append(QCoreApplication::translate(
-                       "DisplayText", "\n... (%1 more characters: right-click to copy the whole message)")
+        out.append((whole == WholeText::copyable
+                        ? QCoreApplication::translate("DisplayText", "\n... (%1 more characters: right-click to copy the whole message)")
+                        : QCoreApplication::translate("DisplayText", "\n... (%1 more characters left out)"))
                        .arg(text.size() - end));
     return out;
 }

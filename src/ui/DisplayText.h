@@ -17,10 +17,13 @@ QString line(const QString &text);
 // (excerpt()'s wrapping points) stay.
 QString lines(const QString &text);
 
+// Where a cut text can be had whole: the status line's context menu, or nowhere (a command line).
+enum class WholeText { copyable, gone };
+
 // At most `maxLines` lines and `maxChars` characters of `text`, with a marker line where it was
 // cut, and a zero-width break in every run of `wordLength` characters without a space, so that a
 // label can wrap it.
 QString excerpt(const QString &text, int maxLines = 200, qsizetype maxChars = 16 * 1024,
-                qsizetype wordLength = 80);
+                qsizetype wordLength = 80, WholeText whole = WholeText::copyable);
 
 } // namespace DisplayText

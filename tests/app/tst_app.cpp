@@ -78,7 +78,7 @@ private Q_SLOTS:
                                              << "SELFTEST FAIL: "_L1 + QString::fromUtf8(jsonError.trimmed());
         QTest::newRow("stderr") << ""_ba << 1 << "Error (X): nope\n\n"_ba << u"SELFTEST FAIL: Error (X): nope"_s;
         QTest::newRow("long error, cut as the status line cuts it") << ""_ba << 1 << QByteArray(20'000, 'e') << "SELFTEST FAIL: "_L1
-            + QString(16 * 1024, u'e') + "\n... (3616 more characters: right-click to copy the whole message)"_L1;
+            + QString(16 * 1024, u'e') + "\n... (3616 more characters left out)"_L1;
     }
 
     void verdicts()

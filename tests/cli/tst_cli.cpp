@@ -218,8 +218,6 @@ private Q_SLOTS:
                                                u"alpha"_s, u"beta"_s}));
         if (locale != "C"_L1) // a real collation puts accented letters next to their base
             QCOMPARE(sorted.mid(6), (QStringList{u"Échelle"_s, u"Zulu"_s}));
-        QCOMPARE(orgs[3].target(), u"Alpha"_s);
-        QCOMPARE(orgs[4].target(), u"alpha"_s);
     }
 
     void arguments_data()
