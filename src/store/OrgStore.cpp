@@ -55,11 +55,10 @@ OrgStore::Connections OrgStore::connections() const
 
 void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, const QString &purpose)
 {
-    setBusy(true);
     setStatus(message);
     const auto failed = [this](const JobRunner::Delivery &, const QString &description) { setStatus(description); };
-    if (!m_jobs.start(std::move(work), failed, {message, JobRunner::Kind::foreground, onQuit, purpose}))
-        setBusy(!m_jobs.running().isEmpty());
+    m_jobs.start(std::move(work), failed, {message, JobRunner::Kind::foreground, onQuit, purpose});
+    setBusy(!m_jobs.running().isEmpty()); // once the job is there to be seen
 }
 
 void OrgStore::reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,

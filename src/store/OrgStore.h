@@ -116,8 +116,8 @@ private:
     void setBusy(bool busy);
     void select(std::optional<OrgRef> selection);
 
-    // Busy on and the start message, then `work` as a foreground job whose outcome, or the
-    // description of what it threw, is applied on the main thread.
+    // The start message, then `work` as a foreground job whose outcome, or the description of
+    // what it threw, is applied on the main thread; busy while it runs.
     void start(const QString &message, JobRunner::Work work,
                JobRunner::OnQuit onQuit = JobRunner::OnQuit::mayFinish, const QString &purpose = {});
     // The org with the name that reaches it, or the no-target message (or why the CLI cannot

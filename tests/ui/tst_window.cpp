@@ -39,6 +39,8 @@ struct ScriptedDialogs : Dialogs::Responder
     {
         confirm = [this](const Dialogs::Confirmation &request) {
             asked << request;
+            if (whileAsking)
+                std::exchange(whileAsking, {})();
             return !answers.isEmpty() && answers.takeFirst();
         };
         saveFile = openFile = [this](const Dialogs::FileChoice &request) {
@@ -49,6 +51,7 @@ struct ScriptedDialogs : Dialogs::Responder
     }
     ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
     QList<bool> answers;
+    std::function<void()> whileAsking; // what happens while the next question is open
     std::optional<QString> nextFile;
     QList<Dialogs::Confirmation> asked;
     QList<Dialogs::FileChoice> files;
@@ -62,6 +65,7 @@ class TestWindow : public QObject
 
     std::unique_ptr<FakeScenario> m_fake;
     std::unique_ptr<MainWindow> m_window;
+    QUrl m_visited; // what reached the desktop's browser
 
     template<class T = QWidget>
     T *part(const char *name) const
@@ -138,6 +142,9 @@ class TestWindow : public QObject
         screenshot(box.get(), shot);
     }
 
+public:
+    Q_INVOKABLE void visit(const QUrl &url) { m_visited = url; }
+
 private Q_SLOTS:
     void init()
     {
@@ -176,6 +183,10 @@ private Q_SLOTS:
         QCOMPARE(part<QComboBox>("targetPicker")->currentText(), u"System default"_s);
         QCOMPARE(enabled().count(u' '), 9);
         screenshot(m_window.get(), u"loaded-with-selection"_s);
+        QDesktopServices::setUrlHandler(u"https"_s, this, "visit");
+        click("siteButton");
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(m_visited, QUrl(u"https://developer.salesforce.com/tools/salesforcecli"_s));
 
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
         click("refreshButton");
@@ -234,11 +245,13 @@ private Q_SLOTS:
     // A click selects and shows the org; typing filters, and a hidden selection stays selected.
     void detailsAndFilter()
     {
-        openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\"}"_s}));
+        openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\","
+                                "\"loginUrl\":\"https://l.example\",\"clientId\":\"C\",\"isDefaultUsername\":true}"_s}));
         QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(rows(OrgListModel::IsDefaultRole), u"false|true"_s); // the CLI's default, connected or not
         clickRow(1);
-        QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:orgId"}),
-                 u"bare@x.com|Unknown|bare@x.com|https://bare.example|"_s);
+        QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl", "value:orgId", "value:clientId"}),
+                 u"bare@x.com|Unknown|bare@x.com|https://bare.example|https://l.example||C"_s);
         QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
         QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
         QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
@@ -342,6 +355,11 @@ private Q_SLOTS:
         m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
         click("createButton");
         QTRY_COMPARE(m_fake->calls().size(), 3);
+        QVERIFY(part("createButton")->isHidden() && part("cancelLoginButton")->isVisible()); // Cancel in its place
+        click("cancelLoginButton");
+        QTRY_VERIFY(text("statusLine") == "Login cancelled."_L1 && m_fake->allEnded() && !part("createButton")->isHidden());
+        click("createButton");
+        QTRY_COMPARE(m_fake->calls().size(), 4);
         QVERIFY(!m_window->close());
         const Dialogs::Confirmation asked = dialogs.asked.first();
         QCOMPARE(QStringList({asked.title, asked.message.section(u'\n', 0, 0), asked.confirmLabel, asked.cancelLabel}),
@@ -365,6 +383,8 @@ private Q_SLOTS:
         Q_EMIT picker->activated(2);
         click("openButton");
         QTRY_COMPARE(text("statusLine"), u"Opened acme-dev in Chrome - work."_s);
+        click("reloadTargetsButton");
+        QCOMPARE(picker->currentText(), u"Chrome - work"_s);
         writeLocalState({});
         click("reloadTargetsButton");
         QVERIFY(picker->currentText() == "System default"_L1 && picker->count() == 2);
@@ -401,10 +421,10 @@ private Q_SLOTS:
         refreshWith("{\"status\":0,\"result\":{\"other\":[\xff]}}");
         QCOMPARE(text("statusLine"), u"Unexpected org list from sf: not valid UTF-8."_s);
         QStringList named;
-        for (const char *alias : {"\\u202Egnp.xcod\\u2069", "a\\u001b[31mred", "two\\nlines"})
+        for (const char *alias : {"\\u202Egnp.xcod\\u2069", "a\\u001b[31mred", "two\\nlines", "acme\\u200Bprod"})
             named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
         refreshWith(orgListJson(named));
-        QCOMPARE(rows() + u'|' + text("orgTitle"), u"a\u241b[31mred|two\u2026|<U+202E>gnp.xcod<U+2069>|a\u241b[31mred"_s);
+        QCOMPARE(rows() + u'|' + text("orgTitle"), u"a\u241b[31mred|acme<U+200B>prod|two\u2026|<U+202E>gnp.xcod<U+2069>|a\u241b[31mred"_s);
         const QPalette light = QApplication::palette();
         QApplication::setPalette(QPalette(QColor(58, 58, 60), QColor(30, 30, 32)));
         QTRY_VERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
@@ -460,6 +480,12 @@ private Q_SLOTS:
         dialogs.answers = {true};
         click("deleteButton");
         QTRY_COMPARE(text("statusLine"), "Deleted connection %1."_L1.arg(name));
+        // The list changes while the question is open: the confirmation still means that org.
+        dialogs.answers = {true};
+        dialogs.whileAsking = [this] { refreshWith(orgListJson({u"other+"_s})); };
+        click("deleteButton");
+        QCOMPARE(text("statusLine"), "%1 changed while you confirmed; nothing was deleted. Refresh and try again."_L1.arg(name));
+        QCOMPARE(m_fake->commands().filter(u"logout"_s).size(), 1);
     }
 };
 
