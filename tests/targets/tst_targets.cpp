@@ -1,5 +1,5 @@
-// Open targets on a temporary machine: one table of Chrome installs, Local State files and
-// addresses (Chrome's starts recorded), the platform's layout, one real start of the fake Chrome.
+// Open targets on a temporary machine: tables of Chrome installs, Local State files and addresses and of the
+// other browsers (every start recorded), the platform's layout, one real start of the fake Chrome.
 #include "OpenTarget.h"
 
 #include <QJsonDocument>
@@ -15,6 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kUrl = u"https://example.com/"_s;
 const QByteArray kWork = R"(f{"profile": {"info_cache": {"Profile 2": {"name": "work"}}}})"_ba;
+using Files = QMap<QString, QByteArray>; // path under the temporary machine: what make() puts there
 
 class TestTargets : public QObject
 {
@@ -70,8 +71,7 @@ private Q_SLOTS:
         qputenv("PATH", QFile::encodeName(m_dir->filePath(u"path"_s)));
         m_env.launchDetached = [this](const QString &program, const QStringList &arguments) {
             const qsizetype chrome = m_env.chromeCandidates.indexOf(program);
-            m_log << (chrome >= 0 ? "chrome"_L1 + QString::number(chrome) : program.mid(m_dir->path().size()))
-                    + u' ' + arguments.join(u' ');
+            m_log << QString((chrome >= 0 ? "chrome"_L1 + QString::number(chrome) : program) + u' ' + arguments.join(u' ')).remove(m_dir->path());
         };
         m_log.clear();
     }
@@ -88,8 +88,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("log"); // the targets offered > Chrome default
         const QString fixed = u"system|System default,chrome-default|Chrome default"_s;
         const QString opened = " > chrome0 "_L1 + kUrl;
-        const auto row = [](const char *tag, const char *chrome, const QByteArray &state, const QString &log,
-                            const char *locale = "C") {
+        const auto row = [](const char *tag, const char *chrome, const QByteArray &state, const QString &log, const char *locale = "C") {
             QTest::newRow(tag) << QByteArray(chrome).split(' ') << state << QString::fromLatin1(locale) << kUrl << log;
         };
         // Read past its first chunk; "default" would take Chrome default's id, "" names no profile.
@@ -106,10 +105,9 @@ private Q_SLOTS:
                "Profile 7": {"name": "Émile"}, "Default": {"name": "alpha"}}}})"_ba,
             fixed + u",chrome-Default|Chrome - alpha,chrome-Profile 7|Chrome - Émile,chrome-Профиль 1|Chrome - zoë"_s + opened,
             "en_US");
-        row("missing", "x", "-", fixed + opened);
-        row("named pipe", "x", "p", fixed + opened);
-        row("oversized", "x", kWork.leftJustified(ChromeProfiles::kMaxLocalStateBytes + 2), fixed + opened);
-        row("10 MB of garbage", "x", 'f' + QByteArray(10 * 1024 * 1024, '\x9c'), fixed + opened);
+        for (const auto &[tag, state] : {std::pair("missing", "-"_ba), {"named pipe", "p"_ba}, {"10 MB of garbage", 'f' + QByteArray(10 << 20, '\x9c')},
+                                         {"oversized", kWork.leftJustified(ChromeProfiles::kMaxLocalStateBytes + 2)}})
+            row(tag, "x", state, fixed + opened);
         // Profiles are offered only with a Chrome to open them in.
         row("no Chrome: a folder, a plain file", "d f", kWork,
             u"system|System default > Google Chrome was not found."_s);
@@ -119,9 +117,8 @@ private Q_SLOTS:
         row("on PATH only, -stable first", "- - - x x", "-", fixed + " > /path/google-chrome-stable "_L1 + kUrl);
 #endif
         const QString refused = fixed + u" > Salesforce CLI did not return an open URL."_s;
-        for (const char *url : {"--renderer-cmd-prefix=x", "javascript:alert(1)", "file:///etc/pwd",
-                                "http://", "https:///path", "relative/page", "//example.com/x", "",
-                                "ftp://example.com/", "http://exa mple.com/"})
+        for (const char *url : {"--renderer-cmd-prefix=x", "javascript:alert(1)", "file:///etc/pwd", "http://", "https:///path",
+                                "relative/page", "//example.com/x", "", "ftp://example.com/", "http://exa mple.com/"})
             QTest::addRow("refused: '%s'", url) << QByteArrayList{"x"} << "-"_ba << u"C"_s << QString::fromLatin1(url) << refused;
     }
 
@@ -143,88 +140,68 @@ private Q_SLOTS:
         QCOMPARE(m_log.join(u" > "_s), log);
     }
 
-    void chromiumFamily_data()
+    void browsers_data()
     {
-        QTest::addColumn<QStringList>("programs"); // fake browsers, under the temporary machine
-        QTest::addColumn<QStringList>("states"); // their Local State files, in the home folder
-        QTest::addColumn<QString>("log"); // the targets after the system browser > the last one opened
-        QTest::newRow("Chromium on PATH") << QStringList{u"/path/chromium-browser"_s} << QStringList{u"/.config/chromium/Local State"_s}
-            << u",chromium-default|Chromium default,chromium-Profile 2|Chromium - work > /path/chromium-browser "
-               "--profile-directory=Profile 2 https://example.com/"_s;
-        QTest::newRow("Edge, a user's Flatpak") << QStringList{u"/.local/share/flatpak/exports/bin/com.microsoft.Edge"_s}
-            << QStringList{u"/.var/app/com.microsoft.Edge/config/microsoft-edge/Local State"_s}
-            << u",edge-default|Edge default,edge-Profile 2|Edge - work > /.local/share/flatpak/exports/bin/com.microsoft.Edge "
-               "--profile-directory=Profile 2 https://example.com/"_s;
+        QTest::addColumn<QStringList>("programs"); // fake browsers under the temporary machine; the log's %1 is the first
+        QTest::addColumn<Files>("files"); // profile files in the home folder, with their content
+        QTest::addColumn<QString>("log"); // the targets after the system browser > the last browser's launches
+        QTest::newRow("Chromium on PATH") << QStringList{u"/path/chromium-browser"_s} << Files{{u"/.config/chromium/Local State"_s, kWork}}
+            << u"chromium-default|Chromium default,chromium-Profile 2|Chromium - work > %1 https://example.com/ > %1 --profile-directory=Profile 2 "
+               "--incognito https://example.com/ > %1 --profile-directory=Profile 2 https://example.com/ > Chromium was not found."_s;
+        QTest::newRow("Edge, a user's Flatpak") << QStringList{u"/.local/share/flatpak/exports/bin/com.microsoft.Edge"_s} << Files{{u"/.var/app/"
+               "com.microsoft.Edge/config/microsoft-edge/Local State"_s, kWork}} << u"edge-default|Edge default,edge-Profile 2|Edge - work > %1 "
+               "https://example.com/ > %1 --profile-directory=Profile 2 --inprivate https://example.com/ > %1 --profile-directory=Profile 2 "
+               "https://example.com/ > Edge was not found."_s;
         // The browsers in their order, each with its own profiles; the first install found counts.
-        QTest::newRow("all of them") << QStringList{u"/opt/google/chrome/chrome"_s, u"/var/lib/flatpak/exports/bin/com.vivaldi.Vivaldi"_s,
-                                                    u"/opt/brave.com/brave/brave"_s, u"/usr/bin/brave-browser"_s, u"/snap/bin/chromium"_s,
-                                                    u"/opt/microsoft/msedge/msedge"_s}
-            << QStringList{u"/.config/BraveSoftware/Brave-Browser/Local State"_s, u"/.var/app/com.vivaldi.Vivaldi/config/vivaldi/Local State"_s,
-                           u"/snap/chromium/common/chromium/Local State"_s}
-            << u",chrome-default|Chrome default,chromium-default|Chromium default,chromium-Profile 2|Chromium - work,edge-default|Edge default,brave-default|"
-               "Brave default,brave-Profile 2|Brave - work,vivaldi-default|Vivaldi default,vivaldi-Profile 2|Vivaldi - work > "
-               "/var/lib/flatpak/exports/bin/com.vivaldi.Vivaldi --profile-directory=Profile 2 https://example.com/"_s;
+        QTest::newRow("all of them") << QStringList{u"/var/lib/flatpak/exports/bin/com.vivaldi.Vivaldi"_s, u"/opt/google/chrome/chrome"_s,
+            u"/opt/brave.com/brave/brave"_s, u"/usr/bin/brave-browser"_s, u"/snap/bin/chromium"_s, u"/opt/microsoft/msedge/msedge"_s}
+            << Files{{u"/.config/BraveSoftware/Brave-Browser/Local State"_s, kWork}, {u"/snap/chromium/common/chromium/Local State"_s, kWork},
+                     {u"/.var/app/com.vivaldi.Vivaldi/config/vivaldi/Local State"_s, kWork}} << u"chrome-default|Chrome default,chromium-default|"
+               "Chromium default,chromium-Profile 2|Chromium - work,edge-default|Edge default,brave-default|Brave default,brave-Profile 2|Brave - work,"
+               "vivaldi-default|Vivaldi default,vivaldi-Profile 2|Vivaldi - work > %1 https://example.com/ > %1 --profile-directory=Profile 2 "
+               "--incognito https://example.com/ > %1 --profile-directory=Profile 2 https://example.com/ > Vivaldi was not found."_s;
+        // Firefox last, its profiles by label: unusable sections left out, a profile opened by its folder (a name may look like an option).
+        const QByteArray ini = "f[General]\nStartWithLastProfile=1\n\n[Profile1]\nName=work\nIsRelative=0\nPath=/data/w\n[Profile0]\r\n"
+                               "Name = default-release\r\nPath=ab.default-release\r\n[Profile2]\nName=no path\n[Profile3]\nName=work\n"
+                               "Path=other\n[Install4F96]\nDefault=ab.default-release\n[Profile4]\nName=-P\nPath=../x y\n";
+        const QString head = u"firefox-default|Firefox default,firefox--P|Firefox - -P,firefox-default-release|Firefox - default-release,firefox-work|"
+                             "Firefox - work > %1 https://example.com/ > %1 --profile "_s;
+        const QString end = u"/x y --private-window https://example.com/ > %1 --profile /data/w https://example.com/ > Firefox was not found."_s;
+        QTest::newRow("Firefox on PATH") << QStringList{u"/path/firefox-esr"_s} << Files{{u"/.mozilla/firefox/profiles.ini"_s, ini}} << head + "/.mozilla"_L1 + end;
+        QTest::newRow("Firefox, a Flatpak") << QStringList{u"/var/lib/flatpak/exports/bin/org.mozilla.firefox"_s, u"/usr/bin/chromium"_s}
+            << Files{{u"/.var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_s, ini}}
+            << "chromium-default|Chromium default,"_L1 + head + "/.var/app/org.mozilla.firefox/.mozilla"_L1 + end;
     }
 
-    void chromiumFamily()
+    // The last browser's default, its next target in a private window, its last; its last again once its program is gone.
+    void browsers()
     {
         QFETCH(QStringList, programs);
-        QFETCH(QStringList, states);
+        QFETCH(Files, files);
         QFETCH(QString, log);
         for (const QString &program : programs)
             make(m_dir->path() + program, "x");
-        for (const QString &state : states)
-            make(m_dir->path() + state, kWork);
-        const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
-        targets.last().open(QUrl(kUrl), m_env);
-        QCOMPARE(offered().mid(21) + " > "_L1 + m_log.join(u" > "_s), log);
-        targets.last().open(QUrl(kUrl), m_env, true); // in a private window: Edge has a flag of its own
-        QCOMPARE(m_log.last(), QString(m_log.first()).replace(u' ' + kUrl, (targets.last().browser == "edge"_L1 ? u" --inprivate "_s : u" --incognito "_s) + kUrl));
-        for (const QString &program : programs) // gone between the listing and the opening
-            QVERIFY(QFile::remove(m_dir->path() + program));
+        for (const auto &[file, content] : files.asKeyValueRange())
+            make(m_dir->path() + file, content);
+        m_log << offered().mid(22);
+        QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
+        targets.removeIf([last = targets.last().browser](const OpenTarget &target) { return target.browser != last; });
+        open(targets.first(), kUrl);
+        open(targets.value(1), kUrl, true);
         open(targets.last(), kUrl);
-        QCOMPARE(m_log.last(), targets.last().label.section(u' ', 0, 0) + " was not found."_L1);
-    }
-
-    void firefox_data()
-    {
-        QTest::addColumn<QString>("program"); // a fake Firefox, under the temporary machine
-        QTest::addColumn<QString>("folder"); // its profiles.ini's, in the home folder
-        QTest::newRow("on PATH") << u"/path/firefox-esr"_s << u"/.mozilla/firefox"_s;
-        QTest::newRow("a Flatpak") << u"/var/lib/flatpak/exports/bin/org.mozilla.firefox"_s << u"/.var/app/org.mozilla.firefox/.mozilla/firefox"_s;
-    }
-
-    // Firefox's profiles, last, by label: unusable sections left out, a profile opened by its
-    // folder (a name may look like an option), also in a private window.
-    void firefox()
-    {
-        QFETCH(QString, program);
-        QFETCH(QString, folder);
-        make(m_dir->path() + program, "x");
-        make(m_dir->path() + folder + "/profiles.ini"_L1,
-             "f[General]\nStartWithLastProfile=1\n\n[Profile1]\nName=work\nIsRelative=0\nPath=/data/w\n[Profile0]\r\n"
-             "Name = default-release\r\nPath=ab.default-release\r\n[Profile2]\nName=no path\n[Profile3]\nName=work\n"
-             "Path=other\n[Install4F96]\nDefault=ab.default-release\n[Profile4]\nName=-P\nPath=../x y\n");
-        const QList<OpenTarget> targets = OpenTarget::loadAvailable(m_env);
-        open(targets.at(2), kUrl, true);
-        open(targets.value(1), kUrl);
+        QVERIFY(QFile::remove(m_dir->path() + programs.first())); // only the opened browser gone
         open(targets.last(), kUrl);
-        QCOMPARE(offered(), u"system|System default,firefox-default|Firefox default,firefox--P|Firefox - -P,"
-                            "firefox-default-release|Firefox - default-release,firefox-work|Firefox - work"_s);
-        QCOMPARE(m_log, QStringList({program + " --profile "_L1 + QFileInfo(m_dir->path() + folder).path() + "/x y --private-window "_L1 + kUrl,
-                                     program + u' ' + kUrl, program + " --profile /data/w "_L1 + kUrl}));
+        QCOMPARE(m_log.join(u" > "_s), log.arg(programs.first()));
     }
 
     // Where Chrome's Local State is (XDG_CONFIG_HOME when absolute).
     void platformLayout()
     {
-        const QString home = QDir::homePath();
         qputenv("XDG_CONFIG_HOME", "/xdg"); // before the first look at the real machine
-        const BrowserLocations &system = *BrowserLocations::system();
 #if defined(Q_OS_MACOS)
-        QCOMPARE(system.localStatePath, home + "/Library/Application Support/Google/Chrome/Local State"_L1);
+        QCOMPARE(BrowserLocations::system()->localStatePath, QDir::homePath() + "/Library/Application Support/Google/Chrome/Local State"_L1);
 #else
-        QCOMPARE(system.localStatePath, u"/xdg/google-chrome/Local State"_s);
+        QCOMPARE(BrowserLocations::system()->localStatePath, u"/xdg/google-chrome/Local State"_s);
         QCOMPARE(BrowserLocations::forHome(u"/h"_s).localStatePath + BrowserLocations::forHome(u"/h"_s, u"x"_s).localStatePath,
                  u"/h/.config/google-chrome/Local State/h/.config/google-chrome/Local State"_s);
 #endif
@@ -242,18 +219,14 @@ private Q_SLOTS:
         QVERIFY2(m_log.value(0).contains("Exec format error"_L1), qPrintable(m_log.value(0)));
         QVERIFY(QFile::remove(chrome));
         make(chrome, "x");
-        const QString log = m_dir->filePath(u"chrome.jsonl"_s);
-        qputenv("FAKE_CHROME_LOG", QFile::encodeName(log));
+        QFile record(m_dir->filePath(u"chrome.jsonl"_s)); // read until its line is whole: the fake may be writing while the test looks
+        qputenv("FAKE_CHROME_LOG", QFile::encodeName(record.fileName()));
         qputenv("FAKE_CHROME_HOLD", "60");
         make(m_env.localStatePath, kWork);
         OpenTarget::loadAvailable(m_env).last().open(QUrl(u"HTTP://a.COM/b c?d=e f\n#g"_s), m_env);
         qunsetenv("FAKE_CHROME_HOLD");
-        const auto record = [&] {
-            QFile f(log);
-            return f.open(QFile::ReadOnly) ? f.readAll() : ""_ba;
-        };
-        QTRY_VERIFY(record().endsWith('\n')); // the fake may be writing while the test looks
-        const QJsonDocument call = QJsonDocument::fromJson(record());
+        QTRY_VERIFY((record.isOpen() || record.open(QFile::ReadOnly)) && record.seek(0) && record.peek(1 << 16).endsWith('\n'));
+        const QJsonDocument call = QJsonDocument::fromJson(record.readAll());
         QVERIFY(::kill(static_cast<pid_t>(call["pid"_L1].toInteger()), SIGKILL) == 0); // it runs
         QCOMPARE(call["argv0"_L1].toString() + u' ' + call["args"_L1].toVariant().toStringList().join(u'|'),
                  chrome + " --profile-directory=Profile 2|http://a.com/b%20c?d=e%20f%0A#g"_L1);
