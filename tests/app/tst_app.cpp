@@ -19,6 +19,7 @@ namespace {
 
 // Three orgs, two of them connected.
 const QByteArray kThree = orgListJson({u"a+"_s, u"b+"_s, u"c"_s});
+const QByteArray kWork = R"({"profile": {"info_cache": {"Profile 2": {"name": "work"}}}})";
 
 // Only a fake `sf` reached through PATH is under the test's control.
 const bool kSfWhereTheLocatorLooksFirst
@@ -31,18 +32,30 @@ class TestApp : public QObject
     Q_OBJECT
 
     // The built binary in a bare environment: a scratch HOME and a PATH of one scratch folder,
-    // where the fake `sf` stands when `withSf`.
-    QProcess *start(const QStringList &arguments, const QStringList &environment = {}, bool withSf = true)
+    // where the fake `sf` stands when `withSf`; `setup` "browsers" adds Chrome, Chromium and
+    // Firefox there with a profile each, "alone" runs a copy without its window module.
+    QProcess *start(const QStringList &arguments, const QStringList &environment = {}, bool withSf = true,
+                    const QString &setup = {})
     {
         m_bin = std::make_unique<QTemporaryDir>();
         m_home = std::make_unique<QTemporaryDir>();
         if (withSf)
             QFile::link(kFake, m_bin->filePath(u"sf"_s));
+        for (const auto &[program, file, content] : {std::tuple("google-chrome-stable", ".config/google-chrome/Local State", kWork),
+                 {"chromium", ".config/chromium/Local State", kWork}, {"firefox", ".mozilla/firefox/profiles.ini", "[Profile0]\nName=w\nPath=p"_ba}}) {
+            QFile f(m_home->filePath(QString::fromLatin1(file)));
+            if (setup == "browsers"_L1 && !(QFile::link(QStringLiteral(FAKE_CHROME_PATH), m_bin->filePath(QString::fromLatin1(program)))
+                                             && QDir().mkpath(QFileInfo(f).path()) && f.open(QFile::WriteOnly) && f.write(content) > 0))
+                return nullptr;
+        }
+        const QString binary = setup == "alone"_L1 ? m_home->filePath(u"tarnwick"_s) : QStringLiteral(TARNWICK_BINARY);
+        if (setup == "alone"_L1 && !QFile::copy(QStringLiteral(TARNWICK_BINARY), binary))
+            return nullptr;
         auto *process = new QProcess(this);
         process->setEnvironment(QStringList{"PATH="_L1 + m_bin->path(), "HOME="_L1 + m_home->path(), u"LANG=C.UTF-8"_s,
                                             "FAKE_SF_SCENARIO="_L1 + qEnvironmentVariable("FAKE_SF_SCENARIO")}
                                 + environment);
-        process->start(QStringLiteral(TARNWICK_BINARY), arguments);
+        process->start(binary, arguments);
         return process;
     }
 
@@ -103,10 +116,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // what standard output starts with
         QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("setup"); // start()'s, or a signal sent once sf runs
         const auto row = [](const char *tag, const char *args, const char *env, bool withSf, int status, const QString &out,
-                            const QString &err = {}) {
-            QTest::newRow(tag) << QString::fromUtf8(args).split(u' ', Qt::SkipEmptyParts)
-                               << QString::fromUtf8(env).split(u' ', Qt::SkipEmptyParts) << withSf << status << out << err;
+                            const QString &err = {}, const char *setup = "") {
+            QTest::newRow(tag) << QString::fromUtf8(args).split(u' ', Qt::SkipEmptyParts) << QString::fromUtf8(env).split(u' ', Qt::SkipEmptyParts)
+                               << withSf << status << out << err << QString::fromLatin1(setup);
         };
         const QString noDisplay = u"tarnwick: cannot open a window: no usable display."_s;
         const auto needs = [](const char *option) -> QString { return "tarnwick: --"_L1 + QLatin1StringView(option) + " needs a value ("_L1; };
@@ -123,6 +137,16 @@ private Q_SLOTS:
         row("--page without --open", "--page", "", true, 2, {}, needs("page"));
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
+        row("--targets, a profile each", "--targets", "", false, 0, u"system\tSystem default\nchrome-default\tChrome default\nchrome-Profile 2\t"
+            "Chrome - work\nchromium-default\tChromium default\nchromium-Profile 2\tChromium - work\nfirefox-default\tFirefox default\n"
+            "firefox-w\tFirefox - w\n"_s, {}, "browsers");
+        // A request to end the process ends it as a quit does, without a question: the CLI command
+        // that runs gets its time to finish, and no child is left behind.
+        const char *quietWindow = "QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=*.warning=false";
+        row("window, SIGTERM", "", quietWindow, true, 0, {}, {}, "15");
+        row("window, SIGHUP", "", quietWindow, true, 0, {}, {}, "1");
+        row("window module missing", "", "QT_QPA_PLATFORM=offscreen", false, 1, {},
+            u"tarnwick: cannot open a window: its window module is missing"_s, "alone");
     }
 
     // One line on the stream it belongs to, the status for scripts, nothing else.
@@ -134,11 +158,18 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
+        QFETCH(QString, setup);
         if (kSfWhereTheLocatorLooksFirst)
             QSKIP("an sf installed where the locator looks would be found first");
         FakeScenario fake;
         fake.answer(u"org_list"_s, kThree);
-        QProcess *process = start(arguments, environment, withSf);
+        fake.set(u"org_list"_s, u"delay"_s, setup.toInt() ? "1"_ba : "0"_ba);
+        QProcess *process = start(arguments, environment, withSf, setup);
+        QVERIFY(process);
+        if (const int signal = setup.toInt()) {
+            QTRY_COMPARE(fake.calls().size(), 1);
+            ::kill(static_cast<pid_t>(process->processId()), signal);
+        }
         QVERIFY(process->waitForFinished(60'000));
         QVERIFY(process->exitStatus() == QProcess::NormalExit && process->exitCode() == exitCode);
         const QString printed = QString::fromUtf8(process->readAllStandardOutput());
@@ -147,6 +178,7 @@ private Q_SLOTS:
         QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err) && complained.count(u'\n') == 1,
                  qPrintable(complained));
         QVERIFY(exitCode != 2 || fake.calls().isEmpty()); // a usage error runs no sf
+        QVERIFY(fake.allEnded());
         if (out.startsWith("OPENED"_L1))
             QCOMPARE(fake.commands().constLast(), u"org open --target-org c --path /lightning/setup/SetupOneHome/home --private"_s);
         if (out.startsWith("SELFTEST"_L1)) {
@@ -197,46 +229,6 @@ private Q_SLOTS:
         QCOMPARE(done.line + " > "_L1 + fake.commands().constLast() + started, outcome);
         QCOMPARE(done.status, outcome.startsWith("OPENED"_L1) ? 0 : 1);
         QCOMPARE(OpenCommand::printable(u"a\u001b[31m\u202Eb\nc"_s), u"a?[31m?b c"_s);
-    }
-
-    // A request to end the process ends it as a quit does, without a question: the CLI command
-    // that runs gets its time to finish, and no child is left behind.
-    void quitSignals_data()
-    {
-        QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGHUP") << SIGHUP;
-    }
-
-    void quitSignals()
-    {
-        QFETCH(int, signal);
-        if (kSfWhereTheLocatorLooksFirst)
-            QSKIP("an sf installed where the locator looks would be found first");
-        FakeScenario fake;
-        fake.answer(u"org_list"_s, kThree);
-        fake.set(u"org_list"_s, u"delay"_s, "1"_ba);
-        QProcess *process = start({}, {u"QT_QPA_PLATFORM=offscreen"_s});
-        QTRY_COMPARE(fake.calls().size(), 1);
-        ::kill(static_cast<pid_t>(process->processId()), signal);
-        QVERIFY(process->waitForFinished(30'000));
-        QVERIFY(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0);
-        QVERIFY(fake.allEnded());
-    }
-
-    // A program without its window module says so in one line instead of crashing.
-    void missingWindowModule()
-    {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath(u"tarnwick"_s);
-        QVERIFY(QFile::copy(QStringLiteral(TARNWICK_BINARY), copy));
-        QProcess process;
-        process.setEnvironment({"HOME="_L1 + dir.path(), u"QT_QPA_PLATFORM=offscreen"_s});
-        process.start(copy, {});
-        QVERIFY(process.waitForFinished(30'000) && process.exitCode() == 1);
-        const QByteArray err = process.readAllStandardError();
-        QVERIFY2(err.startsWith("tarnwick: cannot open a window: its window module is missing") && err.count('\n') == 1,
-                 err.constData());
     }
 };
 
