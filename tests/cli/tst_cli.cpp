@@ -20,9 +20,6 @@ QByteArray listOf(const QByteArray &result, const QByteArray &status = "0")
     return "{'status':" + status + ",'result':" + result + ",'warnings':[]}";
 }
 
-// An entry of "other" with `more` after the username and the instance URL.
-QByteArray other(const QByteArray &more) { return listOf("{'other':[" + kOk + more + "}]}"); }
-
 // Each org as "category:username", "=alias" when present, "+n" for the n other optionals present.
 QString summary(const QList<CLIOrg> &orgs)
 {
@@ -51,12 +48,10 @@ CLIOrg org(const QString &name, const QString &status = {}, std::optional<QStrin
             status.isEmpty() ? std::nullopt : std::optional(status), {}, {}, {}};
 }
 
-// A document written with ' for ", and what it decodes to, or ("!") the problem the failure
-// names; "~" stands for "!not valid JSON (".
+// A document written with ' for ", and what it decodes to, or ("!") the problem the failure names.
 void decodeRow(const char *tag, QByteArray json, const QByteArray &outcome)
 {
-    QTest::newRow(tag) << json.replace('\'', '"')
-                       << QString::fromUtf8(outcome).replace(u'~', u"!not valid JSON ("_s);
+    QTest::newRow(tag) << json.replace('\'', '"') << QString::fromUtf8(outcome);
 }
 
 using Command = std::function<void(const SFCLI &)>;
@@ -66,20 +61,17 @@ using B = BrowserChoice;
 const QByteArray kAnswer = "\n {\"status\":0,\"result\":{\"url\":\"https://acme.my.salesforce.com/"
                            "secur/frontdoor.jsp?otp=Zk9v.x_Y-1%3D%3D&cshc=a1B2\"}}\n\n";
 
-// An argument list written with '|' between the arguments.
 void commandRow(const char *tag, const Command &command, const QString &args, double timeout)
 {
     QTest::newRow(tag) << command << args.split(u'|') << timeout;
 }
 
-// One method of the adapter with its arguments.
 template<typename Method, typename... Args>
 Command on(Method method, Args... args)
 {
     return [=](const SFCLI &c) { std::invoke(method, c, args...); };
 }
 
-// Notes what each command asks of the runner before running it.
 struct WatchedCLI : SFCLI
 {
     using SFCLI::SFCLI;
@@ -119,8 +111,7 @@ class TestCLI : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // One run of `org list --json` (its arguments are in the commands' table), decoded from the
-    // raw bytes and sorted; the deprecated duplicate array is ignored.
+    // A recorded `org list --json`, decoded and sorted; the deprecated duplicate array is ignored.
     void realOutput()
     {
         FakeScenario fake;
@@ -136,8 +127,6 @@ private Q_SLOTS:
         QCOMPARE(orgs[1].subtitle(),
                  u"qa@acme-prod.example.uat | https://acme--uat.sandbox.my.salesforce.com"_s);
         QCOMPARE(orgs[2].isDefaultUsername, true);
-        fake.answer({}, fixture(u"org-list-empty-home.json"_s));
-        QVERIFY(cli.orgs().isEmpty());
     }
 
     // The decoder reads JSON itself: exactly the JSON grammar (stricter than Qt's reader) and
@@ -146,17 +135,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("outcome");
-        decodeRow("status 1.0, unknown keys anywhere",
-            "{'status':1.0,'x':[1],'result':{'y':{},'other':[" + kOk + ",'z':{'a':[null]}}]}}",
-            "Other:u");
-        decodeRow("nulls absent, entries without username or URL skipped",
-            listOf("{'sandboxes':null,'other':[" + kOk + ",'alias':null,'isSandbox':null},{'username':'u'},"
+        decodeRow("nulls absent, empty categories, entries without username or URL skipped",
+            listOf("{'sandboxes':null,'devHubs':[],'other':[" + kOk + ",'alias':null,'isSandbox':null},{'username':'u'},"
                    "{'username':null,'instanceUrl':'i'},{'username':'','instanceUrl':'','alias':''}]}"),
             "Other:u,Other:=");
         const QByteArray hub = "{'username':'hub','instanceUrl':'i','isSandbox':false}";
-        decodeRow("category order, an org in two",
-            listOf("{'scratchOrgs':[{'username':'s','instanceUrl':'i'}],'devHubs':[" + hub
-                   + "],'other':[" + hub + "],'sandboxes':[{'username':'b','instanceUrl':'i'}]}"),
+        decodeRow("category order, an org in two, status 1.0, unknown keys anywhere",
+            listOf("{'scratchOrgs':[{'username':'s','instanceUrl':'i','z':{'a':[null]}}],'y':{},'devHubs':[" + hub
+                   + "],'other':[" + hub + "],'sandboxes':[{'username':'b','instanceUrl':'i'}]}", "1.0"),
             "Sandboxes:b,Other:hub+1,Dev Hubs:hub+1,Scratch Orgs:s");
         decodeRow("escapes, raw UTF-8, numbers, nesting, white space",
             " \r\n\t{ 'status' : 0 , 'x':[0,-0,1.5,-2e10,3E+2,4e-2,1e400," + QByteArray(100, '[') + QByteArray(100, ']')
@@ -178,46 +164,36 @@ private Q_SLOTS:
         decodeRow("status 1.5", listOf("{}", "1.5"), "!status: expected an integer, found a number.");
         decodeRow("empty output", " \n", "!the output is empty.");
         // A grammar rejection names its problem (the org list fuzzer's seeds hold one of each).
-        decodeRow("illegal value", other(",'alias':nul"), "~illegal value");
+        decodeRow("illegal value", listOf("{'other':[" + kOk + ",'alias':nul}]}"), "!not valid JSON (illegal value at offset 73).");
     }
 
     void decode()
     {
         QFETCH(QByteArray, json);
         QFETCH(QString, outcome);
-        try {
-            QCOMPARE(summary(OrgList::decode(json)), outcome);
-        } catch (const OrgListDecodingError &e) {
-            QVERIFY2(outcome.startsWith(u'!'), qPrintable(e.description()));
-            const QString expected = u"Unexpected org list from sf: "_s + outcome.mid(1);
-            QVERIFY2(e.description().startsWith(expected), qPrintable(e.description()));
-        }
-    }
-
-    void sort_data()
-    {
-        QTest::addColumn<QString>("locale");
-        for (const char *locale : {"C", "en_US"})
-            QTest::newRow(locale) << QString::fromLatin1(locale);
+        QString decoded;
+        const auto error = failureOf<OrgListDecodingError>([&] { decoded = summary(OrgList::decode(json)); });
+        QCOMPARE(error ? QString(error->description()).replace(u"Unexpected org list from sf: "_s, u"!"_s) : decoded, outcome);
     }
 
     // Connected ("Connected" exactly) first; case ignored ("alpha" before "Beta"); equal names
     // keep the CLI order; an empty alias shows the username.
     void sort()
     {
-        QFETCH(QString, locale);
-        QLocale::setDefault(QLocale(locale));
-        QList<CLIOrg> orgs{org(u"beta"_s, u"Connected "_s), org(u"Beta"_s, {}, u"Alpha"_s),
-                           org(u"zed"_s, u"Connected"_s), org(u"alpha"_s, u"connected"_s, u""_s),
-                           org(u"Same"_s, u"Connected"_s), org(u"same"_s, u"Connected"_s),
-                           org(u"Échelle"_s), org(u"Zulu"_s)};
-        OrgList::sortForDisplay(orgs);
-        QLocale::setDefault(QLocale::c());
-        const QStringList sorted = names(orgs);
-        QCOMPARE(sorted.first(6), (QStringList{u"Same"_s, u"same"_s, u"zed"_s, u"Alpha"_s,
-                                               u"alpha"_s, u"beta"_s}));
-        if (locale != "C"_L1) // a real collation puts accented letters next to their base
-            QCOMPARE(sorted.mid(6), (QStringList{u"Échelle"_s, u"Zulu"_s}));
+        for (const char *locale : {"C", "en_US"}) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+            QList<CLIOrg> orgs{org(u"beta"_s, u"Connected "_s), org(u"Beta"_s, {}, u"Alpha"_s),
+                               org(u"zed"_s, u"Connected"_s), org(u"alpha"_s, u"connected"_s, u""_s),
+                               org(u"Same"_s, u"Connected"_s), org(u"same"_s, u"Connected"_s),
+                               org(u"Échelle"_s), org(u"Zulu"_s)};
+            OrgList::sortForDisplay(orgs);
+            QLocale::setDefault(QLocale::c());
+            const QStringList sorted = names(orgs);
+            QCOMPARE(sorted.first(6), (QStringList{u"Same"_s, u"same"_s, u"zed"_s, u"Alpha"_s,
+                                                   u"alpha"_s, u"beta"_s}));
+            if (qstrcmp(locale, "C")) // a real collation puts accented letters next to their base
+                QCOMPARE(sorted.mid(6), (QStringList{u"Échelle"_s, u"Zulu"_s}));
+        }
     }
 
     void arguments_data()
@@ -226,40 +202,29 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
         commandRow("orgs", on(&SFCLI::orgs, true), u"org|list|--json"_s, 60);
-        commandRow("open", on(&SFCLI::open, u"acme"_s, false, QString()), u"org|open|--target-org|acme"_s, 60);
-        commandRow("open a page, private", on(&SFCLI::open, u"acme"_s, true, u"/a/b?c=d"_s), u"org|open|--target-org|acme|--path|/a/b?c=d|--private"_s, 60);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
         commandRow("open dash target", on(&SFCLI::open, u"-x"_s, false, QString()), u"org|open|--target-org=-x"_s, 60);
-        commandRow("openURL", on(&SFCLI::openURL, u"acme uat"_s, QString(), QString()), u"org|open|--target-org|acme uat|--url-only|--json"_s, 60);
         commandRow("openURL of a page", on(&SFCLI::openURL, u"a"_s, QString(), u"/x"_s), u"org|open|--target-org|a|--url-only|--json|--path|/x"_s, 60);
         commandRow("setDefault", on(&SFCLI::setDefault, u"a@b.example"_s), u"config|set|target-org=a@b.example|--global"_s, 30);
-        commandRow("logout", on(&SFCLI::logout, u"acme"_s), u"org|logout|--target-org|acme|--no-prompt"_s, 60);
         commandRow("logout dash target", on(&SFCLI::logout, u"-a"_s), u"org|logout|--target-org=-a|--no-prompt"_s, 60);
         // The output as printed, not trimmed: it is the file's content.
-        commandRow("exportAuth", [](const SFCLI &c) { QCOMPARE(c.exportAuth(u"acme"_s), QString::fromUtf8(kAnswer)); },
-            u"org|auth|show-sfdx-auth-url|--target-org|acme|--json"_s, 60);
-        commandRow("exportAuth dash target", on(&SFCLI::exportAuth, u"-a"_s), u"org|auth|show-sfdx-auth-url|--target-org=-a|--json"_s, 60);
+        commandRow("exportAuth dash target", [](const SFCLI &c) { QCOMPARE(c.exportAuth(u"-a"_s), QString::fromUtf8(kAnswer)); },
+            u"org|auth|show-sfdx-auth-url|--target-org=-a|--json"_s, 60);
         const QString prod = u"org|login|web|--instance-url|https://login.salesforce.com/"_s;
         const QString test = u"org|login|web|--instance-url|https://test.salesforce.com/"_s;
         commandRow("login blank alias", on(&SFCLI::login, K::production, u" \u2003 "_s, B::systemDefault, false), prod, 900);
-        commandRow("login padded alias, firefox, set default", on(&SFCLI::login, K::production, u" acme-dev "_s, B::firefox, true),
-            prod + "|--alias|acme-dev|--browser|firefox|--set-default"_L1, 900);
-        commandRow("login chrome", on(&SFCLI::login, K::sandbox, QString(), B::chrome, false), test + "|--browser|chrome"_L1, 900);
-        commandRow("login inner space kept, edge", on(&SFCLI::login, K::sandbox, u"\n\tacme uat \r\n"_s, B::edge, false),
-            test + "|--alias|acme uat|--browser|edge"_L1, 900);
-        commandRow("login dash alias", on(&SFCLI::login, K::sandbox, u"-a"_s, B::systemDefault, false), test + "|--alias=-a"_L1, 900);
+        commandRow("login inner space kept, firefox, set default", on(&SFCLI::login, K::sandbox, u"\n\tacme uat \r\n"_s, B::firefox, true),
+            test + "|--alias|acme uat|--browser|firefox|--set-default"_L1, 900);
+        commandRow("login dash alias, chrome", on(&SFCLI::login, K::sandbox, u"-a"_s, B::chrome, false), test + "|--alias=-a|--browser|chrome"_L1, 900);
         const QString file = u"/home/u/My Files/a.json"_s;
-        const QString import = "org|login|sfdx-url|--sfdx-url-file|"_L1 + file;
-        commandRow("importAuth blank alias", on(&SFCLI::importAuth, file, u"  "_s, false), import, 60);
-        commandRow("importAuth padded alias, set default", on(&SFCLI::importAuth, file, u" a \n"_s, true),
-            import + "|--alias|a|--set-default"_L1, 60);
+        commandRow("importAuth blank alias", on(&SFCLI::importAuth, file, u"  "_s, false), "org|login|sfdx-url|--sfdx-url-file|"_L1 + file, 60);
         commandRow("importAuth dash alias, dash file", on(&SFCLI::importAuth, u"-f"_s, u" -a"_s, false),
             u"org|login|sfdx-url|--sfdx-url-file=-f|--alias=-a"_s, 60);
     }
 
-    // What the runner is asked for and what the real child receives, one run per command.
-    // Success is the exit status alone, whatever stderr says; a failure carries the CLI's text
-    // as it printed it, only trimmed, even when the output holds an address.
+    // What the runner is asked for, one run per command. Success is the exit status alone,
+    // whatever stderr says; a failure carries the CLI's text as it printed it, only trimmed, even
+    // when the output holds an address.
     void arguments()
     {
         QFETCH(Command, command);
@@ -270,7 +235,6 @@ private Q_SLOTS:
         const WatchedCLI cli(kFake, {});
         command(cli);
         QCOMPARE(cli.runs, (QList<std::pair<QStringList, double>>{{args, timeout}}));
-        QCOMPARE(fake.calls().value(0).args, args);
         const QByteArray text = fixture(u"config-set-outside-project.stderr"_s);
         fake.answer({}, kAnswer, 1, text);
         const std::optional<AppError> error = failureOf([&] { command(cli); });
@@ -284,12 +248,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("page");
         for (const auto &[text, page] : {
-                 std::pair("setup", "Setup|/lightning/setup/SetupOneHome/home"), {" OBJECT MANAGER ", "Object Manager|/lightning/setup/ObjectManager/home"},
-                 {"developer-console", "Developer Console|/_ui/common/apex/debug/ApexCSIPage"}, {"Users", "Users|/lightning/setup/ManageUsers/home"},
-                 {"deployment-status", "Deployment Status|/lightning/setup/DeployStatus/home"}, {"Debug Logs", "Debug Logs|/lightning/setup/ApexDebugLogs/home"},
-                 {"flows", "Flows|/lightning/setup/Flows/home"}, {"home", "Home|"}, {" /apex/P?id=1#x \n", "/apex/P?id=1#x|/apex/P?id=1#x"},
+                 std::pair(" OBJECT MANAGER ", "Object Manager|/lightning/setup/ObjectManager/home"), {"Users", "Users|/lightning/setup/ManageUsers/home"},
+                 {"developer-console", "Developer Console|/_ui/common/apex/debug/ApexCSIPage"}, {"deployment-status", "Deployment Status|/lightning/setup/DeployStatus/home"},
+                 {"Debug Logs", "Debug Logs|/lightning/setup/ApexDebugLogs/home"}, {"flows", "Flows|/lightning/setup/Flows/home"}, {"home", "Home|"},
+                 {" /apex/P?id=1#x \n", "/apex/P?id=1#x|/apex/P?id=1#x"}, {"lightning/setup", "\"lightning/setup\""}, {"/a b", "\"/a b\""},
                  {"https://ACME.my.salesforce.com/lightning/o/Account/list?a=b", "/lightning/o/Account/list?a=b|/lightning/o/Account/list?a=b"},
-                 {"//evil.example/x", "\"//evil.example/x\""}, {"lightning/setup", "\"lightning/setup\""}, {"/a b", "\"/a b\""},
                  {"/a\u202Eb", "\"/a\u202Eb\""}, {"/a\u0007", "\"/a\u0007\""}, {"https://evil.example/x", "\"https://evil.example/x\""},
                  {"http://acme.my.salesforce.com/x", "\"http://acme.my.salesforce.com/x\""}, {"https://u@acme.my.salesforce.com/x", "\"https://u@acme.my.salesforce.com/x\""},
                  {" \n", "Home|"}})
@@ -316,8 +279,6 @@ private Q_SLOTS:
             QTest::newRow(tag) << QByteArray(output).replace('\'', '"') << QString::fromUtf8(expected);
         };
         // In the CLI's JSON: result.url, result.orgUrl, result.frontDoorUrl, the top-level url.
-        commandRow("url first", "{'result':{'frontDoorUrl':'https://b.example/f','orgUrl':'https://o.example/o','url':'https://a.example/u'}}",
-            "https://a.example/u");
         commandRow("orgUrl next", "{'url':'https://t.example/','result':{'frontDoorUrl':'https://b.example/f','orgUrl':'https://o.example/o'}}",
             "https://o.example/o");
         commandRow("frontDoorUrl next", "{'url':'https://t.example/','result':{'url':{'href':'x'},'orgUrl':7,'frontDoorUrl':'https://b.example/f'}}",
@@ -327,8 +288,6 @@ private Q_SLOTS:
         commandRow("a warning line with a link, then the JSON", "Warning: see https://developer.salesforce.com/docs\n"
             "{'result':{'url':'http://acme.my.salesforce.com/secur?otp=1'}}\n", "http://acme.my.salesforce.com/secur?otp=1");
         // Free text: only an address on the org's own host.
-        commandRow("not JSON, address on the last line", "Opening org acme...\nhttps://acme.my.salesforce.com/secur/frontdoor.jsp?otp=z9\n",
-            "https://acme.my.salesforce.com/secur/frontdoor.jsp?otp=z9");
         commandRow("address followed by a closing quote", "Open this: \"https://acme.my.salesforce.com/secur?otp=q\"\nDone",
             "https://acme.my.salesforce.com/secur?otp=q");
         commandRow("other sites passed over", "{'result':{}} https://docs.example/x https://acme.my.salesforce.com/ok",
@@ -343,15 +302,11 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         FakeScenario fake;
         fake.answer({}, output);
-        const SFCLI cli(kFake, {});
-        try {
-            const QUrl url = cli.openURL(u"acme"_s, u"https://ACME.my.salesforce.com"_s);
-            QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
-        } catch (const AppError &error) {
-            QVERIFY2(expected.isEmpty(), qPrintable(error.errorDescription()));
-            QCOMPARE(error.kind(), AppError::Kind::noOpenURL);
-            QCOMPARE(error.errorDescription(), u"Salesforce CLI did not return an open URL."_s);
-        }
+        QUrl url;
+        const std::optional<AppError> error = failureOf([&] { url = SFCLI(kFake, {}).openURL(u"acme"_s, u"https://ACME.my.salesforce.com"_s); });
+        QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
+        QCOMPARE(error.has_value(), expected.isEmpty());
+        QVERIFY(!error || (error->kind() == AppError::Kind::noOpenURL && error->errorDescription() == "Salesforce CLI did not return an open URL."_L1));
     }
 
     void aliasForImport_data()
@@ -363,12 +318,11 @@ private Q_SLOTS:
         // Generic names: the org's host in the file, which is read only when small and regular.
         aliasRow("auth.json, recorded export", u"auth.json"_s, "acme--uat", 'f', fixture(u"auth-show-sfdx-auth-url.json"_s));
         aliasRow("sfdx_auth.json, at the top", u"sfdx_auth.json"_s, "acme--uat", 'f', authJson("top", kSandbox));
-        aliasRow("sfdx-url.json, as url", u"sfdx-url.json"_s, "acme--uat", 'f', authJson("url", kSandbox));
         aliasRow("sfdx_url.json, address with a scheme", u"sfdx_url.json"_s, "acme--uat", 'f',
             authJson("result", "force://c::t@https://acme--uat.sandbox.my.salesforce.com"));
         aliasRow("salesforce.json, My Domain with a port", u"salesforce.json"_s, "acme", 'f',
             authJson("top", "force://c::t@acme.my.salesforce.com:443"));
-        aliasRow("other host kept whole", u"auth.json"_s, "widgets-dev-ed.develop", 'f',
+        aliasRow("sfdx-url.json, as url, other host kept whole", u"sfdx-url.json"_s, "widgets-dev-ed.develop", 'f',
             authJson("url", "force://c:s:t@widgets-dev-ed.develop.my.salesforce.com/x"));
         aliasRow("plain text file", u"auth.txt"_s, "auth", 'f', kSandbox);
         const QByteArray padded = authJson("top", kSandbox).leftJustified(AuthFile::kReadLimit);
@@ -382,7 +336,6 @@ private Q_SLOTS:
         aliasRow("markers anywhere", u"x.sfdx-authy_sfdx_auth-sfdx-auth.json"_s, "xy");
         aliasRow("other letters and punctuation, last extension", u"Zoë's org (copy).uat.json"_s, "Zo_s_org_copy_.uat");
         aliasRow("only separators left", u"_-_-.json"_s, "imported_org");
-        aliasRow("no file name", QString(), "imported_org");
     }
 
     void aliasForImport()
@@ -397,8 +350,7 @@ private Q_SLOTS:
         const QString made = path.section(QChar(u'\0'), 0, 0);
         QFile f(made);
         if (entry == 'f')
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-        f.close();
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(content) == content.size());
         if (entry == 'p')
             QCOMPARE(::mkfifo(QFile::encodeName(made).constData(), 0600), 0);
         QCOMPARE(SFCLI::aliasForImport(path), expected);

@@ -16,10 +16,8 @@ namespace {
 
 const QByteArray kPath = qgetenv("PATH");
 const QString kFixed = QString::fromLatin1(SFCLI::fixedSearchPath());
-const bool kSfInFixedFolders = !QStandardPaths::findExecutable(u"sf"_s, kFixed.split(u':')).isEmpty();
 const QString kNotFound = u"!Salesforce CLI was not found. Install it or make sure /opt/homebrew/bin/sf exists."_s;
 const QString kTimedOut = u"!Salesforce CLI command timed out."_s;
-const QString kTooLarge = u"!Salesforce CLI printed more than %1 MiB; the command was stopped."_s;
 const QByteArray kLine = QByteArray(1023, 'x') + '\n';
 const QByteArray kErrors = 'x' + QByteArray("é").repeated(2 << 20) + " end!"; // its first and last MiB end inside characters
 
@@ -39,8 +37,7 @@ QByteArrayList large(int mib, bool stderrFirst, int status = 0)
 }
 
 // At `path`: 'x' a script whose interpreter is missing, 's' a script that runs the fake, 'p' a
-// plain file, 'c' a copy of the fake, 'l' a link to ../vm/bin/sf, 'r' a link to ../lib/run.js,
-// '-' nothing.
+// plain file, 'l' a link to ../vm/bin/sf, 'r' a link to ../lib/run.js, '-' nothing.
 void place(const QString &path, char kind)
 {
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
@@ -50,8 +47,6 @@ void place(const QString &path, char kind)
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(script) == script.size());
     if (kind == 'x' || kind == 's')
         QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
-    if (kind == 'c')
-        QVERIFY(QFile::copy(kFake, path));
     if (kind == 'l')
         QVERIFY(QFile::link(QDir::cleanPath(QFileInfo(path).path() + "/../vm/bin/sf"_L1), path));
     if (kind == 'r')
@@ -98,7 +93,6 @@ private Q_SLOTS:
                             double limit = 30, int stop = 0, int capMiB = 512) {
             QTest::newRow(tag) << files << limit << stop << qsizetype(capMiB) * (1 << 20) << terminated << outcome;
         };
-        row("output exactly", {"stdout=first line\n  second  \n", "stderr=a warning\n"}, u"=first line\n  second  \n"_s);
         // Colours as the real CLI prints them when CI=true or FORCE_COLOR is set, and a link.
         row("stderr wins, as plain text", {"stdout=ignored", "status=1", "stderr=\n  \x1b[1m\x1b[31mError (X):\x1b[39m\x1b[22m Zoë ✓\n"
             "see \x1b]8;;https://x.io\x07" "docs\x1b]8;;\x07 \x1b \n\n"}, u"!Error (X): Zoë ✓\nsee docs"_s);
@@ -107,13 +101,14 @@ private Q_SLOTS:
         row("killed, silent", {"signal=15"}, u"!The Salesforce CLI was ended by signal 15 (Terminated) and printed nothing."_s);
         // A grandchild that inherited the pipes (a browser the CLI started) keeps them open for a
         // minute; the run still ends with the CLI itself.
-        row("grandchild holds the pipes", {"stdout=opened\n", "grandchild=60"}, u"=opened\n"_s);
+        row("output exactly, a grandchild holds the pipes", {"stdout=first line\n  second  \n", "stderr=a warning\n", "grandchild=60"},
+            u"=first line\n  second  \n"_s);
 
         // Past the limit or on a stop from another thread the child gets the termination
         // request, then the kill, the child's whole process group with it; a stop before the
-        // start runs nothing.
-        row("time-out", {"delay=60", "grandchild=60"}, kTimedOut, 1, 0.3);
-        row("time-out, termination ignored", {"delay=60", "ignore-term=", "grandchild=60"}, kTimedOut, 0, 0.3);
+        // start runs nothing. The limit lets a slow machine's fake set its handlers first.
+        row("time-out", {"delay=60", "grandchild=60"}, kTimedOut, 1, 3);
+        row("time-out, termination ignored", {"delay=60", "ignore-term=", "grandchild=60"}, kTimedOut, 0, 3);
         row("stop", {"delay=60"}, u"stopped"_s, 1, 60, 1);
         row("stop before the start", {"delay=60"}, u"stopped"_s, 0, 60, 2);
 
@@ -121,7 +116,7 @@ private Q_SLOTS:
         // keeps its first and last MiB, cut between characters.
         row("stderr first, failure", large(6, true, 1),
             "!x"_L1 + QString(524287, u'é') + "\n[... 2.00 MiB left out ...]\n"_L1 + QString(524285, u'é') + " end!"_L1, 0, 60);
-        row("output without end", large(1'000'000, false), kTooLarge.arg(5), 1, 60, 0, 5);
+        row("output without end", large(1'000'000, false), u"!Salesforce CLI printed more than 5 MiB; the command was stopped."_s, 1, 60, 0, 5);
     }
 
     void run()
@@ -133,10 +128,8 @@ private Q_SLOTS:
         QFETCH(int, terminated);
         QFETCH(QString, outcome);
         FakeScenario fake;
-        for (const QByteArray &file : files) {
-            const qsizetype equals = file.indexOf('=');
-            fake.set({}, QString::fromLatin1(file.first(equals)), file.sliced(equals + 1));
-        }
+        for (const QByteArray &file : files)
+            fake.set({}, QString::fromLatin1(file.first(file.indexOf('='))), file.sliced(file.indexOf('=') + 1));
         SFCLI cli(kFake, {});
         cli.setKillGrace(std::chrono::milliseconds(300));
         cli.setOutputCap(cap);
@@ -176,11 +169,11 @@ private Q_SLOTS:
         const QString fixed = kFixed + u':', node = u"@:"_s + fixed;
         // The first executable file at the fixed paths is started, else `env sf`. A script whose
         // interpreter is missing counts, and cannot start.
-        QTest::newRow("first executable") << "xcc"_ba << u"/bin"_s << kNotFound;
-        QTest::newRow("first not executable") << "pcc"_ba << u"/u:/bin"_s << fixed + "/u:/bin"_L1;
-        QTest::newRow("first missing, no PATH") << "-cc"_ba << u"-"_s << kFixed;
+        QTest::newRow("first executable") << "xss"_ba << u"/bin"_s << kNotFound;
+        QTest::newRow("first not executable") << "pss"_ba << u"/u:/bin"_s << fixed + "/u:/bin"_L1;
+        QTest::newRow("first missing, no PATH") << "-ss"_ba << u"-"_s << kFixed;
         // `env sf` finds it after the fixed folders, or fails with its own error.
-        QTest::newRow("neither, nowhere") << "--c"_ba << u""_s << u"!No such file or directory"_s;
+        QTest::newRow("neither, nowhere") << "--s"_ba << u""_s << u"!No such file or directory"_s;
         // The CLI's own Node goes first when the CLI is a link or a script beside it, or one of
         // the links to it passes through its folder.
         QTest::newRow("npm link on PATH") << "--r"_ba << u"@"_s << node + u'@';
@@ -205,7 +198,7 @@ private Q_SLOTS:
         place(paths[0], kinds[0]);
         place(paths[1], kinds[1]);
         const SFCLI::Location location = SFCLI::locate(paths);
-        if (location.executableURL == "/usr/bin/env"_L1 && kSfInFixedFolders)
+        if (location.executableURL == "/usr/bin/env"_L1 && !QStandardPaths::findExecutable(u"sf"_s, kFixed.split(u':')).isEmpty())
             QSKIP("an sf in a fixed folder would be found first");
         if (parentPath == "-"_L1)
             qunsetenv("PATH");
