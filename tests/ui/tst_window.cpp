@@ -39,8 +39,7 @@ struct ScriptedDialogs : Dialogs::Responder
     {
         confirm = [this](const Dialogs::Confirmation &request) {
             asked << request;
-            if (whileAsking)
-                std::exchange(whileAsking, {})();
+            std::exchange(whileAsking, [] {})();
             return !answers.isEmpty() && answers.takeFirst();
         };
         saveFile = openFile = [this](const Dialogs::FileChoice &request) {
@@ -51,7 +50,7 @@ struct ScriptedDialogs : Dialogs::Responder
     }
     ~ScriptedDialogs() { Dialogs::setResponder(nullptr); }
     QList<bool> answers;
-    std::function<void()> whileAsking; // what happens while the next question is open
+    std::function<void()> whileAsking = [] {}; // what happens while the next question is open
     std::optional<QString> nextFile;
     QList<Dialogs::Confirmation> asked;
     QList<Dialogs::FileChoice> files;
@@ -126,8 +125,8 @@ class TestWindow : public QObject
         store().refresh();
         QTRY_VERIFY(settled());
     }
-    // A confirmation as the user sees it: shown, checked, grabbed and closed (never run). The safe
-    // answer is the default and Escape; only plain text, so names never render as markup.
+    // A confirmation as the user sees it, grabbed and closed (never run): the safe answer is the default
+    // and Escape; only plain text, so names never render as markup.
     void checkBox(const Dialogs::Confirmation &asked, const QString &shot)
     {
         QAbstractButton *confirming = nullptr;
@@ -159,9 +158,8 @@ private Q_SLOTS:
         m_fake.reset(); // before the next one names its folder
     }
 
-    // Nothing runs before the window shows; busy until the first list arrives, then the first
-    // connected org selected. While busy only what runs no CLI command may start; with nothing
-    // selected only what needs no org.
+    // Nothing runs before the window shows; busy until the first list, then the first connected org
+    // selected. While busy only what runs no CLI command may start; with no org, what needs none.
     void firstDisplayAndEnablement()
     {
         openWindow(orgListJson(kThree), false);
@@ -170,17 +168,13 @@ private Q_SLOTS:
         QVERIFY(m_fake->calls().isEmpty());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0);
-        QCOMPARE(text("statusLine"), u"Reading sf org list..."_s);
-        QCOMPARE(part<QStackedWidget>("blocks")->currentIndex(), 0);
-        QCOMPARE(enabled(), u"reloadTargets aliasField"_s);
+        QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0 && part<QStackedWidget>("blocks")->currentIndex() == 0);
+        QCOMPARE(text("statusLine") + u'|' + enabled(), u"Reading sf org list...|reloadTargets aliasField"_s);
         screenshot(m_window.get(), u"first-display-busy"_s);
 
         QTRY_VERIFY(settled());
         QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3);
-        QCOMPARE(texts({"orgTitle", "statusLine"}), u"acme-dev|Loaded 3 CLI connections."_s);
-        QCOMPARE(list()->currentIndex().row(), 0);
-        QCOMPARE(part<QComboBox>("targetPicker")->currentText(), u"System default"_s);
+        QCOMPARE(texts({"orgTitle", "statusLine"}) + u'|' + QString::number(list()->currentIndex().row()), u"acme-dev|Loaded 3 CLI connections.|0"_s);
         QCOMPARE(enabled().count(u' '), 9);
         screenshot(m_window.get(), u"loaded-with-selection"_s);
         QDesktopServices::setUrlHandler(u"https"_s, this, "visit");
@@ -188,19 +182,17 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(u"https"_s);
         QCOMPARE(m_visited, QUrl(u"https://developer.salesforce.com/tools/salesforcecli"_s));
 
+        m_fake->answer(u"org_list"_s, orgListJson({}));
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
         click("refreshButton");
         QCOMPARE(enabled(), u"copyTarget reloadTargets aliasField"_s);
         screenshot(m_window.get(), u"busy"_s);
         QTRY_VERIFY(settled());
-        m_fake->set(u"org_list"_s, u"delay"_s, "0"_ba);
-        refreshWith(orgListJson({}));
         QCOMPARE(enabled(), u"refresh create import reloadTargets aliasField"_s);
     }
 
-    // The quick list can be acted on while the CLI checks the connections: neutral dots, the
-    // header's note and "Checking..." until the check ends; the first org is chosen at once, and
-    // the one the user clicked then stays chosen.
+    // The quick list can be acted on while the CLI checks: neutral dots, the header's note and
+    // "Checking..." until the check ends; the first org chosen at once, then the one clicked stays.
     void actionableWhileChecking()
     {
         openWindow(orgListJson(kThree), false);
@@ -234,48 +226,24 @@ private Q_SLOTS:
                                  "setDefaultButton", "copyTargetButton", "deleteButton", "exportButton"}) {
             auto *b = part<QPushButton>(name);
             scroller->ensureWidgetVisible(b, 0, 0);
-            const QRect inViewport(b->mapTo(scroller->viewport(), QPoint(0, 0)), b->size());
-            QVERIFY2(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()))
-                         && scroller->viewport()->rect().contains(inViewport) && b->width() >= b->minimumSizeHint().width(),
-                     name);
+            QVERIFY2(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())) && b->width() >= b->minimumSizeHint().width()
+                         && scroller->viewport()->rect().contains(QRect(b->mapTo(scroller->viewport(), QPoint(0, 0)), b->size())), name);
         }
         screenshot(m_window.get(), "screen-"_L1 + qEnvironmentVariable("TARNWICK_TEST_SCREEN", u"large"_s));
     }
 
-    // A click selects and shows the org; typing filters, and a hidden selection stays selected.
+    // A click selects and shows exactly that org, also of two that show "dup@x.com": the one the CLI
+    // cannot reach is marked (not one with an alias of its own) and opening it is refused. Typing
+    // filters, and a hidden selection stays selected.
     void detailsAndFilter()
     {
         openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\","
-                                "\"loginUrl\":\"https://l.example\",\"clientId\":\"C\",\"isDefaultUsername\":true}"_s}));
-        QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(rows(OrgListModel::IsDefaultRole), u"false|true"_s); // the CLI's default, connected or not
-        clickRow(1);
-        QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl", "value:orgId", "value:clientId"}),
-                 u"bare@x.com|Unknown|bare@x.com|https://bare.example|https://l.example||C"_s);
-        QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
-        QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
-        QCOMPARE(list()->model()->rowCount(), 1);
-        QVERIFY(text("orgTitle") == "bare@x.com"_L1 && !list()->selectionModel()->hasSelection());
-        part<QLineEdit>("filterField")->clear();
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
-        QCOMPARE(list()->model()->rowCount(), 2);
-        QCOMPARE(list()->currentIndex().row(), 1); // highlighted again
-        clickRow(0);
-        QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
-        clickRow(0); // the row as shown, not the first of all
-        QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
-    }
-
-    // Two rows show "dup@x.com": a click picks exactly that org; the one the CLI cannot reach is
-    // marked (not one with an alias of its own) and opening it is refused, while the other opens.
-    void aliasHidingAUsername()
-    {
-        openWindow(orgListJson({u"alpha+"_s,
+                                "\"loginUrl\":\"https://l.example\",\"clientId\":\"C\",\"isDefaultUsername\":true}"_s,
                                 u"{\"username\":\"dup@x.com\",\"instanceUrl\":\"https://b.example\",\"connectedStatus\":\"Connected\"}"_s,
-                                u"dup@x.com+"_s, u"{\"username\":\"alpha\",\"alias\":\"own\",\"instanceUrl\":\"https://o.example\"}"_s}));
-        QCOMPARE(rows(OrgListModel::IsUnreachableRole), u"false|true|false|false"_s);
-        const qsizetype before = m_fake->calls().size();
+                                u"dup@x.com+"_s, u"{\"username\":\"acme-dev\",\"alias\":\"own\",\"instanceUrl\":\"https://o.example\"}"_s}));
+        QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(rows(OrgListModel::IsDefaultRole) + u' ' + rows(OrgListModel::IsUnreachableRole),
+                 u"false|false|false|true|false false|true|false|false|false"_s); // the CLI's default, connected or not
         clickRow(1);
         QVERIFY(text("value:username") == "dup@x.com"_L1 && part("unreachableNote")->isVisible());
         const auto *scroller = part<QScrollArea>("contentScroller"); // a large screen: all of it in view
@@ -284,44 +252,49 @@ private Q_SLOTS:
         click("openButton");
         QVERIFY(text("statusLine").startsWith(u"The Salesforce CLI cannot reach dup@x.com"_s));
         clickRow(2);
-        QVERIFY(!part("unreachableNote")->isVisible());
-        click("openButton");
-        QTRY_COMPARE(text("statusLine"), u"Opened dup@x.com in System default."_s);
-        QCOMPARE(m_fake->commands(before), QStringList{u"org open --target-org dup@x.com"_s});
+        QVERIFY(text("value:username") == "dup@x.com@x.com"_L1 && !part("unreachableNote")->isVisible());
+        clickRow(3);
+        QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl", "value:orgId", "value:clientId"}),
+                 u"bare@x.com|Unknown|bare@x.com|https://bare.example|https://l.example||C"_s);
+        QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QVERIFY(text("orgTitle") == "bare@x.com"_L1 && !list()->selectionModel()->hasSelection());
+        part<QLineEdit>("filterField")->clear();
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"   "_s);
+        QVERIFY(list()->model()->rowCount() == 5 && list()->currentIndex().row() == 3); // all shown, highlighted again
+        clickRow(0);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
+        clickRow(0); // the row as shown, not the first of all
+        QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
     }
 
-    void shortcuts_data()
-    {
-        QTest::addColumn<QKeyCombination>("keys");
-        QTest::addColumn<QString>("call");
-        QTest::newRow("Ctrl+R refreshes") << (Qt::CTRL | Qt::Key_R) << u"org list --json --skip-connection-status"_s;
-        QTest::newRow("Ctrl+Return opens") << (Qt::CTRL | Qt::Key_Return) << u"org open --target-org acme-dev"_s;
-        QTest::newRow("Ctrl+Shift+Return opens Setup") << (Qt::CTRL | Qt::SHIFT | Qt::Key_Return)
-                                                       << u"org open --target-org acme-dev --path /lightning/setup/SetupOneHome/home"_s;
-        QTest::newRow("Ctrl+Shift+N creates") << (Qt::CTRL | Qt::SHIFT | Qt::Key_N)
-                                              << u"org login web --instance-url https://test.salesforce.com/ --alias new"_s;
-    }
-
-    // Each starts its action, and does nothing while busy.
+    // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
     void shortcuts()
     {
-        QFETCH(QKeyCombination, keys);
-        QFETCH(QString, call);
         openWindow();
-        part<QLineEdit>("aliasField")->setText(u" new "_s);
+        const std::pair<QKeyCombination, QString> keys[] = {
+            {Qt::CTRL | Qt::Key_R, u"org list --json --skip-connection-status"_s},
+            {Qt::CTRL | Qt::SHIFT | Qt::Key_Return, u"org open --target-org acme-dev --path /lightning/setup/SetupOneHome/home"_s},
+            {Qt::CTRL | Qt::SHIFT | Qt::Key_N, u"org login web --instance-url https://test.salesforce.com/"_s}};
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
-        const qsizetype before = m_fake->calls().size();
         store().refresh();
-        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
+        for (const auto &[combination, call] : keys)
+            QTest::keyClick(m_window.get(), combination.key(), combination.keyboardModifiers());
         QTRY_VERIFY(settled());
-        QCOMPARE(m_fake->commands(before), (QStringList{u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
-        QTest::keyClick(m_window.get(), keys.key(), keys.keyboardModifiers());
-        QTRY_VERIFY(m_fake->commands().size() > before + 2);
-        QCOMPARE(m_fake->commands().at(before + 2), call);
+        QCOMPARE(m_fake->commands(2), (QStringList{u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
+        for (const auto &[combination, call] : keys) {
+            const qsizetype before = m_fake->calls().size();
+            QTest::keyClick(m_window.get(), combination.key(), combination.keyboardModifiers());
+            QTRY_VERIFY(m_fake->calls().size() > before && settled());
+            QCOMPARE(m_fake->commands().at(before), call);
+        }
     }
 
-    // The form's values reach the import and the login, and stay in the form.
-    void importAndCreateFlows()
+    // The form's values reach the import and the login, and stay in the form; Cancel in Create's place
+    // stops a waiting login; closing while one runs asks first, naming it, and a quit stops it.
+    void newConnectionFlows()
     {
         openWindow();
         ScriptedDialogs dialogs;
@@ -336,35 +309,28 @@ private Q_SLOTS:
         QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
         const auto filled = [this](const char *name) { return part(name)->palette().button() == part(name)->palette().highlight(); };
         QVERIFY(filled("kind:Production") && !filled("kind:Sandbox")); // the chosen segment stands out
-        auto *browser = part<QComboBox>("browserPicker");
-        browser->setCurrentIndex(3);
+        part<QComboBox>("browserPicker")->setCurrentIndex(3); // Edge
         click("createButton");
         QTRY_VERIFY(settled());
         QCOMPARE(m_fake->commands().filter(u"org login"_s),
                  QStringList({"org login sfdx-url --sfdx-url-file "_L1 + *dialogs.nextFile + " --alias mine --set-default"_L1,
                               u"org login web --instance-url https://login.salesforce.com/ --alias mine --browser edge --set-default"_s}));
         QVERIFY(part<QLineEdit>("aliasField")->text() == " mine "_L1 && part<QCheckBox>("defaultBox")->isChecked());
-    }
-
-    // Closing while an action runs asks first, naming it; after a quit the web login is stopped.
-    void closeWhileRunning()
-    {
-        openWindow();
-        ScriptedDialogs dialogs;
         dialogs.answers = {false, true};
         m_fake->set(u"org_login_web"_s, u"delay"_s, "30"_ba);
+        const qsizetype before = m_fake->calls().size();
         click("createButton");
-        QTRY_COMPARE(m_fake->calls().size(), 3);
+        QTRY_COMPARE(m_fake->calls().size(), before + 1);
         QVERIFY(part("createButton")->isHidden() && part("cancelLoginButton")->isVisible()); // Cancel in its place
         click("cancelLoginButton");
         QTRY_VERIFY(text("statusLine") == "Login cancelled."_L1 && m_fake->allEnded() && !part("createButton")->isHidden());
         click("createButton");
-        QTRY_COMPARE(m_fake->calls().size(), 4);
+        QTRY_COMPARE(m_fake->calls().size(), before + 2);
         QVERIFY(!m_window->close());
         const Dialogs::Confirmation asked = dialogs.asked.first();
         QCOMPARE(QStringList({asked.title, asked.message.section(u'\n', 0, 0), asked.confirmLabel, asked.cancelLabel}),
                  QStringList({u"Quit while an action is running?"_s,
-                              u"Opening Salesforce login for Sandbox. Complete login and click Allow in the browser..."_s,
+                              u"Opening Salesforce login for mine. Complete login and click Allow in the browser..."_s,
                               u"Quit"_s, u"Keep Running"_s}));
         QVERIFY(m_window->isVisible() && store().isBusy());
         checkBox(asked, u"quit-dialog"_s);
@@ -392,20 +358,16 @@ private Q_SLOTS:
         part<QComboBox>("pagePicker")->setCurrentIndex(part<QComboBox>("pagePicker")->count() - 1); // a custom path
         QTest::keyClicks(part<QLineEdit>("pathField"), u"https://acme-dev.example/lightning/o/Account/home"_s);
         click("openButton");
-        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev (/lightning/o/Account/home) in System default."_s);
-        QCOMPARE(m_fake->commands().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
+        QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
     }
 
-    // What the CLI prints shows as what it is, and bounded: an error of 8.7 MB shows an excerpt
-    // in a pane that keeps its height (its first and last MiB a right-click away); invalid UTF-8 is
-    // named; names with bidirectional or control characters or line breaks show visible marks on
-    // one line. An expired session is a warning, in orange; colours follow a dark palette.
+    // What the CLI prints shows bounded and as it is: an 8.7 MB error as an excerpt in a pane that keeps its
+    // height (all of it a right-click away), invalid UTF-8 named, invisible characters marked; expiry warns in orange.
     void hostileOutputs()
     {
         openWindow();
         const auto colour = [this] { return part<QLabel>("statusLine")->palette().color(QPalette::WindowText); };
         const QColor orange = Theme::warningOrange(part<QLabel>("statusLine")->palette());
-        QVERIFY(colour() != orange);
         refreshWith("Error (X): the refresh token has Expired; log in again", 1);
         QCOMPARE(colour(), orange);
         screenshot(m_window.get(), u"status-warning"_s);
@@ -413,7 +375,6 @@ private Q_SLOTS:
         refreshWith(QByteArray(QByteArray(999, 'e') + '\n').repeated(8700), 1);
         const QString shown = text("statusLine");
         QVERIFY2(shown.size() < 17'000 && shown.endsWith(u"right-click to copy the whole message)"_s), qPrintable(shown.right(100)));
-        QVERIFY(part<QScrollArea>("statusArea")->height() <= part<QScrollArea>("statusArea")->maximumHeight());
         QCOMPARE(m_window->findChild<DetailsPane *>()->height(), height);
         part<QAction>("copyWholeMessage")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text().size(), 2 * 1024 * 1024 + "\n[... 6.30 MiB left out ...]\n"_L1.size());
@@ -443,45 +404,40 @@ private Q_SLOTS:
                                 << u"markup-"_s;
     }
 
-    // Delete and export each ask first, naming the org; cancelled, or without a file, nothing
-    // runs; confirmed with a file, the export writes it.
+    // Delete and export each ask first, naming the org; cancelled, or without a file, nothing runs;
+    // confirmed with a file, the export writes it.
     void dialogs()
     {
         QFETCH(QString, org);
         QFETCH(QString, prefix);
         openWindow(orgListJson({org}));
         const CLIOrg selected = *store().selectedOrg();
-        QTextDocument tip;
-        tip.setHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString());
-        QCOMPARE(tip.toPlainText(), selected.subtitle());
+        QCOMPARE(QTextDocumentFragment::fromHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString()).toPlainText(), selected.subtitle());
         ScriptedDialogs dialogs;
-        dialogs.answers = {false, true, true};
+        dialogs.answers = {false, true};
         click("deleteButton");
         click("exportButton"); // confirmed, but no file chosen
         QCOMPARE(m_fake->calls().size(), 2);
         const QString name = selected.displayName();
-        QCOMPARE(QStringList({dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel,
+        QCOMPARE(QStringList({dialogs.asked[1].message.section(u'.', 0, 0), dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel,
                               dialogs.asked[1].title, dialogs.asked[1].confirmLabel, dialogs.files[0].title,
                               dialogs.files[0].proposedName, dialogs.files[0].nameFilters.join(u';')}),
-                 QStringList({u"Delete selected Salesforce CLI connection?"_s,
+                 QStringList({u"The exported JSON contains an OAuth refresh token"_s, u"Delete selected Salesforce CLI connection?"_s,
                               u"This runs sf org logout for %1. You can re-create it later with New Connection."_s.arg(name),
                               u"Delete Connection"_s, u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
                               u"Export Salesforce Auth JSON"_s, QString(name).replace(u'/', u'_') + "-sfdx-auth.json"_L1, u"JSON (*.json)"_s}));
         QVERIFY(dialogs.asked[0].destructive && !dialogs.asked[1].destructive);
-        QVERIFY(dialogs.asked[1].message.startsWith(u"The exported JSON contains an OAuth refresh token."_s));
         checkBox(dialogs.asked[0], prefix + "delete-dialog"_L1);
         checkBox(dialogs.asked[1], prefix + "export-dialog"_L1);
-        dialogs.answers = {true};
+        dialogs.answers = {true, true, true};
         dialogs.nextFile = home().filePath(u"x.json"_s);
         m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, "{\"result\":{\"sfdxAuthUrl\":\"force://P::x@a.example\"}}");
         click("exportButton");
         QTRY_COMPARE(text("statusLine"), "Exported auth JSON for %1. Treat this file like a password."_L1.arg(name));
         QVERIFY(QFile::remove(*dialogs.nextFile));
-        dialogs.answers = {true};
         click("deleteButton");
         QTRY_COMPARE(text("statusLine"), "Deleted connection %1."_L1.arg(name));
         // The list changes while the question is open: the confirmation still means that org.
-        dialogs.answers = {true};
         dialogs.whileAsking = [this] { refreshWith(orgListJson({u"other+"_s})); };
         click("deleteButton");
         QCOMPARE(text("statusLine"), "%1 changed while you confirmed; nothing was deleted. Refresh and try again."_L1.arg(name));
