@@ -63,7 +63,6 @@ public:
         all.removeIf([](const FakeCall &c) { return c.args == kAliasRead; });
         return all;
     }
-    qsizetype aliasReads() const { return allCalls().size() - calls().size(); }
     QList<FakeCall> allCalls() const
     {
         QList<FakeCall> result;
