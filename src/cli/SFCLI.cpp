@@ -117,7 +117,11 @@ QString signalName(int number)
 std::shared_ptr<const SFCLI> SFCLI::shared()
 {
     // Jobs hold their own reference: one may still run while static objects are destroyed.
-    static const std::shared_ptr<const SFCLI> instance = std::make_shared<const SFCLI>(locate());
+    // TARNWICK_SF names the sf to run ahead of the usual places: one of several installs, a wrapper.
+    static const std::shared_ptr<const SFCLI> instance = [] {
+        const QString chosen = qEnvironmentVariable("TARNWICK_SF");
+        return std::make_shared<const SFCLI>(chosen.isEmpty() ? locate() : Location{chosen, {}});
+    }();
     return instance;
 }
 

@@ -30,7 +30,8 @@ public:
 
     static constexpr double kDefaultTimeout = 30.0;
 
-    // The one instance of the process; its first use locates `sf`.
+    // The one instance of the process; its first use locates `sf`, or takes the path that
+    // TARNWICK_SF names.
     static std::shared_ptr<const SFCLI> shared();
 
     // The first executable file among `fixedPaths`; otherwise `/usr/bin/env sf`, whose PATH search

