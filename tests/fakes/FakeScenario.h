@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -89,13 +87,8 @@ public:
         const QList<FakeCall> all = allCalls();
         return std::all_of(all.cbegin(), all.cend(), [](const FakeCall &c) { return ::kill(pid_t(c.pid), 0) != 0; });
     }
-    // Ends one call's `delay` now: each newline written to the fifo wakes one waiting call. False
-    // while no call holds the fifo open.
-    bool release() const
-    {
-        const int fd = ::open(QFile::encodeName(m_dir.filePath(u".wait"_s)).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        return fd >= 0 && ::write(fd, "\n", 1) == 1 && ::close(fd) == 0;
-    }
+    // Ends the `delay` of the call with this pid now.
+    void release(qint64 pid) const { QVERIFY(QFile(m_dir.filePath(u".go."_s + QString::number(pid))).open(QIODevice::WriteOnly)); }
     // "grandchild.pid", or "terminated.pid": the calls that ended on the termination request (one
     // that ignores it never shows there).
     QList<qint64> pids(const QString &name) const
