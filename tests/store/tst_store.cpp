@@ -280,15 +280,15 @@ private Q_SLOTS:
         fake.set(quick + u'1', u"delay"_s, "30"_ba); // until released
         fake.answer(quick + u'2', orgListJson({u"new1"_s, u"new2"_s}));
         fake.answer(u"org_list"_s, orgListJson({u"new1"_s, u"new2"_s}));
-        QList<bool> busy;
-        connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << store.isBusy(); });
+        QStringList busy; // busy or not: the orgs listed then
+        connect(&store, &OrgStore::isBusyChanged, this, [&] { busy << u"%1:%2"_s.arg(store.isBusy()).arg(store.orgs().size()); });
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 1); // the slow one has started
         store.refresh();
         QTRY_VERIFY(store.connections() == OrgStore::Connections::checked && store.orgs().size() == 2);
         fake.release(fake.calls().first().pid); // the older list arrives last
-        QTRY_COMPARE(busy, (QList<bool>{true, true, true, false}));
-        QCOMPARE(store.status() + QString::number(store.orgs().size()), u"Loaded 2 CLI connections.2"_s);
+        QTRY_COMPARE(busy.join(u' '), u"1:0 1:0 1:2 0:2"_s);
+        QCOMPARE(store.status(), u"Loaded 2 CLI connections."_s);
     }
 
     // Every rule that places the selection after a reload, on the list a, b+, c+ and the org
