@@ -32,8 +32,6 @@ public:
     std::optional<QString> nameFor(const CLIOrg &org) const;
     bool isAlias(const QString &name) const { return m_valueOf.contains(name); }
 
-    friend bool operator==(const AliasTable &, const AliasTable &) = default;
-
 private:
     void add(const QString &alias, const QString &value);
 

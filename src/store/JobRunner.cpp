@@ -91,12 +91,6 @@ QList<JobRunner::Running> JobRunner::running() const
     return list;
 }
 
-bool JobRunner::isRunning(quint64 id) const
-{
-    const auto it = m_jobs.find(id);
-    return it != m_jobs.end() && !it->second->stopped;
-}
-
 void JobRunner::stop(quint64 id)
 {
     const auto it = m_jobs.find(id);
@@ -158,9 +152,9 @@ void JobRunner::collectEnded()
             if (newest) // a failure leaves what was delivered current
                 *newest = std::max(*newest, e.id);
             job.mailbox->apply(delivery);
-        }
-        else if (job.mailbox->failure && job.fail)
+        } else if (job.mailbox->failure && job.fail) {
             job.fail(delivery, *job.mailbox->failure);
+        }
         Q_EMIT ended(e.id, job.options.kind);
     }
 }

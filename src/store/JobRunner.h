@@ -62,7 +62,6 @@ public:
     quint64 start(Work work, Fail fail, Options options);
     // The foreground jobs that run and have not been stopped, oldest first.
     QList<Running> running() const;
-    bool isRunning(quint64 id) const;
     void stop(quint64 id);
     // Stops what stops at once, gives any other job up to `patience` to finish, then stops it.
     // Returns when every child has ended and been reaped; no outcome is applied.
