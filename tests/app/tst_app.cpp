@@ -4,14 +4,11 @@
 #include "FakeScenario.h"
 #include "OpenCommand.h"
 #include "OpenTarget.h"
-#include "SFCLI.h"
 #include "SelfTest.h"
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QTest>
 
-#include <csignal>
 #include <memory>
 
 namespace {
@@ -77,7 +74,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("err");
         QTest::addColumn<QString>("line");
-        QTest::newRow("some connected") << kThree << 0 << ""_ba << u"SELFTEST OK: loaded 3 orgs, 2 connected."_s;
         QTest::newRow("real output, warning on stderr")
             << fixture(u"org-list-three-orgs.json"_s) << 0 << "warning\n"_ba << u"SELFTEST OK: loaded 3 orgs, 0 connected."_s;
         QTest::newRow("an org listed twice counts twice") << orgListJson({u"u+"_s, u"u+"_s}) << 0 << ""_ba

@@ -199,10 +199,8 @@ private Q_SLOTS:
         place(paths[0], kinds[0]);
         place(paths[1], kinds[1]);
         SFCLI::Location location = SFCLI::locate(paths);
-        if (location.executableURL == "/usr/bin/env"_L1) {
-            QCOMPARE(location.baseArguments, QStringList{u"sf"_s});
+        if (location == SFCLI::Location{u"/usr/bin/env"_s, {u"sf"_s}})
             location.baseArguments = {kOwnName};
-        }
         if (parentPath == "-"_L1)
             qunsetenv("PATH");
         else

@@ -98,7 +98,6 @@ private Q_SLOTS:
         };
         const Step reload = [](Ctx &c) { c.store.refresh(); };
         const auto refresh = [=](const QStringList &orgs) { return answer("org_list", orgListJson(orgs), 0, reload); };
-        const Step open = [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault()); };
         const auto chromeOpen = [](bool privately, const QString &page = {}) {
             return [=](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}, privately, page); };
         };
@@ -108,7 +107,6 @@ private Q_SLOTS:
         const char *loaded2 = "Reading sf org list...|Loaded 2 CLI connections.", *listing = "org list --json",
                    *authShow = "org auth show-sfdx-auth-url --target-org b --json";
         row("refresh keeps a listed selection", refresh({u"d+"_s, u"b"_s}), loaded2, listing, "2/2 > b@x.com");
-        row("open in the system browser", open, "Opening b...|Opened b in System default.", "org open --target-org b");
         row("open in a Chrome profile", answer("org_open", frontDoor, 0, chrome), "Opening b...|Opened b in Chrome - work.",
             "org open --target-org b --url-only --json|chrome --profile-directory=Profile 2 https://b.example/secur/fd?otp=x");
         row("open Setup privately in the system browser", [](Ctx &c) { c.store.openSelected(OpenTarget::systemDefault(), true, u"setup"_s); },
@@ -310,7 +308,6 @@ private Q_SLOTS:
         row("delete always falls back", {fallBack, u"a"_s, a, a, false, firstList}, "b@b@x.com");
         row("create prefers the new alias", {preferNew, u"c"_s, a, a, false, firstList}, "c@c@x.com");
         row("create: an unlisted alias falls back", {preferNew, u"z"_s, a, a, false, firstList}, "b@b@x.com");
-        row("create: no alias falls back", {preferNew, {}, a, a, false, firstList}, "b@b@x.com");
         row("check: the rule again from before", {keep, {}, a, byID, false, checked}, "a@a@x.com");
         row("check: never away from a pick", {fallBack, {}, a, byID, true, checked}, "a");
         row("check: a pick that has gone, nothing", {keep, {}, a, gone, true, checked}, "-");
@@ -430,72 +427,57 @@ private Q_SLOTS:
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
     // and applies nothing (nothing touches it after: checked under the sanitizers); one shut down
     // for a quit stops a web login at once.
-    void stoppedJobs_data()
-    {
-        QTest::addColumn<bool>("destroy");
-        QTest::newRow("destroy") << true;
-        QTest::newRow("shut down") << false;
-    }
-
     void stoppedJobs()
     {
-        QFETCH(bool, destroy);
-        FakeScenario fake;
-        fake.answer(u"org_list"_s, orgListJson({u"a"_s}));
-        fake.set(u"org_list"_s, u"delay"_s, destroy ? "30"_ba : "0.3"_ba);
-        fake.set(u"org_login_web"_s, u"delay"_s, "30"_ba);
-        for (const QString &command : {u"org_list"_s, u"org_login_web"_s})
-            fake.set(command, u"ignore-term"_s, {});
-        auto cli = std::make_shared<SFCLI>(kFake, QStringList());
-        cli->setKillGrace(std::chrono::milliseconds(300));
-        auto store = std::make_unique<OrgStore>(cli, std::make_shared<BrowserLocations>());
-        store->createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
-        store->refresh();
-        const QList<OrgStore::RunningJob> jobs = store->runningJobs();
-        QVERIFY(jobs.size() == 2 && jobs[0].stopsAtOnce && !jobs[1].stopsAtOnce);
-        QTRY_COMPARE(fake.calls().size(), 2);
-        const auto started = std::chrono::steady_clock::now();
-        if (destroy)
-            store.reset();
-        else
-            store->shutDown(std::chrono::seconds(60));
-        QVERIFY2(std::chrono::steady_clock::now() - started < std::chrono::seconds(20), "the login was not stopped at once");
-        QVERIFY(!store || (store->status() == "Reading sf org list..."_L1 && store->orgs().isEmpty()));
-        QVERIFY(fake.allEnded() && fake.calls().size() == 2); // the login's reload never started
+        for (const bool destroy : {true, false}) {
+            FakeScenario fake;
+            fake.answer(u"org_list"_s, orgListJson({u"a"_s}));
+            fake.set(u"org_list"_s, u"delay"_s, destroy ? "30"_ba : "0.3"_ba);
+            fake.set(u"org_login_web"_s, u"delay"_s, "30"_ba);
+            for (const QString &command : {u"org_list"_s, u"org_login_web"_s})
+                fake.set(command, u"ignore-term"_s, {});
+            auto cli = std::make_shared<SFCLI>(kFake, QStringList());
+            cli->setKillGrace(std::chrono::milliseconds(300));
+            auto store = std::make_unique<OrgStore>(cli, std::make_shared<BrowserLocations>());
+            store->createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
+            store->refresh();
+            const QList<OrgStore::RunningJob> jobs = store->runningJobs();
+            QVERIFY(jobs.size() == 2 && jobs[0].stopsAtOnce && !jobs[1].stopsAtOnce);
+            QTRY_COMPARE(fake.calls().size(), 2);
+            const auto started = std::chrono::steady_clock::now();
+            if (destroy)
+                store.reset();
+            else
+                store->shutDown(std::chrono::seconds(60));
+            QVERIFY2(std::chrono::steady_clock::now() - started < std::chrono::seconds(20), "the login was not stopped at once");
+            QVERIFY(!store || (store->status() == "Reading sf org list..."_L1 && store->orgs().isEmpty()));
+            QVERIFY(fake.allEnded() && fake.calls().size() == 2); // the login's reload never started
+        }
     }
 
     // Owner-only from the start, replacing what was there; a failure leaves all as it was.
-    void secretFile_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("error"); // null: written
-        QTest::newRow("replaces a file") << u"old"_s << QString();
-        QTest::newRow("the longest name") << QString(250, u'n') << QString();
-        QTest::newRow("onto a folder") << u"folder"_s << u"Is a directory"_s;
-        QTest::newRow("parent missing") << u"gone/x"_s << u"No such file or directory"_s;
-    }
-
     void secretFile()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, error);
-        QTemporaryDir dir;
-        QVERIFY(writeOld(dir.filePath(u"old"_s)) && QDir(dir.path()).mkdir(u"folder"_s));
-        try {
-            SecretFile::write(dir.filePath(name), kAuth);
-            QVERIFY(error.isNull());
-        } catch (const FileWriteError &e) {
-            QCOMPARE(e.description(), u"Could not write %1: %2."_s.arg(dir.filePath(name), error));
+        for (const auto &[name, error] : {std::pair(u"old"_s, QString()), {QString(250, u'n'), {}}, // the longest name
+                                          {u"folder"_s, u"Is a directory"_s}, {u"gone/x"_s, u"No such file or directory"_s}}) {
+            QTemporaryDir dir;
+            QVERIFY(writeOld(dir.filePath(u"old"_s)) && QDir(dir.path()).mkdir(u"folder"_s));
+            try {
+                SecretFile::write(dir.filePath(name), kAuth);
+                QVERIFY(error.isNull());
+            } catch (const FileWriteError &e) {
+                QCOMPARE(e.description(), u"Could not write %1: %2."_s.arg(dir.filePath(name), error));
+            }
+            const QString written = "600 "_L1 + QString::fromUtf8(kAuth);
+            QCOMPARE(fileState(dir.filePath(u"old"_s)), error.isNull() && name == "old"_L1 ? written : u"604 old"_s);
+            QStringList files{u"folder"_s, u"old"_s};
+            if (error.isNull() && !files.contains(name)) {
+                QCOMPARE(fileState(dir.filePath(name)), written);
+                files << name;
+            }
+            files.sort();
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
         }
-        const QString written = "600 "_L1 + QString::fromUtf8(kAuth);
-        QCOMPARE(fileState(dir.filePath(u"old"_s)), error.isNull() && name == "old"_L1 ? written : u"604 old"_s);
-        QStringList files{u"folder"_s, u"old"_s};
-        if (error.isNull() && !files.contains(name)) {
-            QCOMPARE(fileState(dir.filePath(name)), written);
-            files << name;
-        }
-        files.sort();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
     }
 };
 
