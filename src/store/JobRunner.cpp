@@ -91,6 +91,11 @@ QList<JobRunner::Running> JobRunner::running() const
     return list;
 }
 
+bool JobRunner::anyRunning() const
+{
+    return std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const auto &entry) { return !entry.second->stopped; });
+}
+
 void JobRunner::stop(quint64 id)
 {
     const auto it = m_jobs.find(id);

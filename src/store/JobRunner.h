@@ -62,6 +62,8 @@ public:
     quint64 start(Work work, Fail fail, Options options);
     // The foreground jobs that run and have not been stopped, oldest first.
     QList<Running> running() const;
+    // Whether any job, of either kind, runs and has not been stopped.
+    bool anyRunning() const;
     void stop(quint64 id);
     // Stops what stops at once, gives any other job up to `patience` to finish, then stops it.
     // Returns when every child has ended and been reaped; no outcome is applied.

@@ -2,6 +2,8 @@
 
 #include "OrgList.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
 {
     using SelectionPolicy::Step;
@@ -16,7 +18,11 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         if (!arrival.reload.quietWhenStale)
             effect.status = arrival.reload.message(arrival.orgs.size());
         return effect;
+    } else if (arrival.reload.followsCLI && m_phase != Phase::idle
+               && sameConnections(arrival.orgs, arrival.aliases, context.shown, context.shownAliases)) {
+        return effect;
     }
+    effect.followsCLI = checkOutcome ? m_check.reload.followsCLI : arrival.reload.followsCLI;
 
     SelectionPolicy::Input input;
     input.current = context.selection;
@@ -82,6 +88,26 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         effect.aliases = std::move(arrival.aliases);
     }
     return effect;
+}
+
+bool ListLoader::sameConnections(const QList<CLIOrg> &a, const AliasTable &aliasesOfA, const QList<CLIOrg> &b,
+                                 const AliasTable &aliasesOfB)
+{
+    const auto keys = [](const QList<CLIOrg> &orgs, const AliasTable &aliases) {
+        QStringList out;
+        for (const CLIOrg &org : orgs) {
+            out.append(QStringList{org.alias.value_or(u"\1"_s), org.username, org.instanceUrl,
+                                   org.loginUrl.value_or(QString()), org.orgId.value_or(QString()),
+                                   org.clientId.value_or(QString()), org.category,
+                                   org.isSandbox ? QString::number(*org.isSandbox) : u"-"_s,
+                                   org.isDefaultUsername ? QString::number(*org.isDefaultUsername) : u"-"_s,
+                                   aliases.nameFor(org).value_or(u"\1"_s)}
+                           .join(u'\0'));
+        }
+        out.sort();
+        return out;
+    };
+    return a.size() == b.size() && keys(a, aliasesOfA) == keys(b, aliasesOfB);
 }
 
 void ListLoader::remember(const QList<CLIOrg> &orgs)

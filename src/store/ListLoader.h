@@ -35,6 +35,9 @@ public:
         QString newAlias;
         std::function<QString(qsizetype)> message;
         bool quietWhenStale = false;
+        // Another program changed the CLI's files: shown only when the connections differ from
+        // those shown, and then the status line says so.
+        bool followsCLI = false;
     };
 
     enum class Kind { quickList, fullList, check, checkFailure };
@@ -52,6 +55,7 @@ public:
     struct Context
     {
         const QList<CLIOrg> &shown;
+        const AliasTable &shownAliases;
         std::optional<OrgRef> selection;
         bool userPicked = false; // since the shown list arrived
         quint64 statusSerial = 0; // counts the status line's changes
@@ -67,12 +71,17 @@ public:
         std::optional<std::optional<OrgRef>> select;
         std::optional<QString> status;
         bool startCheck = false;
+        bool followsCLI = false; // the list shown, or checked, is one another program's change brought
     };
 
     Phase phase() const { return m_phase; }
     Effect arrive(Arrival arrival, const Context &context);
     // The check that follows the quick list; 0 when none could start (its failure arrives as job 0).
     void checkStarted(quint64 job) { m_check.job = job; }
+
+    // The same connections by the same names, whatever their statuses and order.
+    static bool sameConnections(const QList<CLIOrg> &a, const AliasTable &aliasesOfA, const QList<CLIOrg> &b,
+                                const AliasTable &aliasesOfB);
 
 private:
     void remember(const QList<CLIOrg> &orgs);

@@ -1,6 +1,7 @@
 #include "OrgStore.h"
 
 #include "BrowserLocations.h"
+#include "CLIWatcher.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 
@@ -23,10 +24,12 @@ OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const Brows
     connect(&m_jobs, &JobRunner::ended, this, [this](quint64, JobRunner::Kind kind) {
         if (kind == JobRunner::Kind::foreground)
             setBusy(!m_jobs.running().isEmpty());
+        noteJobs();
     });
     connect(&m_jobs, &JobRunner::stopped, this, [this](quint64, JobRunner::Kind kind) {
         if (kind == JobRunner::Kind::foreground && m_isBusy && m_jobs.running().isEmpty())
             setBusy(false);
+        noteJobs();
     });
 }
 
@@ -53,12 +56,45 @@ OrgStore::Connections OrgStore::connections() const
     return Connections::checked;
 }
 
+void OrgStore::followCLI(const QString &home)
+{
+    delete m_watcher;
+    m_watcher = new CLIWatcher(home, this);
+    connect(m_watcher, &CLIWatcher::changed, this, &OrgStore::reloadQuietly);
+    noteJobs();
+}
+
+void OrgStore::noteJobs()
+{
+    if (m_watcher)
+        m_watcher->setOwnCommandsRunning(m_jobs.anyRunning());
+}
+
+void OrgStore::reloadQuietly()
+{
+    const ListLoader::Reload reload{SelectionPolicy::Rule::keep, {},
+                                    [](qsizetype count) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
+                                    true, true};
+    m_jobs.start(
+        [this, cli = m_cli, reload]() -> JobRunner::Apply {
+            SFCLI::Listing listing = cli->listing();
+            const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
+            return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
+                arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload});
+            };
+        },
+        [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
+        {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, u"list"_s});
+    noteJobs();
+}
+
 void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, const QString &purpose)
 {
     setStatus(message);
     const auto failed = [this](const JobRunner::Delivery &, const QString &description) { setStatus(description); };
     m_jobs.start(std::move(work), failed, {message, JobRunner::Kind::foreground, onQuit, purpose});
     setBusy(!m_jobs.running().isEmpty()); // once the job is there to be seen
+    noteJobs();
 }
 
 void OrgStore::reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
@@ -90,16 +126,18 @@ void OrgStore::startCheck()
             };
         },
         failed, {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, {}}));
+    noteJobs();
 }
 
 void OrgStore::arrive(ListLoader::Arrival arrival)
 {
     ListLoader::Effect effect
-        = m_loader.arrive(std::move(arrival), {m_orgs, m_selection, m_userPicked, m_statusSerial});
+        = m_loader.arrive(std::move(arrival), {m_orgs, m_aliases, m_selection, m_userPicked, m_statusSerial});
     if (effect.stopJob)
         m_jobs.stop(effect.stopJob);
     if (effect.show) {
         m_userPicked = false;
+        m_followsCLI = effect.followsCLI;
         if (effect.phaseChanged) // before the rows show, so that none shows a stale status
             Q_EMIT connectionsChanged();
         setOrgs(std::move(*effect.show), effect.aliases);
@@ -117,6 +155,7 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
 void OrgStore::setOrgs(QList<CLIOrg> orgs, const AliasTable &aliases)
 {
     m_orgs = std::move(orgs);
+    m_aliases = aliases;
     m_targets.clear();
     m_unreachable.clear();
     for (const CLIOrg &org : std::as_const(m_orgs)) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class CLIWatcher;
 struct BrowserLocations;
 struct OpenTarget;
 class SFCLI;
@@ -49,6 +50,9 @@ public:
     const QString &status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
     Connections connections() const;
+    // Whether the list shown (or being checked) came from another program's change to the CLI's
+    // files rather than from an action: the window then keeps its place in the list.
+    bool followsCLI() const { return m_followsCLI; }
 
     // The user's choice, by id alone.
     void setSelectedID(const std::optional<QString> &id);
@@ -69,6 +73,12 @@ public:
     // The usernames of the listed orgs that no name reaches.
     const QSet<QString> &unreachable() const { return m_unreachable; }
     bool isUnreachable(const CLIOrg &org) const { return m_unreachable.contains(org.username); }
+
+    // From now on, a change that another program makes to the CLI's files under `home` leads to
+    // a quiet reload: nothing is busy, and when the connections shown have not changed nothing
+    // else happens either; when they have, the list is shown and checked as after refresh(),
+    // the user's selection kept.
+    void followCLI(const QString &home);
 
     // The actions.
     void refresh();
@@ -138,6 +148,9 @@ private:
     void arrive(ListLoader::Arrival arrival);
     void startCheck();
     void runAction(const QString &message, std::function<void()> action, std::function<QString()> success);
+    void reloadQuietly();
+    // Tells the watcher whether our own commands run, whose changes are not another program's.
+    void noteJobs();
 
     std::shared_ptr<const SFCLI> m_cli;
     std::shared_ptr<const BrowserLocations> m_browsers;
@@ -150,6 +163,9 @@ private:
     std::optional<OrgRef> m_selection;
     QHash<QString, QString> m_targets; // by username
     QSet<QString> m_unreachable;
+    AliasTable m_aliases;
+    CLIWatcher *m_watcher = nullptr;
+    bool m_followsCLI = false;
     QString m_search;
     QString m_status;
     bool m_isBusy = false;

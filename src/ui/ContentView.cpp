@@ -16,6 +16,7 @@
 #include "Theme.h"
 
 #include <QClipboard>
+#include <QScrollBar>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -138,8 +139,12 @@ void ContentView::build()
 void ContentView::connectStore()
 {
     connect(m_store, &OrgStore::orgsChanged, this, [this] {
+        // A change from outside leaves the list where the user had scrolled it.
+        const int scrolled = m_list->verticalScrollBar()->value();
         syncList();
         syncDetails();
+        if (m_store->followsCLI())
+            m_list->verticalScrollBar()->setValue(scrolled);
     });
     connect(m_store, &OrgStore::searchChanged, this, [this] {
         m_header->setSearch(m_store->search());

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -25,6 +26,7 @@ constexpr QSize kMinimumSize(980, 720);
 MainWindow::MainWindow(QWidget *parent)
     : MainWindow(SFCLI::shared(), BrowserLocations::system(), parent)
 {
+    m_content->store().followCLI(QDir::homePath()); // where the CLI keeps its files
 }
 
 MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,

@@ -1,5 +1,6 @@
 // The store against the fake `sf` (real processes): each action's messages, busy flag, CLI calls,
 // list, selection and file; jobs that overlap or are stopped; the secret file.
+#include "CLIWatcher.h"
 #include "FakeScenario.h"
 #include "OpenTarget.h"
 #include "OrgList.h"
@@ -287,6 +288,62 @@ private Q_SLOTS:
         fake.release(fake.calls().first().pid); // the older list arrives last
         QTRY_COMPARE(busy.join(u' '), u"1:0 1:0 1:2 0:2"_s);
         QCOMPARE(store.status(), u"Loaded 2 CLI connections."_s);
+    }
+
+    // Another program's changes to the CLI's files, each burst with the list it leads to: one
+    // quiet reload (never busy, the pick kept), shown and checked only when the connections
+    // differ; nothing for a log file, or for what our own command wrote.
+    void followsTheCLI()
+    {
+        FakeScenario fake;
+        QTemporaryDir home;
+        OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
+        store.followCLI(home.path());
+        fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"b+"_s}));
+        store.refresh();
+        QTRY_VERIFY(store.connections() == OrgStore::Connections::checked && !store.isBusy());
+        store.setSelectedID(u"a"_s);
+        const auto settled = [] { QTest::qWait((CLIWatcher::kOwnGrace + CLIWatcher::kSettle).count()); }; // our commands' grace
+        settled();
+        int busy = 0;
+        connect(&store, &OrgStore::isBusyChanged, this, [&] { ++busy; });
+        // "-" before a folder removes it, "+" before a file appends to it.
+        const auto write = [&](const QString &file) {
+            QFile f(home.filePath(file.mid(1)));
+            QVERIFY(file[0] == u'-' ? QDir(f.fileName()).removeRecursively()
+                                     : QDir().mkpath(QFileInfo(f).path()) && f.open(QFile::Append) && f.write("{}") == 2);
+        };
+        const auto change = [&](const QStringList &files, const QStringList &orgs, const QString &calls, const QString &status) {
+            const qsizetype before = fake.calls().size();
+            fake.answer(u"org_list"_s, orgListJson(orgs));
+            for (const QString &file : files)
+                write(file);
+            QTRY_COMPARE_WITH_TIMEOUT(fake.commands(before).join(u'|'), calls, 10'000);
+            QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked);
+            QTest::qWait((CLIWatcher::kOwnGrace + 2 * CLIWatcher::kSettle).count()); // nothing more follows
+            QCOMPARE(fake.commands(before).join(u'|') + u' ' + store.status() + u' ' + store.selectedID().value_or(u"-"_s),
+                     calls + u' ' + status + " a"_L1);
+        };
+        const QString quick = u"org list --json --skip-connection-status"_s, reload = quick + u"|org list --json"_s;
+        change({u"+.sfdx/c@x.com.json"_s, u"+.sfdx/alias.json"_s, u"+.sf/config.json"_s}, {u"a"_s, u"b+"_s, u"c+"_s}, reload,
+               u"The CLI's connections changed: 3 listed."_s);
+        change({u"+.sfdx/alias.json"_s}, {u"c+"_s, u"a"_s, u"b+"_s}, quick, u"The CLI's connections changed: 3 listed."_s);
+        change({u"+.sf/sf-2026-12-07.log"_s, u"+.sfdx/sfdx.log"_s}, {u"a"_s}, {}, u"The CLI's connections changed: 3 listed."_s);
+        change({u"-.sfdx"_s}, {u"a"_s}, reload, u"The CLI's connections changed: 1 listed."_s);
+        change({u"+.sfdx/x.json"_s}, {u"a"_s, u"x"_s}, reload, u"The CLI's connections changed: 2 listed."_s);
+        QCOMPARE(busy, 0);
+        // While our refresh runs, what is written is taken as its own.
+        fake.set(u"org_list"_s, u"delay"_s, "30");
+        store.refresh();
+        QTRY_COMPARE(fake.calls().size(), 10);
+        fake.set(u"org_list"_s, u"delay"_s, "0");
+        fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"y"_s}));
+        write(u"+.sfdx/y.json"_s);
+        QTest::qWait(2 * CLIWatcher::kSettle.count());
+        fake.release(fake.calls()[9].pid);
+        QTRY_VERIFY(store.status() == "Loaded 2 CLI connections."_L1 && store.connections() == OrgStore::Connections::checked);
+        settled();
+        change({u"+.sf/sf-2026-12-08.log"_s}, {u"a"_s, u"y"_s}, {}, u"Loaded 2 CLI connections."_s);
     }
 
     // Every rule that places the selection after a reload, on the list a, b+, c+ and the org

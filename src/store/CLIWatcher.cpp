@@ -1,0 +1,118 @@
+#include "CLIWatcher.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+#if defined(__APPLE__)
+#define TARNWICK_MTIME st_mtimespec
+#define TARNWICK_CTIME st_ctimespec
+#else
+#define TARNWICK_MTIME st_mtim
+#define TARNWICK_CTIME st_ctim
+#endif
+
+CLIWatcher::CLIWatcher(QString home, QObject *parent)
+    : QObject(parent)
+    , m_home(std::move(home))
+    , m_sfdx(m_home + "/.sfdx"_L1)
+    , m_sf(m_home + "/.sf"_L1)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettle);
+    m_grace.setSingleShot(true);
+    m_grace.setInterval(kOwnGrace);
+    // Each notice restarts the wait: a login writes several files, and one reload follows.
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_settle, &QTimer::timeout, this, &CLIWatcher::settled);
+    connect(&m_grace, &QTimer::timeout, this, [this] {
+        watch();
+        m_baseline = fingerprint();
+    });
+    watch();
+    m_baseline = fingerprint();
+}
+
+void CLIWatcher::setOwnCommandsRunning(bool running)
+{
+    if (running) {
+        m_own = true;
+        m_grace.stop();
+    } else if (std::exchange(m_own, false)) {
+        m_grace.start();
+    }
+}
+
+void CLIWatcher::settled()
+{
+    watch(); // a file replaced or a folder made since is watched from now on
+    if (m_own || m_grace.isActive())
+        return; // ours: the end of the grace takes the files as they are then
+    const QByteArray now = fingerprint();
+    if (now == m_baseline)
+        return;
+    m_baseline = now;
+    Q_EMIT changed();
+}
+
+// The folders, and each file on its own, since the CLI rewrites files in place, which a folder's
+// notice does not report. The home folder only while a folder is missing, so that its creation is
+// seen (a removed folder is no longer watched, so it counts as missing until it is back).
+void CLIWatcher::watch()
+{
+    QSet<QString> wanted;
+    for (const QString &folder : {m_sfdx, m_sf}) {
+        if (QFileInfo(folder).isDir())
+            wanted.insert(folder);
+        else
+            wanted.insert(m_home);
+    }
+    for (const QString &name : QDir(m_sfdx).entryList({u"*.json"_s}, QDir::Files | QDir::Hidden))
+        wanted.insert(m_sfdx + u'/' + name);
+    if (QFileInfo(m_sf + "/config.json"_L1).isFile())
+        wanted.insert(m_sf + "/config.json"_L1);
+    QStringList gone;
+    QSet<QString> watched;
+    for (const QString &path : m_watcher.files() + m_watcher.directories()) {
+        watched.insert(path);
+        if (!wanted.contains(path))
+            gone.append(path);
+    }
+    if (!gone.isEmpty())
+        m_watcher.removePaths(gone);
+    QStringList added;
+    for (const QString &path : std::as_const(wanted)) {
+        if (!watched.contains(path))
+            added.append(path);
+    }
+    if (!added.isEmpty())
+        m_watcher.addPaths(added);
+}
+
+QByteArray CLIWatcher::fingerprint() const
+{
+    QStringList paths;
+    for (const QString &name : QDir(m_sfdx).entryList({u"*.json"_s}, QDir::Files | QDir::Hidden, QDir::Name))
+        paths.append(m_sfdx + u'/' + name);
+    paths.append(m_sf + "/config.json"_L1);
+    QByteArray out;
+    for (const QString &path : std::as_const(paths)) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat info;
+        if (::stat(name.constData(), &info) != 0)
+            continue;
+        out += name + '\0';
+        for (const long long field : {(long long)info.st_ino, (long long)info.st_size,
+                                      (long long)info.TARNWICK_MTIME.tv_sec, (long long)info.TARNWICK_MTIME.tv_nsec,
+                                      (long long)info.TARNWICK_CTIME.tv_sec, (long long)info.TARNWICK_CTIME.tv_nsec})
+            out += QByteArray::number(field) + ' ';
+        out += '\n';
+    }
+    return out;
+}
