@@ -31,34 +31,43 @@ CLIWatcher::CLIWatcher(QString home, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
     connect(&m_settle, &QTimer::timeout, this, &CLIWatcher::settled);
-    connect(&m_grace, &QTimer::timeout, this, [this] {
-        watch();
-        m_baseline = fingerprint();
-    });
+    connect(&m_grace, &QTimer::timeout, this, &CLIWatcher::graceEnded);
     watch();
     m_baseline = fingerprint();
 }
 
-void CLIWatcher::setOwnCommandsRunning(bool running)
+void CLIWatcher::setOwnCommands(Own own)
 {
-    if (running) {
-        m_own = true;
-        m_grace.stop();
-    } else if (std::exchange(m_own, false)) {
+    const Own was = std::exchange(m_own, own);
+    if (was == Own::acting && own != Own::acting)
+        m_baseline = fingerprint(); // the action has written all it will; its reload shows it
+    if (own == Own::none && was != Own::none)
         m_grace.start();
-    }
+    else if (own != Own::none)
+        m_grace.stop();
 }
 
 void CLIWatcher::settled()
 {
     watch(); // a file replaced or a folder made since is watched from now on
-    if (m_own || m_grace.isActive())
-        return; // ours: the end of the grace takes the files as they are then
-    const QByteArray now = fingerprint();
-    if (now == m_baseline)
+    if (m_own == Own::acting || m_grace.isActive())
+        return;
+    const Fingerprint now = fingerprint();
+    if (m_own == Own::checking ? now.shape == m_baseline.shape : now.whole == m_baseline.whole)
         return;
     m_baseline = now;
     Q_EMIT changed();
+}
+
+// The check's rewrites are taken as they are now; anything else that changed is another's.
+void CLIWatcher::graceEnded()
+{
+    watch();
+    const Fingerprint now = fingerprint();
+    const bool changedBeside = now.shape != m_baseline.shape;
+    m_baseline = now;
+    if (changedBeside)
+        Q_EMIT changed();
 }
 
 // The folders, and each file on its own, since the CLI rewrites files in place, which a folder's
@@ -95,24 +104,27 @@ void CLIWatcher::watch()
         m_watcher.addPaths(added);
 }
 
-QByteArray CLIWatcher::fingerprint() const
+CLIWatcher::Fingerprint CLIWatcher::fingerprint() const
 {
     QStringList paths;
     for (const QString &name : QDir(m_sfdx).entryList({u"*.json"_s}, QDir::Files | QDir::Hidden, QDir::Name))
         paths.append(m_sfdx + u'/' + name);
     paths.append(m_sf + "/config.json"_L1);
-    QByteArray out;
+    Fingerprint out;
     for (const QString &path : std::as_const(paths)) {
         const QByteArray name = QFile::encodeName(path);
         struct stat info;
         if (::stat(name.constData(), &info) != 0)
             continue;
-        out += name + '\0';
-        for (const long long field : {(long long)info.st_ino, (long long)info.st_size,
-                                      (long long)info.TARNWICK_MTIME.tv_sec, (long long)info.TARNWICK_MTIME.tv_nsec,
-                                      (long long)info.TARNWICK_CTIME.tv_sec, (long long)info.TARNWICK_CTIME.tv_nsec})
-            out += QByteArray::number(field) + ' ';
-        out += '\n';
+        QByteArray times;
+        for (const long long field : {(long long)info.st_size, (long long)info.TARNWICK_MTIME.tv_sec,
+                                      (long long)info.TARNWICK_MTIME.tv_nsec, (long long)info.TARNWICK_CTIME.tv_sec,
+                                      (long long)info.TARNWICK_CTIME.tv_nsec})
+            times += ' ' + QByteArray::number(field);
+        const QByteArray shape = name + '\0' + QByteArray::number((long long)info.st_ino);
+        const bool authFile = path.section(u'/', -1).contains(u'@'); // <username>.json
+        out.shape += shape + (authFile ? QByteArray() : times) + '\n';
+        out.whole += shape + times + '\n';
     }
     return out;
 }

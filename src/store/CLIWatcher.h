@@ -13,8 +13,11 @@
 // which names the default org. The CLI's log files in ~/.sf never count. It reacts to the
 // system's change notifications only, and reports once a burst of changes has settled.
 //
-// Our own commands change these files too (a login, a logout, the full list records which orgs
-// are Dev Hubs): while they run and for a short while after, changes are taken as theirs.
+// Our own commands change these files too. An action (a login, a logout, an import, a new
+// default) is followed by a reload of its own: while it runs, every change is taken as its own.
+// The connection check rewrites the auth files of the orgs it reaches (a new access token,
+// whether the org is a Dev Hub): while it runs, and for a short while after, only a change
+// beside those rewrites counts (an auth file added or removed, the alias table, the config).
 class CLIWatcher : public QObject
 {
     Q_OBJECT
@@ -25,7 +28,8 @@ public:
 
     explicit CLIWatcher(QString home, QObject *parent = nullptr);
 
-    void setOwnCommandsRunning(bool running);
+    enum class Own { none, checking, acting };
+    void setOwnCommands(Own own);
 
 Q_SIGNALS:
     void changed();
@@ -33,12 +37,18 @@ Q_SIGNALS:
 private:
     void watch();
     void settled();
-    // Names, sizes, times and inodes of the files that hold the connections.
-    QByteArray fingerprint() const;
+    void graceEnded();
+    // Names and inodes of the files that hold the connections (`shape`), and with them their
+    // sizes and times (`whole`); the alias table's and the config's times are in both.
+    struct Fingerprint
+    {
+        QByteArray shape, whole;
+    };
+    Fingerprint fingerprint() const;
 
     QString m_home, m_sfdx, m_sf;
     QFileSystemWatcher m_watcher;
     QTimer m_settle, m_grace;
-    QByteArray m_baseline;
-    bool m_own = false;
+    Fingerprint m_baseline;
+    Own m_own = Own::none;
 };

