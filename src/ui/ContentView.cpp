@@ -138,22 +138,28 @@ void ContentView::build()
 
 void ContentView::connectStore()
 {
-    connect(m_store, &OrgStore::orgsChanged, this, [this] {
-        // A change from outside leaves the list where the user had scrolled it.
-        const int scrolled = m_list->verticalScrollBar()->value();
+    // A list that another program's change brought leaves the view where the user had scrolled
+    // it, also when the selection is set again on the new rows.
+    const auto keepingPlace = [this](auto sync) {
+        return [this, sync] {
+            const int scrolled = m_list->verticalScrollBar()->value();
+            sync();
+            if (m_store->followsCLI())
+                m_list->verticalScrollBar()->setValue(scrolled);
+        };
+    };
+    connect(m_store, &OrgStore::orgsChanged, this, keepingPlace([this] {
         syncList();
         syncDetails();
-        if (m_store->followsCLI())
-            m_list->verticalScrollBar()->setValue(scrolled);
-    });
+    }));
     connect(m_store, &OrgStore::searchChanged, this, [this] {
         m_header->setSearch(m_store->search());
         syncList();
     });
-    connect(m_store, &OrgStore::selectedIDChanged, this, [this] {
+    connect(m_store, &OrgStore::selectedIDChanged, this, keepingPlace([this] {
         syncSelection();
         syncDetails();
-    });
+    }));
     connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->status()); });
     connect(m_store, &OrgStore::textToCopy, this, [](const QString &text) {
         if (QClipboard *clipboard = QGuiApplication::clipboard())

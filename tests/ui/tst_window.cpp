@@ -270,6 +270,29 @@ private Q_SLOTS:
         QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
     }
 
+    // Another program's change to the CLI's files: the list follows, and the filter, the selection,
+    // the scroll position and the focus stay.
+    void followsTheCLI()
+    {
+        QStringList orgs;
+        for (int i = 10; i < 50; ++i)
+            orgs << "org"_L1 + QString::number(i);
+        openWindow(orgListJson(orgs));
+        QTemporaryDir cli;
+        store().followCLI(cli.path());
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"org"_s);
+        clickRow(5);
+        QScrollBar *bar = list()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const int scrolled = bar->value();
+        m_fake->answer(u"org_list"_s, orgListJson(orgs << u"org0"_s));
+        QVERIFY(QDir(cli.path()).mkpath(u".sfdx"_s) && QFile(cli.filePath(u".sfdx/org0@x.com.json"_s)).open(QFile::WriteOnly));
+        QTRY_COMPARE(list()->model()->rowCount(), 41);
+        QTRY_VERIFY(settled());
+        QCOMPARE(texts({"statusLine", "orgTitle"}) + part<QLineEdit>("filterField")->text(), u"The CLI's connections changed: 41 listed.|org15org"_s);
+        QVERIFY(bar->value() == scrolled && list()->hasFocus() && !part("spinner")->isVisible());
+    }
+
     // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
     void shortcuts()
     {
