@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -100,6 +102,9 @@ void CLIWatcher::watch()
         if (!watched.contains(path))
             added.append(path);
     }
+    // The folders, the aliases and the config first: the system may allow fewer watches than a
+    // few thousand auth files need (a file past that is still seen when it is added or removed).
+    std::stable_partition(added.begin(), added.end(), [](const QString &path) { return !path.contains(u'@'); });
     if (!added.isEmpty())
         m_watcher.addPaths(added);
 }
