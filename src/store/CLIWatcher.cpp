@@ -104,7 +104,7 @@ void CLIWatcher::watch()
     }
     // The folders, the aliases and the config first: the system may allow fewer watches than a
     // few thousand auth files need (a file past that is still seen when it is added or removed).
-    std::stable_partition(added.begin(), added.end(), [](const QString &path) { return !path.contains(u'@'); });
+    std::stable_partition(added.begin(), added.end(), [](const QString &path) { return !path.section(u'/', -1).contains(u'@'); });
     if (!added.isEmpty())
         m_watcher.addPaths(added);
 }
