@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench check fuzz package format clean
+.PHONY: all deps configure build run test bench check fuzz package format clean translations
 
 all: build
 
@@ -23,6 +23,10 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+# The translation sources (translations/*.ts) brought in line with every tr() in src/.
+translations: configure
+	@cmake --build --preset $(PRESET) --target translations
 
 # Google Benchmark programs, then the start-up and self-test timings.
 bench: build

@@ -4,12 +4,14 @@
 #include "OpenCommand.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
+#include "Translations.h"
 #include "WindowModule.h"
 
 #include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstring>
@@ -60,37 +62,39 @@ std::string executableDirectory()
 
 // --help, --version, --open and --targets; every other argument is left to the window (which
 // ignores it).
+// What --help says is in the user's language once its catalogue is loaded.
 struct CommandLine
 {
     QCommandLineParser parser;
-    QCommandLineOption help{{u"h"_s, u"help"_s}, u"Show this help and exit."_s};
-    QCommandLineOption version{u"version"_s, u"Show the version and exit."_s};
+    QCommandLineOption help{{u"h"_s, u"help"_s}, QCoreApplication::translate("CommandLine", "Show this help and exit.")};
+    QCommandLineOption version{u"version"_s, QCoreApplication::translate("CommandLine", "Show the version and exit.")};
     QCommandLineOption open{u"open"_s,
-                            u"Open the org with this alias or username as the window would, without a window; "
-                            "print one line (OPENED ... or OPEN FAIL: ...) and exit with status 0 or 1."_s,
-                            u"org"_s};
-    QCommandLineOption in{u"in"_s, u"With --open: the target to open it in (an id that --targets lists); "
-                                   "the system browser by default."_s,
-                          u"target id"_s, u"system"_s};
-    QCommandLineOption privateWindow{u"private"_s, u"With --open: in a private window."_s};
+                            QCoreApplication::translate("CommandLine", "Open the org with this alias or username as the window would, without a window; "
+                                 "print one line (OPENED ... or OPEN FAIL: ...) and exit with status 0 or 1."),
+                            QCoreApplication::translate("CommandLine", "org")};
+    QCommandLineOption in{u"in"_s,
+                          QCoreApplication::translate("CommandLine", "With --open: the target to open it in (an id that --targets lists); the system "
+                               "browser by default."),
+                          QCoreApplication::translate("CommandLine", "target id"), u"system"_s};
+    QCommandLineOption privateWindow{u"private"_s, QCoreApplication::translate("CommandLine", "With --open: in a private window.")};
     QCommandLineOption page{u"page"_s,
-                            u"With --open: the page to start on: home (the default), setup, object-manager, "
-                            "developer-console, users, deployment-status, debug-logs, flows, or a path of the org "
-                            "that begins with /."_s,
-                            u"name or path"_s};
-    QCommandLineOption targets{u"targets"_s, u"List the targets an org can open in (id, a tab, label) and exit."_s};
+                            QCoreApplication::translate("CommandLine", "With --open: the page to start on: home (the default), setup, object-manager, "
+                                 "developer-console, users, deployment-status, debug-logs, flows, or a path of the org "
+                                 "that begins with /."),
+                            QCoreApplication::translate("CommandLine", "name or path")};
+    QCommandLineOption targets{u"targets"_s, QCoreApplication::translate("CommandLine", "List the targets an org can open in (id, a tab, label) and exit.")};
 
     CommandLine(int argc, const char *const *argv)
     {
         parser.setApplicationDescription(
-            u"Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an\n"
-            "org in a browser session without a new login, and creates, deletes, exports and\n"
-            "imports connections. Without options it opens its window."_s);
+            QCoreApplication::translate("CommandLine", "Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an\n"
+                 "org in a browser session without a new login, and creates, deletes, exports and\n"
+                 "imports connections. Without options it opens its window."));
         // "-xh" is one unknown word, not -x and -h.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOption({u"self-test"_s,
-                          u"List the orgs through sf without a window, print one result line and "
-                          "exit with status 0 (pass) or 1 (fail)."_s});
+                          QCoreApplication::translate("CommandLine", "List the orgs through sf without a window, print one result line and "
+                               "exit with status 0 (pass) or 1 (fail).")});
         parser.addOptions({open, in, privateWindow, page, targets, help, version});
         for (int i = 0; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
@@ -151,7 +155,8 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         char *nameOnly[] = {name, nullptr};
         int one = 1;
         const QCoreApplication application(one, nameOnly);
-        print(commandLine.parser.helpText().toLocal8Bit());
+        Translations::use(QLocale::system().uiLanguages());
+        print(CommandLine(argc, argv).parser.helpText().toLocal8Bit());
     } else if (commandLine.parser.isSet(commandLine.version)) {
         print("tarnwick " TARNWICK_VERSION "\n");
     } else if (const QByteArray usage = commandLine.missingValue(); !usage.isEmpty()) {

@@ -3,8 +3,10 @@
 #include "AppName.h"
 #include "MainWindow.h"
 #include "PosixFiles.h"
+#include "Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -69,6 +71,7 @@ extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *a
     qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(appName);
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
+    Translations::use(QLocale::system().uiLanguages());
 
     MainWindow window;
     std::unique_ptr<QSocketNotifier> quitSignals;

@@ -1,5 +1,7 @@
 #include "AppError.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::Literals::StringLiterals;
 
 DescribedError::DescribedError(QString description)
@@ -20,16 +22,18 @@ QString AppError::message(Kind kind, const QString &payload)
     case Kind::commandFailed:
         return payload;
     case Kind::sfNotFound:
-        return u"Salesforce CLI was not found. Install it or make sure /opt/homebrew/bin/sf exists."_s;
+        return QCoreApplication::translate("AppError", "Salesforce CLI was not found. Install it or make sure /opt/homebrew/bin/sf exists.");
     case Kind::noTarget:
-        return u"Select an org with an alias or username."_s;
+        return QCoreApplication::translate("AppError", "Select an org with an alias or username.");
     case Kind::noOpenURL:
-        return u"Salesforce CLI did not return an open URL."_s;
+        return QCoreApplication::translate("AppError", "Salesforce CLI did not return an open URL.");
     case Kind::chromeNotFound:
-        return u"Google Chrome was not found."_s;
+        return QCoreApplication::translate("AppError", "Google Chrome was not found.");
     case Kind::hiddenByAlias:
-        return u"The Salesforce CLI cannot reach %1: another connection has %1 as its alias, and the CLI looks up "
-               "aliases first. Rename or remove that alias (sf alias unset %1)."_s.arg(payload);
+        return QCoreApplication::translate("AppError", "The Salesforce CLI cannot reach %1: another connection has %1 as its "
+                                                       "alias, and the CLI looks up aliases first. Rename or remove that alias "
+                                                       "(sf alias unset %1).")
+            .arg(payload);
     }
     Q_UNREACHABLE();
     return {};

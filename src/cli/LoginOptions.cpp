@@ -1,5 +1,7 @@
 #include "LoginOptions.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::Literals::StringLiterals;
 
 QString LoginKind::rawValue() const
@@ -12,6 +14,12 @@ QString LoginKind::rawValue() const
     }
     Q_UNREACHABLE();
     return {};
+}
+
+QString LoginKind::label() const
+{
+    return m_case == Case::production ? QCoreApplication::translate("LoginKind", "Production")
+                                      : QCoreApplication::translate("LoginKind", "Sandbox");
 }
 
 QString LoginKind::instanceUrl() const
@@ -45,6 +53,12 @@ QString BrowserChoice::rawValue() const
     }
     Q_UNREACHABLE();
     return {};
+}
+
+QString BrowserChoice::label() const
+{
+    // The browsers' names are their own in every language.
+    return m_case == Case::systemDefault ? QCoreApplication::translate("BrowserChoice", "System default") : rawValue();
 }
 
 std::optional<QString> BrowserChoice::cliValue() const

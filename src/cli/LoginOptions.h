@@ -6,8 +6,8 @@
 
 #include <optional>
 
-// Which login endpoint the CLI's web login starts from. A closed set; the display text is the
-// raw value and the identity.
+// Which login endpoint the CLI's web login starts from. A closed set; the raw value is the
+// identity, the label what the window shows in the user's language.
 class LoginKind
 {
 public:
@@ -24,6 +24,7 @@ public:
     constexpr Case value() const { return m_case; }
     QString rawValue() const;
     QString id() const { return rawValue(); }
+    QString label() const;
     // Passed to the CLI after "--instance-url" unchanged, and shown as a caption.
     QString instanceUrl() const;
 
@@ -57,11 +58,12 @@ public:
     constexpr Case value() const { return m_case; }
     QString rawValue() const;
     QString id() const { return rawValue(); }
+    QString label() const;
     // The word after "--browser"; absent when the CLI should pick the browser itself.
     std::optional<QString> cliValue() const;
 
     static QList<BrowserChoice> allCases();
-    // Exactly one of the display texts, letter case included; anything else gives no value.
+    // Exactly one of the raw values, letter case included; anything else gives no value.
     static std::optional<BrowserChoice> fromRawValue(QStringView text);
 
     friend constexpr bool operator==(BrowserChoice, BrowserChoice) = default;

@@ -1,5 +1,7 @@
 #include "OrgList.h"
 
+#include <QCoreApplication>
+
 #include "DisplayOrder.h"
 
 #include <algorithm>
@@ -10,7 +12,7 @@ QList<CLIOrg> OrgList::decode(const QByteArray &utf8Json)
 {
     if (std::all_of(utf8Json.cbegin(), utf8Json.cend(),
                     [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }))
-        throw OrgListDecodingError(u"the output is empty."_s);
+        throw OrgListDecodingError(QCoreApplication::translate("OrgList", "the output is empty."));
 
     OrgListParser::Categories categories = OrgListParser::parse(utf8Json);
     QList<CLIOrg> orgs;

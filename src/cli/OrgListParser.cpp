@@ -1,5 +1,7 @@
 #include "OrgListParser.h"
 
+#include <QCoreApplication>
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,7 +11,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 OrgListDecodingError::OrgListDecodingError(const QString &problem)
-    : DescribedError(u"Unexpected org list from sf: "_s + problem)
+    : DescribedError(QCoreApplication::translate("OrgList", "Unexpected org list from sf: %1").arg(problem))
 {
 }
 
@@ -24,17 +26,17 @@ QString kindName(Kind kind)
 {
     switch (kind) {
     case Kind::Object:
-        return u"an object"_s;
+        return QCoreApplication::translate("OrgList", "an object");
     case Kind::Array:
-        return u"an array"_s;
+        return QCoreApplication::translate("OrgList", "an array");
     case Kind::String:
-        return u"a string"_s;
+        return QCoreApplication::translate("OrgList", "a string");
     case Kind::Number:
-        return u"a number"_s;
+        return QCoreApplication::translate("OrgList", "a number");
     case Kind::Boolean:
-        return u"a boolean"_s;
+        return QCoreApplication::translate("OrgList", "a boolean");
     case Kind::Null:
-        return u"null"_s;
+        return QCoreApplication::translate("OrgList", "null");
     }
     return {};
 }
@@ -70,7 +72,7 @@ public:
     {
         skipSpace();
         if (kindAhead() != Kind::Object)
-            typeError(u"top level"_s, u"an object"_s, kindAhead());
+            typeError(QCoreApplication::translate("OrgList", "top level"), QCoreApplication::translate("OrgList", "an object"), kindAhead());
         bool sawStatus = false, sawResult = false;
         OrgListParser::Categories result;
         forEachMember(0, [&](std::string_view key) {
@@ -86,25 +88,26 @@ public:
         });
         skipSpace();
         if (m_p != m_end)
-            syntaxError("garbage at the end of the document");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "garbage at the end of the document"));
         if (!sawStatus)
-            throw OrgListDecodingError(u"status: required key is missing."_s);
+            throw OrgListDecodingError(QCoreApplication::translate("OrgList", "%1: required key is missing.").arg(u"status"_s));
         if (!sawResult)
-            throw OrgListDecodingError(u"result: required key is missing."_s);
+            throw OrgListDecodingError(QCoreApplication::translate("OrgList", "%1: required key is missing.").arg(u"result"_s));
         return result;
     }
 
 private:
     [[noreturn]] void syntaxError(const char *problem) const
     {
-        throw OrgListDecodingError(u"not valid JSON ("_s % QLatin1StringView(problem) % " at offset "_L1
-                                   % QString::number(m_p - m_begin) % ")."_L1);
+        throw OrgListDecodingError(QCoreApplication::translate("OrgList", "not valid JSON (%1 at offset %2).")
+                                       .arg(QCoreApplication::translate("OrgList", problem))
+                                       .arg(m_p - m_begin));
     }
 
     [[noreturn]] static void typeError(const QString &where, const QString &expected, Kind found)
     {
-        throw OrgListDecodingError(where % ": expected "_L1 % expected % ", found "_L1
-                                   % kindName(found) % u'.');
+        throw OrgListDecodingError(
+            QCoreApplication::translate("OrgList", "%1: expected %2, found %3.").arg(where, expected, kindName(found)));
     }
 
     void skipSpace()
@@ -116,7 +119,7 @@ private:
     Kind kindAhead()
     {
         if (m_p == m_end)
-            syntaxError("unexpected end of the document");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "unexpected end of the document"));
         switch (*m_p) {
         case '{':
             return Kind::Object;
@@ -133,7 +136,7 @@ private:
             if (*m_p == '-' || (*m_p >= '0' && *m_p <= '9'))
                 return Kind::Number;
         }
-        syntaxError("illegal value");
+        syntaxError(QT_TRANSLATE_NOOP("OrgList", "illegal value"));
     }
 
     void expect(char c, const char *problem)
@@ -148,7 +151,7 @@ private:
     {
         if (static_cast<size_t>(m_end - m_p) < word.size()
             || std::memcmp(m_p, word.data(), word.size()) != 0)
-            syntaxError("illegal value");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "illegal value"));
         m_p += word.size();
     }
 
@@ -157,7 +160,7 @@ private:
     void forEachMember(int depth, Member &&member)
     {
         if (depth > kMaxDepth)
-            syntaxError("document nested too deeply");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "document nested too deeply"));
         ++m_p; // '{'
         skipSpace();
         if (m_p < m_end && *m_p == '}') {
@@ -167,10 +170,10 @@ private:
         for (;;) {
             skipSpace();
             if (m_p == m_end || *m_p != '"')
-                syntaxError("missing a member name");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "missing a member name"));
             std::string keyStorage;
             const std::string_view key = stringView(keyStorage);
-            expect(':', "missing a colon after a member name");
+            expect(':', QT_TRANSLATE_NOOP("OrgList", "missing a colon after a member name"));
             skipSpace();
             member(key);
             skipSpace();
@@ -178,7 +181,7 @@ private:
                 ++m_p;
                 continue;
             }
-            expect('}', "missing a comma or a closing brace");
+            expect('}', QT_TRANSLATE_NOOP("OrgList", "missing a comma or a closing brace"));
             return;
         }
     }
@@ -187,7 +190,7 @@ private:
     void forEachElement(int depth, Element &&element)
     {
         if (depth > kMaxDepth)
-            syntaxError("document nested too deeply");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "document nested too deeply"));
         ++m_p; // '['
         skipSpace();
         if (m_p < m_end && *m_p == ']') {
@@ -202,7 +205,7 @@ private:
                 ++m_p;
                 continue;
             }
-            expect(']', "missing a comma or a closing bracket");
+            expect(']', QT_TRANSLATE_NOOP("OrgList", "missing a comma or a closing bracket"));
             return;
         }
     }
@@ -247,25 +250,25 @@ private:
         const char *integral = m_p;
         const auto integralDigits = digits();
         if (integralDigits == 0 || (integralDigits > 1 && *integral == '0'))
-            syntaxError("malformed number");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "malformed number"));
         if (m_p < m_end && *m_p == '.') {
             ++m_p;
             if (digits() == 0)
-                syntaxError("malformed number");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "malformed number"));
         }
         if (m_p < m_end && (*m_p == 'e' || *m_p == 'E')) {
             ++m_p;
             if (m_p < m_end && (*m_p == '+' || *m_p == '-'))
                 ++m_p;
             if (digits() == 0)
-                syntaxError("malformed number");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "malformed number"));
         }
         double value = 0;
         const auto [end, error] = std::from_chars(start, m_p, value);
         if (error == std::errc::result_out_of_range)
             return std::copysign(HUGE_VAL, *start == '-' ? -1.0 : 1.0);
         if (error != std::errc() || end != m_p)
-            syntaxError("malformed number");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "malformed number"));
         return value;
     }
 
@@ -283,12 +286,12 @@ private:
     char32_t hex4()
     {
         if (m_end - m_p < 4)
-            syntaxError("invalid escape sequence");
+            syntaxError(QT_TRANSLATE_NOOP("OrgList", "invalid escape sequence"));
         char32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const int digit = hexValue(m_p[i]);
             if (digit < 0)
-                syntaxError("invalid escape sequence");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "invalid escape sequence"));
             value = value * 16 + static_cast<char32_t>(digit);
         }
         m_p += 4;
@@ -350,7 +353,7 @@ private:
             if (c == '\\')
                 break;
             if (c < 0x20)
-                syntaxError("control character in a string");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "control character in a string"));
             ++m_p;
         }
         storage.assign(start, static_cast<size_t>(m_p - start));
@@ -361,7 +364,7 @@ private:
                 return storage;
             }
             if (c < 0x20)
-                syntaxError("control character in a string");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "control character in a string"));
             if (c != '\\') {
                 storage += static_cast<char>(c);
                 ++m_p;
@@ -396,10 +399,10 @@ private:
             }
             default:
                 --m_p;
-                syntaxError("invalid escape sequence");
+                syntaxError(QT_TRANSLATE_NOOP("OrgList", "invalid escape sequence"));
             }
         }
-        syntaxError("unterminated string");
+        syntaxError(QT_TRANSLATE_NOOP("OrgList", "unterminated string"));
     }
 
     QString string()
@@ -413,18 +416,18 @@ private:
     {
         const Kind kind = kindAhead();
         if (kind != Kind::Number)
-            typeError(u"status"_s, u"an integer"_s, kind);
+            typeError(u"status"_s, QCoreApplication::translate("OrgList", "an integer"), kind);
         const double value = number();
         // Integral and representable as a 64-bit integer; the value itself is never used.
         if (!std::isfinite(value) || std::trunc(value) != value || std::fabs(value) >= 9.2233720368547758e18)
-            typeError(u"status"_s, u"an integer"_s, Kind::Number);
+            typeError(u"status"_s, QCoreApplication::translate("OrgList", "an integer"), Kind::Number);
     }
 
     OrgListParser::Categories resultObject()
     {
         const Kind kind = kindAhead();
         if (kind != Kind::Object)
-            typeError(u"result"_s, u"an object"_s, kind);
+            typeError(u"result"_s, QCoreApplication::translate("OrgList", "an object"), kind);
         OrgListParser::Categories categories;
         const Path result{nullptr, "result"};
         forEachMember(1, [&](std::string_view key) {
@@ -455,7 +458,7 @@ private:
                 return;
             }
             if (arrayKind != Kind::Array)
-                typeError(arrayPath.text(), u"an array or null"_s, arrayKind);
+                typeError(arrayPath.text(), QCoreApplication::translate("OrgList", "an array or null"), arrayKind);
             const QString category = label;
             forEachElement(2, [&](qsizetype index) {
                 const Path entryPath{&arrayPath, {}, index};
@@ -477,7 +480,7 @@ private:
             literal("null");
             return std::nullopt;
         }
-        typeError(Path{&entry, key}.text(), u"a string or null"_s, kind);
+        typeError(Path{&entry, key}.text(), QCoreApplication::translate("OrgList", "a string or null"), kind);
     }
 
     std::optional<bool> optionalBool(const Path &entry, std::string_view key)
@@ -492,7 +495,7 @@ private:
             literal("null");
             return std::nullopt;
         }
-        typeError(Path{&entry, key}.text(), u"a boolean or null"_s, kind);
+        typeError(Path{&entry, key}.text(), QCoreApplication::translate("OrgList", "a boolean or null"), kind);
     }
 
     // An entry of a category array; nothing when it lacks a username or an instance URL.
@@ -500,7 +503,7 @@ private:
     {
         const Kind kind = kindAhead();
         if (kind != Kind::Object)
-            typeError(entry.text(), u"an object"_s, kind);
+            typeError(entry.text(), QCoreApplication::translate("OrgList", "an object"), kind);
         CLIOrg org;
         std::optional<QString> username, instanceUrl;
         forEachMember(3, [&](std::string_view key) {
@@ -542,6 +545,6 @@ private:
 OrgListParser::Categories OrgListParser::parse(const QByteArray &utf8Json)
 {
     if (!utf8Json.isValidUtf8())
-        throw OrgListDecodingError(u"not valid UTF-8."_s);
+        throw OrgListDecodingError(QCoreApplication::translate("OrgList", "not valid UTF-8."));
     return Parser(utf8Json).document();
 }

@@ -9,17 +9,23 @@ using namespace Qt::Literals::StringLiterals;
 
 const QList<OrgPage> &OrgPage::all()
 {
+    const auto label = [](const char *text) { return QString::fromLatin1(text); }; // English: what scripts type
     static const QList<OrgPage> pages{
-        {u"home"_s, u"Home"_s, {}},
-        {u"setup"_s, u"Setup"_s, u"/lightning/setup/SetupOneHome/home"_s},
-        {u"object-manager"_s, u"Object Manager"_s, u"/lightning/setup/ObjectManager/home"_s},
-        {u"developer-console"_s, u"Developer Console"_s, u"/_ui/common/apex/debug/ApexCSIPage"_s},
-        {u"users"_s, u"Users"_s, u"/lightning/setup/ManageUsers/home"_s},
-        {u"deployment-status"_s, u"Deployment Status"_s, u"/lightning/setup/DeployStatus/home"_s},
-        {u"debug-logs"_s, u"Debug Logs"_s, u"/lightning/setup/ApexDebugLogs/home"_s},
-        {u"flows"_s, u"Flows"_s, u"/lightning/setup/Flows/home"_s},
+        {u"home"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Home")), {}},
+        {u"setup"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Setup")), u"/lightning/setup/SetupOneHome/home"_s},
+        {u"object-manager"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Object Manager")), u"/lightning/setup/ObjectManager/home"_s},
+        {u"developer-console"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Developer Console")), u"/_ui/common/apex/debug/ApexCSIPage"_s},
+        {u"users"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Users")), u"/lightning/setup/ManageUsers/home"_s},
+        {u"deployment-status"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Deployment Status")), u"/lightning/setup/DeployStatus/home"_s},
+        {u"debug-logs"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Debug Logs")), u"/lightning/setup/ApexDebugLogs/home"_s},
+        {u"flows"_s, label(QT_TRANSLATE_NOOP("OrgPage", "Flows")), u"/lightning/setup/Flows/home"_s},
     };
     return pages;
+}
+
+QString OrgPage::shownLabel() const
+{
+    return id.isEmpty() ? label : QCoreApplication::translate("OrgPage", label.toLatin1().constData());
 }
 
 std::variant<OrgPage, QString> OrgPage::resolve(const QString &text, const QString &instanceUrl)

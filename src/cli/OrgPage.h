@@ -10,8 +10,12 @@
 struct OrgPage
 {
     QString id; // "setup", ...: the command line's name for it
-    QString label; // "Setup", ...: the picker's text, and how status messages name it
+    QString label; // "Setup", ...: English, as the command line prints it and a user may type it
     QString path; // empty: the org's home page
+
+    // The label in the language of the catalogue in use: the picker's text, and how the window's
+    // messages name the page; a path as it is.
+    QString shownLabel() const;
 
     // Home, Setup, Object Manager, Developer Console, Users, Deployment Status, Debug Logs, Flows.
     static const QList<OrgPage> &all();

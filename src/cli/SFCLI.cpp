@@ -1,5 +1,7 @@
 #include "SFCLI.h"
 
+#include <QCoreApplication>
+
 #include "AppError.h"
 #include "OrgList.h"
 #include "PosixFiles.h"
@@ -95,8 +97,8 @@ QString failureText(QByteArray bytes)
         --headEnd;
     while (continuation(tailBegin))
         ++tailBegin;
-    const QString text = QString::fromUtf8(all.sliced(begin, headEnd - begin)) + "\n[... "_L1
-        + QLocale::c().formattedDataSize(tailBegin - headEnd) + " left out ...]\n"_L1
+    const QString text = QString::fromUtf8(all.sliced(begin, headEnd - begin))
+        + QCoreApplication::translate("SFCLI", "\n[... %1 left out ...]\n").arg(QLocale::c().formattedDataSize(tailBegin - headEnd))
         + QString::fromUtf8(all.sliced(tailBegin, end - tailBegin));
     return text.trimmed();
 }
@@ -205,8 +207,8 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
             // A C argument ends at the first NUL: the CLI would act on a shortened name, perhaps
             // on another org. Refuse instead.
             if (argument.contains(QChar(u'\0')))
-                throw AppError::commandFailed(
-                    u"A Salesforce CLI argument contains a NUL character and was not passed on."_s);
+                throw AppError::commandFailed(QCoreApplication::translate(
+                    "SFCLI", "A Salesforce CLI argument contains a NUL character and was not passed on."));
             request.arguments.append(argument.toUtf8());
         }
     }
@@ -221,14 +223,15 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     case ProcessResult::State::FailedToStart:
         throw AppError::sfNotFound();
     case ProcessResult::State::TimedOut:
-        throw AppError::commandFailed(u"Salesforce CLI command timed out."_s);
+        throw AppError::commandFailed(QCoreApplication::translate("SFCLI", "Salesforce CLI command timed out."));
     case ProcessResult::State::Stopped:
         throw Stopped();
     case ProcessResult::State::OutputTooLarge: {
         const qsizetype mib = m_outputCap / (1024 * 1024);
         throw AppError::commandFailed(
-            u"Salesforce CLI printed more than %1; the command was stopped."_s.arg(
-                mib > 0 ? QString::number(mib) + " MiB"_L1 : QString::number(m_outputCap) + " bytes"_L1));
+            QCoreApplication::translate("SFCLI", "Salesforce CLI printed more than %1; the command was stopped.")
+                .arg(mib > 0 ? QCoreApplication::translate("SFCLI", "%1 MiB").arg(mib)
+                             : QCoreApplication::translate("SFCLI", "%n bytes", nullptr, int(m_outputCap))));
     }
     case ProcessResult::State::Exited:
         break;
@@ -242,9 +245,10 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     if (text.isEmpty())
         text = failureText(std::move(result.standardOutput));
     if (result.signal != 0) {
-        const QString ended = "The Salesforce CLI was ended by signal "_L1 + QString::number(result.signal)
-            + signalName(result.signal);
-        text = text.isEmpty() ? QString(ended + " and printed nothing."_L1) : text + u'\n' + ended + u'.';
+        const QString name = signalName(result.signal);
+        text = text.isEmpty()
+            ? QCoreApplication::translate("SFCLI", "The Salesforce CLI was ended by signal %1%2 and printed nothing.").arg(result.signal).arg(name)
+            : text + u'\n' + QCoreApplication::translate("SFCLI", "The Salesforce CLI was ended by signal %1%2.").arg(result.signal).arg(name);
     }
     throw AppError::commandFailed(text);
 }

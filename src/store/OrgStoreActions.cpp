@@ -18,7 +18,7 @@ namespace {
 
 QString loadedMessage(qsizetype count)
 {
-    return OrgStore::tr("Loaded %1 CLI connections.").arg(count);
+    return OrgStore::tr("Loaded %n CLI connections.", nullptr, int(count));
 }
 
 } // namespace
@@ -85,7 +85,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
               target.openOrg(*cli, orgTarget, instanceUrl, chosen.path, *browsers, privateWindow);
               return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
                   setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
-                                                  : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.label));
+                                                  : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()));
               };
           });
 }
@@ -167,11 +167,11 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
                                 bool setDefault)
 {
     const QString trimmed = alias.trimmed();
-    const QString shown = trimmed.isEmpty() ? kind.rawValue() : trimmed;
+    const QString shown = trimmed.isEmpty() ? kind.label() : trimmed;
     reload(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...").arg(shown),
            [cli = m_cli, kind, trimmed, browser, setDefault] { cli->login(kind, trimmed, browser, setDefault); },
            {SelectionPolicy::Rule::preferNew, trimmed,
-            [](qsizetype count) { return tr("Connection created. Loaded %1 CLI connections.").arg(count); }},
+            [](qsizetype count) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
            JobRunner::OnQuit::stopAtOnce);
 }
 

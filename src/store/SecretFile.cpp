@@ -1,5 +1,7 @@
 #include "SecretFile.h"
 
+#include <QCoreApplication>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,8 +19,8 @@ namespace {
 
 [[noreturn]] void fail(const QString &path, int error)
 {
-    throw FileWriteError("Could not write "_L1 % path % ": "_L1
-                         % QString::fromLocal8Bit(std::strerror(error)) % u'.');
+    throw FileWriteError(QCoreApplication::translate("SecretFile", "Could not write %1: %2.")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 } // namespace

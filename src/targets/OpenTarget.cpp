@@ -10,16 +10,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-const OpenTarget &OpenTarget::systemDefault()
+OpenTarget OpenTarget::systemDefault()
 {
-    static const OpenTarget target{u"system"_s, u"System default"_s, std::nullopt};
-    return target;
+    return {u"system"_s, QCoreApplication::translate("OpenTarget", "System default"), std::nullopt};
 }
 
-const OpenTarget &OpenTarget::chromeDefault()
+OpenTarget OpenTarget::chromeDefault()
 {
-    static const OpenTarget target{u"chrome-default"_s, u"Chrome default"_s, QString()};
-    return target;
+    return {u"chrome-default"_s, QCoreApplication::translate("OpenTarget", "%1 default").arg(u"Chrome"_s), QString()};
 }
 
 QList<OpenTarget> OpenTarget::loadAvailable() { return loadAvailable(*BrowserLocations::system()); }
@@ -33,7 +31,7 @@ QList<OpenTarget> OpenTarget::loadAvailable(const BrowserLocations &locations)
         targets.append(forChromeProfiles(ChromeProfiles::read(locations.localStatePath)));
     }
     const auto defaultOf = [](const BrowserKind &browser) -> OpenTarget {
-        return {browser.key + "-default"_L1, browser.name + " default"_L1, QString(), browser.key};
+        return {browser.key + "-default"_L1, QCoreApplication::translate("OpenTarget", "%1 default").arg(browser.name), QString(), browser.key};
     };
     for (const BrowserKind &browser : locations.chromiums) {
         if (const std::optional<BrowserInstall> install = BrowserLocations::installed(browser)) {
@@ -54,7 +52,8 @@ QList<OpenTarget> OpenTarget::forFirefoxProfiles(const QList<FirefoxProfile> &pr
     QList<OpenTarget> targets;
     for (const FirefoxProfile &profile : profiles) {
         if (profile.name != "default"_L1) // its id would be Firefox default's
-            targets.append({"firefox-"_L1 + profile.name, "Firefox - "_L1 + profile.name, profile.path, u"firefox"_s});
+            targets.append({"firefox-"_L1 + profile.name, QCoreApplication::translate("OpenTarget", "%1 - %2").arg(u"Firefox"_s, profile.name),
+                            profile.path, u"firefox"_s});
     }
     sortByLabel(targets);
     return targets;
@@ -72,7 +71,8 @@ QList<OpenTarget> OpenTarget::forProfiles(const QList<ChromeProfile> &profiles, 
     targets.reserve(profiles.size());
     for (const ChromeProfile &profile : profiles) {
         if (profile.directory != "default"_L1)
-            targets.append({key + u'-' + profile.directory, name + " - "_L1 + profile.name, profile.directory, browser});
+            targets.append({key + u'-' + profile.directory, QCoreApplication::translate("OpenTarget", "%1 - %2").arg(name, profile.name),
+                            profile.directory, browser});
     }
     sortByLabel(targets);
     return targets;

@@ -24,8 +24,9 @@ struct OpenTarget
     QString browser = {}; // a BrowserKind's key; empty for Google Chrome. For Firefox the profile
                           // is its folder's path, empty for Firefox's default
 
-    static const OpenTarget &systemDefault();
-    static const OpenTarget &chromeDefault();
+    // Labelled in the language of the catalogue in use.
+    static OpenTarget systemDefault();
+    static OpenTarget chromeDefault();
 
     // What is offered on this machine, in display order: the system browser; then, when Chrome
     // is installed, Chrome's default and each of its profiles; then the same for each other

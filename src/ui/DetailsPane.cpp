@@ -21,6 +21,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -37,10 +39,10 @@ QLabel *selectableValue(QWidget *parent)
     return value;
 }
 
-QLabel *rowLabel(const QString &text, QWidget *parent)
+QLabel *rowLabel(const QString &text, QWidget *parent, int width)
 {
     auto *label = new QLabel(text, parent);
-    label->setFixedWidth(kLabelWidth);
+    label->setFixedWidth(width);
     Theme::makeSecondary(label);
     return label;
 }
@@ -133,11 +135,16 @@ DetailsPane::DetailsPane(QWidget *parent)
     const std::pair<const char *, QString> rowLabels[] = {
         {"status", tr("Status")},   {"username", tr("Username")}, {"instanceUrl", tr("Instance URL")},
         {"loginUrl", tr("Login URL")}, {"orgId", tr("Org ID")},    {"clientId", tr("Client")}};
+    // One width for every label: the longest one's, in whatever language they are.
+    int labelWidth = kLabelWidth;
+    for (const QString &text : {rowLabels[0].second, rowLabels[1].second, rowLabels[2].second, rowLabels[3].second,
+                                rowLabels[4].second, rowLabels[5].second, tr("Open in"), tr("Page")})
+        labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(text) + 4);
     for (const auto &[key, text] : rowLabels) {
         QLabel *value = selectableValue(orgBlock);
         value->setObjectName("value:"_L1 + QLatin1StringView(key));
         const int row = static_cast<int>(m_rowValues.size());
-        rows->addWidget(rowLabel(text, orgBlock), row, 0, Qt::AlignTop | Qt::AlignLeft);
+        rows->addWidget(rowLabel(text, orgBlock, labelWidth), row, 0, Qt::AlignTop | Qt::AlignLeft);
         rows->addWidget(value, row, 1, Qt::AlignTop);
         m_rowValues.append(value);
     }
@@ -147,7 +154,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     const auto pickerRow = [&](const QString &label, const char *name, QComboBox *&picker) {
         auto *row = new QHBoxLayout;
         row->setSpacing(12);
-        row->addWidget(rowLabel(label, orgBlock), 0, Qt::AlignVCenter);
+        row->addWidget(rowLabel(label, orgBlock, labelWidth), 0, Qt::AlignVCenter);
         picker = new QComboBox(orgBlock);
         picker->setObjectName(QLatin1StringView(name));
         picker->setFixedWidth(250);
@@ -181,7 +188,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     // The page of the org to start on; "Custom path..." shows a field for any path.
     QHBoxLayout *pageRow = pickerRow(tr("Page"), "pagePicker", m_pagePicker);
     for (const OrgPage &page : OrgPage::all())
-        m_pagePicker->addItem(page.label, page.path.isEmpty() ? QString() : page.id);
+        m_pagePicker->addItem(page.shownLabel(), page.path.isEmpty() ? QString() : page.id);
     m_pagePicker->addItem(tr("Custom path..."), u"custom"_s);
     pageRow->addWidget(m_pagePicker, 0, Qt::AlignVCenter);
     m_pathField = new QLineEdit(orgBlock);

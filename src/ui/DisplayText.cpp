@@ -71,9 +71,10 @@ QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxCha
         out.append(ch);
     }
     if (end < text.size())
-        out.append((whole == WholeText::copyable
-                        ? QCoreApplication::translate("DisplayText", "\n... (%1 more characters: right-click to copy the whole message)")
-                        : QCoreApplication::translate("DisplayText", "\n... (%1 more characters left out)"))
-                       .arg(text.size() - end));
+        out.append(whole == WholeText::copyable
+                       ? QCoreApplication::translate("DisplayText", "\n... (%n more characters: right-click to copy the whole message)",
+                                                     nullptr, int(text.size() - end))
+                       : QCoreApplication::translate("DisplayText", "\n... (%n more characters left out)", nullptr,
+                                                     int(text.size() - end)));
     return out;
 }

@@ -76,11 +76,11 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     m_kindGroup->setExclusive(true);
     const QList<LoginKind> kinds = LoginKind::allCases();
     for (int i = 0; i < kinds.size(); ++i) {
-        auto *segment = new QPushButton(kinds[i].rawValue(), segments);
+        auto *segment = new QPushButton(kinds[i].label(), segments);
         segment->setObjectName("kind:"_L1 + kinds[i].rawValue());
         segment->setCheckable(true);
         Theme::makeSegment(segment);
-        segment->setAccessibleName(tr("Org Type: %1").arg(kinds[i].rawValue()));
+        segment->setAccessibleName(tr("Org Type: %1").arg(kinds[i].label()));
         m_kindGroup->addButton(segment, i);
         segmentLayout->addWidget(segment, 1);
     }
@@ -95,7 +95,7 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     m_browserPicker->setFixedWidth(165);
     m_browserPicker->setAccessibleName(tr("Browser"));
     for (const BrowserChoice &choice : BrowserChoice::allCases())
-        m_browserPicker->addItem(choice.rawValue(), choice.id());
+        m_browserPicker->addItem(choice.label(), choice.id());
     form->addLayout(column(caption(tr("Browser"), this), m_browserPicker));
 
     m_defaultBox = new QCheckBox(tr("Default"), this);
@@ -168,5 +168,5 @@ void NewConnectionPanel::setKind(LoginKind kind)
 
 BrowserChoice NewConnectionPanel::browser() const
 {
-    return BrowserChoice::fromRawValue(m_browserPicker->currentText()).value_or(BrowserChoice::systemDefault);
+    return BrowserChoice::fromRawValue(m_browserPicker->currentData().toString()).value_or(BrowserChoice::systemDefault);
 }

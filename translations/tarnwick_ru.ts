@@ -1,0 +1,753 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>AppError</name>
+    <message>
+        <source>Salesforce CLI was not found. Install it or make sure /opt/homebrew/bin/sf exists.</source>
+        <translation>Salesforce CLI не найден. Установите его или проверьте, что /opt/homebrew/bin/sf существует.</translation>
+    </message>
+    <message>
+        <source>Select an org with an alias or username.</source>
+        <translation>Выберите организацию с псевдонимом или именем пользователя.</translation>
+    </message>
+    <message>
+        <source>Salesforce CLI did not return an open URL.</source>
+        <translation>Salesforce CLI не вернул адрес для открытия.</translation>
+    </message>
+    <message>
+        <source>Google Chrome was not found.</source>
+        <translation>Google Chrome не найден.</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI cannot reach %1: another connection has %1 as its alias, and the CLI looks up aliases first. Rename or remove that alias (sf alias unset %1).</source>
+        <translation>Salesforce CLI не может обратиться к %1: у другого подключения псевдоним %1, а CLI сначала ищет псевдонимы. Переименуйте или удалите этот псевдоним (sf alias unset %1).</translation>
+    </message>
+</context>
+<context>
+    <name>BrowserChoice</name>
+    <message>
+        <source>System default</source>
+        <translation>Системный браузер</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation>Показать эту справку и выйти.</translation>
+    </message>
+    <message>
+        <source>Show the version and exit.</source>
+        <translation>Показать версию и выйти.</translation>
+    </message>
+    <message>
+        <source>Open the org with this alias or username as the window would, without a window; print one line (OPENED ... or OPEN FAIL: ...) and exit with status 0 or 1.</source>
+        <translation>Открыть организацию с этим псевдонимом или именем пользователя, как это сделало бы окно, но без окна; вывести одну строку (OPENED ... или OPEN FAIL: ...) и выйти с кодом 0 или 1.</translation>
+    </message>
+    <message>
+        <source>org</source>
+        <translation>организация</translation>
+    </message>
+    <message>
+        <source>With --open: the target to open it in (an id that --targets lists); the system browser by default.</source>
+        <translation>С --open: цель, в которой открыть (идентификатор из списка --targets); по умолчанию системный браузер.</translation>
+    </message>
+    <message>
+        <source>target id</source>
+        <translation>id цели</translation>
+    </message>
+    <message>
+        <source>With --open: in a private window.</source>
+        <translation>С --open: в приватном окне.</translation>
+    </message>
+    <message>
+        <source>With --open: the page to start on: home (the default), setup, object-manager, developer-console, users, deployment-status, debug-logs, flows, or a path of the org that begins with /.</source>
+        <translation>С --open: начальная страница: home (по умолчанию), setup, object-manager, developer-console, users, deployment-status, debug-logs, flows или путь в организации, начинающийся с /.</translation>
+    </message>
+    <message>
+        <source>name or path</source>
+        <translation>имя или путь</translation>
+    </message>
+    <message>
+        <source>List the targets an org can open in (id, a tab, label) and exit.</source>
+        <translation>Перечислить цели, в которых можно открыть организацию (id, табуляция, название), и выйти.</translation>
+    </message>
+    <message>
+        <source>Manages the org connections that the Salesforce CLI (sf) holds: lists them, opens an
+org in a browser session without a new login, and creates, deletes, exports and
+imports connections. Without options it opens its window.</source>
+        <translation>Управляет подключениями к организациям, которые хранит Salesforce CLI (sf): показывает их,
+открывает организацию в сеансе браузера без нового входа, создаёт, удаляет, экспортирует
+и импортирует подключения. Без параметров открывает своё окно.</translation>
+    </message>
+    <message>
+        <source>List the orgs through sf without a window, print one result line and exit with status 0 (pass) or 1 (fail).</source>
+        <translation>Получить список организаций через sf без окна, вывести одну строку результата и выйти с кодом 0 (успех) или 1 (ошибка).</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>CLI Connections</source>
+        <translation>Подключения CLI</translation>
+    </message>
+    <message>
+        <source>Checking connections...</source>
+        <translation>Проверка подключений...</translation>
+    </message>
+    <message>
+        <source>Delete selected Salesforce CLI connection?</source>
+        <translation>Удалить выбранное подключение Salesforce CLI?</translation>
+    </message>
+    <message>
+        <source>This runs sf org logout for %1. You can re-create it later with New Connection.</source>
+        <translation>Будет выполнена команда sf org logout для %1. Позже подключение можно создать заново в разделе «Новое подключение».</translation>
+    </message>
+    <message>
+        <source>Delete Connection</source>
+        <translation>Удалить подключение</translation>
+    </message>
+    <message>
+        <source>Export selected connection auth JSON?</source>
+        <translation>Экспортировать JSON авторизации выбранного подключения?</translation>
+    </message>
+    <message>
+        <source>The exported JSON contains an OAuth refresh token. Anyone with this file can authorize Salesforce CLI for this org until the token is revoked or expires.</source>
+        <translation>Экспортированный JSON содержит токен обновления OAuth. Любой, у кого есть этот файл, может авторизовать Salesforce CLI в этой организации, пока токен не отозван и не истёк.</translation>
+    </message>
+    <message>
+        <source>Export Auth JSON</source>
+        <translation>Экспортировать JSON</translation>
+    </message>
+    <message>
+        <source>Export Salesforce Auth JSON</source>
+        <translation>Экспорт JSON авторизации Salesforce</translation>
+    </message>
+    <message>
+        <source>JSON (*.json)</source>
+        <translation>JSON (*.json)</translation>
+    </message>
+    <message>
+        <source>Import Salesforce Auth JSON</source>
+        <translation>Импорт JSON авторизации Salesforce</translation>
+    </message>
+    <message>
+        <source>Plain text (*.txt)</source>
+        <translation>Текст (*.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsPane</name>
+    <message>
+        <source>Select a CLI connection</source>
+        <translation>Выберите подключение CLI</translation>
+    </message>
+    <message>
+        <source>Use Refresh if the list is empty.</source>
+        <translation>Если список пуст, нажмите «Обновить».</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Статус</translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Instance URL</source>
+        <translation>URL экземпляра</translation>
+    </message>
+    <message>
+        <source>Login URL</source>
+        <translation>URL входа</translation>
+    </message>
+    <message>
+        <source>Org ID</source>
+        <translation>ID организации</translation>
+    </message>
+    <message>
+        <source>Client</source>
+        <translation>Клиент</translation>
+    </message>
+    <message>
+        <source>Open in</source>
+        <translation>Открыть в</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>Обновить</translation>
+    </message>
+    <message>
+        <source>Look for browsers and their profiles again</source>
+        <translation>Заново найти браузеры и их профили</translation>
+    </message>
+    <message>
+        <source>Private window</source>
+        <translation>Приватное окно</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+    <message>
+        <source>Custom path...</source>
+        <translation>Свой путь...</translation>
+    </message>
+    <message>
+        <source>/lightning/setup/SetupOneHome/home, or a pasted address of the org</source>
+        <translation>/lightning/setup/SetupOneHome/home или вставленный адрес организации</translation>
+    </message>
+    <message>
+        <source>Open Connection</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Open the org in a browser session (%1)</source>
+        <translation>Открыть организацию в сеансе браузера (%1)</translation>
+    </message>
+    <message>
+        <source>Open Setup</source>
+        <translation>Открыть настройку</translation>
+    </message>
+    <message>
+        <source>Set Default</source>
+        <translation>По умолчанию</translation>
+    </message>
+    <message>
+        <source>Make this org the CLI&apos;s default org</source>
+        <translation>Сделать эту организацию организацией CLI по умолчанию</translation>
+    </message>
+    <message>
+        <source>Copy Target</source>
+        <translation>Копировать цель</translation>
+    </message>
+    <message>
+        <source>Copy the alias or username to the clipboard</source>
+        <translation>Скопировать псевдоним или имя пользователя в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Delete Connection</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Export JSON</source>
+        <translation>Экспорт JSON</translation>
+    </message>
+    <message>
+        <source>Save the connection as an SFDX auth URL file (connected orgs only)</source>
+        <translation>Сохранить подключение в файл SFDX auth URL (только для подключённых организаций)</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy Whole Message</source>
+        <translation>Копировать сообщение целиком</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI cannot reach this org: another connection has %1 as its alias.
+Rename or remove that alias to use it.</source>
+        <translation>Salesforce CLI не может обратиться к этой организации: у другого подключения псевдоним %1.
+Переименуйте или удалите этот псевдоним, чтобы работать с ней.</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Проверка...</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Неизвестно</translation>
+    </message>
+</context>
+<context>
+    <name>DisplayText</name>
+    <message numerus="yes">
+        <source>
+... (%n more characters: right-click to copy the whole message)</source>
+        <translation>
+            <numerusform>
+... (ещё %n символ: щёлкните правой кнопкой, чтобы скопировать сообщение целиком)</numerusform>
+            <numerusform>
+... (ещё %n символа: щёлкните правой кнопкой, чтобы скопировать сообщение целиком)</numerusform>
+            <numerusform>
+... (ещё %n символов: щёлкните правой кнопкой, чтобы скопировать сообщение целиком)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+... (%n more characters left out)</source>
+        <translation>
+            <numerusform>
+... (пропущен ещё %n символ)</numerusform>
+            <numerusform>
+... (пропущено ещё %n символа)</numerusform>
+            <numerusform>
+... (пропущено ещё %n символов)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>HeaderPanel</name>
+    <message>
+        <source>Opens your orgs the way an IDE plug-in does: the Salesforce CLI turns the refresh token it already holds into a browser session (sf org open), so no new login is needed.</source>
+        <translation>Открывает ваши организации так же, как плагин IDE: Salesforce CLI превращает уже имеющийся у него токен обновления в сеанс браузера (sf org open), и входить заново не нужно.</translation>
+    </message>
+    <message>
+        <source>Working</source>
+        <translation>Выполняется</translation>
+    </message>
+    <message>
+        <source>На сайт</source>
+        <translation>На сайт</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Обновить</translation>
+    </message>
+    <message>
+        <source>Read the CLI&apos;s connections again (%1)</source>
+        <translation>Заново прочитать подключения CLI (%1)</translation>
+    </message>
+    <message>
+        <source>Filter by alias, username, org id, or URL</source>
+        <translation>Фильтр по псевдониму, имени пользователя, ID организации или URL</translation>
+    </message>
+</context>
+<context>
+    <name>LoginKind</name>
+    <message>
+        <source>Production</source>
+        <translation>Рабочая</translation>
+    </message>
+    <message>
+        <source>Sandbox</source>
+        <translation>Песочница</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Quit while an action is running?</source>
+        <translation>Выйти, пока выполняется действие?</translation>
+    </message>
+    <message>
+        <source>A login in progress is cancelled; any other command gets up to ten seconds to finish.</source>
+        <translation>Начатый вход будет отменён; любой другой команде дается до десяти секунд на завершение.</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Выйти</translation>
+    </message>
+    <message>
+        <source>Keep Running</source>
+        <translation>Продолжить</translation>
+    </message>
+</context>
+<context>
+    <name>NewConnectionPanel</name>
+    <message>
+        <source>New Connection</source>
+        <translation>Новое подключение</translation>
+    </message>
+    <message>
+        <source>e.g. quintellwharf-s-2026</source>
+        <translation>например, quintellwharf-s-2026</translation>
+    </message>
+    <message>
+        <source>Alias</source>
+        <translation>Псевдоним</translation>
+    </message>
+    <message>
+        <source>Org Type</source>
+        <translation>Тип организации</translation>
+    </message>
+    <message>
+        <source>Org Type: %1</source>
+        <translation>Тип организации: %1</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>Браузер</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>По умолчанию</translation>
+    </message>
+    <message>
+        <source>Make the new connection the CLI&apos;s default org</source>
+        <translation>Сделать новое подключение организацией CLI по умолчанию</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>Создать</translation>
+    </message>
+    <message>
+        <source>Log in through the CLI in a browser (%1)</source>
+        <translation>Войти через CLI в браузере (%1)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Stop waiting for the browser login; nothing is created</source>
+        <translation>Перестать ждать входа в браузере; ничего не создаётся</translation>
+    </message>
+    <message>
+        <source>Import JSON</source>
+        <translation>Импорт JSON</translation>
+    </message>
+    <message>
+        <source>Import/export JSON uses Salesforce CLI SFDX auth URL files. These files contain refresh tokens; treat them like passwords.</source>
+        <translation>Импорт и экспорт JSON используют файлы SFDX auth URL из Salesforce CLI. В них есть токены обновления: берегите их как пароли.</translation>
+    </message>
+</context>
+<context>
+    <name>OpenTarget</name>
+    <message>
+        <source>%1 was not found.</source>
+        <translation>%1 не найден.</translation>
+    </message>
+    <message>
+        <source>System default</source>
+        <translation>Системный браузер</translation>
+    </message>
+    <message>
+        <source>%1 default</source>
+        <translation>%1 по умолчанию</translation>
+    </message>
+    <message>
+        <source>%1 - %2</source>
+        <translation>%1 - %2</translation>
+    </message>
+</context>
+<context>
+    <name>OrgList</name>
+    <message>
+        <source>the output is empty.</source>
+        <translation>вывод пуст.</translation>
+    </message>
+    <message>
+        <source>Unexpected org list from sf: %1</source>
+        <translation>Неожиданный список организаций от sf: %1</translation>
+    </message>
+    <message>
+        <source>an object</source>
+        <translation>объект</translation>
+    </message>
+    <message>
+        <source>an array</source>
+        <translation>массив</translation>
+    </message>
+    <message>
+        <source>a string</source>
+        <translation>строка</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>число</translation>
+    </message>
+    <message>
+        <source>a boolean</source>
+        <translation>логическое значение</translation>
+    </message>
+    <message>
+        <source>null</source>
+        <translation>null</translation>
+    </message>
+    <message>
+        <source>top level</source>
+        <translation>верхний уровень</translation>
+    </message>
+    <message>
+        <source>garbage at the end of the document</source>
+        <translation>лишние данные в конце документа</translation>
+    </message>
+    <message>
+        <source>%1: required key is missing.</source>
+        <translation>%1: нет обязательного ключа.</translation>
+    </message>
+    <message>
+        <source>not valid JSON (%1 at offset %2).</source>
+        <translation>некорректный JSON (%1, смещение %2).</translation>
+    </message>
+    <message>
+        <source>%1: expected %2, found %3.</source>
+        <translation>%1: ожидалось: %2, найдено: %3.</translation>
+    </message>
+    <message>
+        <source>unexpected end of the document</source>
+        <translation>неожиданный конец документа</translation>
+    </message>
+    <message>
+        <source>illegal value</source>
+        <translation>недопустимое значение</translation>
+    </message>
+    <message>
+        <source>document nested too deeply</source>
+        <translation>слишком глубокая вложенность документа</translation>
+    </message>
+    <message>
+        <source>missing a member name</source>
+        <translation>нет имени поля</translation>
+    </message>
+    <message>
+        <source>missing a colon after a member name</source>
+        <translation>нет двоеточия после имени поля</translation>
+    </message>
+    <message>
+        <source>missing a comma or a closing brace</source>
+        <translation>нет запятой или закрывающей фигурной скобки</translation>
+    </message>
+    <message>
+        <source>missing a comma or a closing bracket</source>
+        <translation>нет запятой или закрывающей квадратной скобки</translation>
+    </message>
+    <message>
+        <source>malformed number</source>
+        <translation>неверно записанное число</translation>
+    </message>
+    <message>
+        <source>invalid escape sequence</source>
+        <translation>недопустимая escape-последовательность</translation>
+    </message>
+    <message>
+        <source>control character in a string</source>
+        <translation>управляющий символ в строке</translation>
+    </message>
+    <message>
+        <source>unterminated string</source>
+        <translation>незакрытая строка</translation>
+    </message>
+    <message>
+        <source>an integer</source>
+        <translation>целое число</translation>
+    </message>
+    <message>
+        <source>an array or null</source>
+        <translation>массив или null</translation>
+    </message>
+    <message>
+        <source>a string or null</source>
+        <translation>строка или null</translation>
+    </message>
+    <message>
+        <source>a boolean or null</source>
+        <translation>логическое значение или null</translation>
+    </message>
+    <message>
+        <source>not valid UTF-8.</source>
+        <translation>некорректный UTF-8.</translation>
+    </message>
+</context>
+<context>
+    <name>OrgPage</name>
+    <message>
+        <source>%1 is not a page of this org: give a path that begins with &quot;/&quot; (not &quot;//&quot;) and has no spaces, or a page&apos;s name.</source>
+        <translation>%1 — не страница этой организации: укажите путь, который начинается с «/» (но не с «//») и не содержит пробелов, или название страницы.</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Главная</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>Настройка</translation>
+    </message>
+    <message>
+        <source>Object Manager</source>
+        <translation>Диспетчер объектов</translation>
+    </message>
+    <message>
+        <source>Developer Console</source>
+        <translation>Консоль разработчика</translation>
+    </message>
+    <message>
+        <source>Users</source>
+        <translation>Пользователи</translation>
+    </message>
+    <message>
+        <source>Deployment Status</source>
+        <translation>Состояние развертывания</translation>
+    </message>
+    <message>
+        <source>Debug Logs</source>
+        <translation>Журналы отладки</translation>
+    </message>
+    <message>
+        <source>Flows</source>
+        <translation>Потоки</translation>
+    </message>
+</context>
+<context>
+    <name>OrgRowDelegate</name>
+    <message>
+        <source>unreachable</source>
+        <translation>недоступна</translation>
+    </message>
+    <message>
+        <source>default</source>
+        <translation>по умолчанию</translation>
+    </message>
+</context>
+<context>
+    <name>OrgStore</name>
+    <message>
+        <source>Loading Salesforce CLI connections...</source>
+        <translation>Загрузка подключений Salesforce CLI...</translation>
+    </message>
+    <message numerus="yes">
+        <source>The CLI&apos;s connections changed: %n listed.</source>
+        <translation>
+            <numerusform>Подключения CLI изменились: в списке %n подключение.</numerusform>
+            <numerusform>Подключения CLI изменились: в списке %n подключения.</numerusform>
+            <numerusform>Подключения CLI изменились: в списке %n подключений.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Reading sf org list...</source>
+        <translation>Чтение sf org list...</translation>
+    </message>
+    <message>
+        <source>Opening %1...</source>
+        <translation>Открытие %1...</translation>
+    </message>
+    <message>
+        <source>Opened %1 in %2.</source>
+        <translation>%1 открыта: %2.</translation>
+    </message>
+    <message>
+        <source>Opened %1 (%3) in %2.</source>
+        <translation>%1 (%3) открыта: %2.</translation>
+    </message>
+    <message>
+        <source>Setting default org to %1...</source>
+        <translation>Назначение %1 организацией по умолчанию...</translation>
+    </message>
+    <message>
+        <source>Default org set to %1.</source>
+        <translation>Организация по умолчанию: %1.</translation>
+    </message>
+    <message>
+        <source>The target of %1 holds a line break or another control character; it was not copied, since a terminal would run what follows it.</source>
+        <translation>Цель %1 содержит перевод строки или другой управляющий символ; она не скопирована, так как терминал выполнил бы то, что идёт после него.</translation>
+    </message>
+    <message>
+        <source>Copied target: %1</source>
+        <translation>Цель скопирована: %1</translation>
+    </message>
+    <message>
+        <source>%1 changed while you confirmed; nothing was deleted. Refresh and try again.</source>
+        <translation>%1 изменилась, пока вы подтверждали; ничего не удалено. Обновите список и попробуйте снова.</translation>
+    </message>
+    <message>
+        <source>Deleting connection %1...</source>
+        <translation>Удаление подключения %1...</translation>
+    </message>
+    <message>
+        <source>Deleted connection %1.</source>
+        <translation>Подключение %1 удалено.</translation>
+    </message>
+    <message>
+        <source>Opening Salesforce login for %1. Complete login and click Allow in the browser...</source>
+        <translation>Открывается вход в Salesforce для %1. Завершите вход и нажмите «Разрешить» в браузере...</translation>
+    </message>
+    <message>
+        <source>Login cancelled.</source>
+        <translation>Вход отменён.</translation>
+    </message>
+    <message>
+        <source>%1 changed while you confirmed; nothing was exported. Refresh and try again.</source>
+        <translation>%1 изменилась, пока вы подтверждали; ничего не экспортировано. Обновите список и попробуйте снова.</translation>
+    </message>
+    <message>
+        <source>Exporting %1 auth JSON...</source>
+        <translation>Экспорт JSON авторизации %1...</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI did not return an SFDX auth URL for %1; nothing was written.</source>
+        <translation>Salesforce CLI не вернул SFDX auth URL для %1; ничего не записано.</translation>
+    </message>
+    <message>
+        <source>Exported auth JSON for %1. Treat this file like a password.</source>
+        <translation>JSON авторизации %1 экспортирован. Берегите этот файл как пароль.</translation>
+    </message>
+    <message>
+        <source>Importing auth JSON as %1...</source>
+        <translation>Импорт JSON авторизации как %1...</translation>
+    </message>
+    <message>
+        <source>Imported auth JSON as %1. Treat imported files like passwords.</source>
+        <translation>JSON авторизации импортирован как %1. Берегите импортированные файлы как пароли.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Loaded %n CLI connections.</source>
+        <translation>
+            <numerusform>Загружено %n подключение CLI.</numerusform>
+            <numerusform>Загружено %n подключения CLI.</numerusform>
+            <numerusform>Загружено %n подключений CLI.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Connection created. Loaded %n CLI connections.</source>
+        <translation>
+            <numerusform>Подключение создано. Загружено %n подключение CLI.</numerusform>
+            <numerusform>Подключение создано. Загружено %n подключения CLI.</numerusform>
+            <numerusform>Подключение создано. Загружено %n подключений CLI.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>SFCLI</name>
+    <message>
+        <source>
+[... %1 left out ...]
+</source>
+        <translation>
+[... пропущено %1 ...]
+</translation>
+    </message>
+    <message>
+        <source>A Salesforce CLI argument contains a NUL character and was not passed on.</source>
+        <translation>Аргумент для Salesforce CLI содержит символ NUL и не был передан.</translation>
+    </message>
+    <message>
+        <source>Salesforce CLI command timed out.</source>
+        <translation>Время ожидания команды Salesforce CLI истекло.</translation>
+    </message>
+    <message>
+        <source>Salesforce CLI printed more than %1; the command was stopped.</source>
+        <translation>Salesforce CLI вывел больше %1; команда остановлена.</translation>
+    </message>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 МиБ</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n bytes</source>
+        <translation>
+            <numerusform>%n байт</numerusform>
+            <numerusform>%n байта</numerusform>
+            <numerusform>%n байт</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI was ended by signal %1%2 and printed nothing.</source>
+        <translation>Salesforce CLI завершён сигналом %1%2 и ничего не вывел.</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI was ended by signal %1%2.</source>
+        <translation>Salesforce CLI завершён сигналом %1%2.</translation>
+    </message>
+</context>
+<context>
+    <name>SecretFile</name>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation>Не удалось записать %1: %2.</translation>
+    </message>
+</context>
+</TS>
