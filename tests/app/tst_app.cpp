@@ -120,9 +120,13 @@ private Q_SLOTS:
         row("self-test among other arguments", "-v --self-test --help", "", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
         row("self-test, no sf", "--self-test", "", false, 1, u"SELFTEST FAIL: Salesforce CLI was not found."_s);
         row("--help", "--help", "", false, 0, u"Usage: tarnwick [options]\n"_s);
+        // The user's language where a person reads; English where a script does.
+        row("--help in Russian", "--help", "LANG=ru_RU.UTF-8", false, 0, u"Использование: tarnwick [параметры]\nУправляет"_s);
+        row("--help, English preferred", "--help", "LANG=ru_RU.UTF-8 LANGUAGE=en:ru", false, 0, u"Usage: tarnwick [options]\nManages"_s);
+        row("self-test in Russian", "--self-test", "LANGUAGE=ru", true, 0, u"SELFTEST OK: loaded 3 orgs, 2 connected.\n"_s);
         row("--version", "--version", "", false, 0, u"tarnwick " TARNWICK_VERSION "\n"_s);
-        row("--targets", "--targets", "", false, 0, u"system\tSystem default\n"_s); // no browser in the bare environment
-        row("--open", "--open c --private --page setup", "", true, 0, u"OPENED c (Setup) in System default.\n"_s);
+        row("--targets", "--targets", "LANGUAGE=ru", false, 0, u"system\tSystem default\n"_s); // no browser in the bare environment
+        row("--open", "--open c --private --page setup", "LANGUAGE=ru", true, 0, u"OPENED c (Setup) in System default.\n"_s);
         row("--in last", "--open c --in", "", true, 2, {}, u"tarnwick: --in needs a value (a target id; tarnwick --targets lists them).\n"_s);
         row("--open's value an option", "--open --in x", "", true, 2, {}, needs("open"));
         row("--page=, empty", "--open c --page= --private", "", true, 2, {}, needs("page"));

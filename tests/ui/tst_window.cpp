@@ -7,6 +7,7 @@
 #include "OrgListModel.h"
 #include "OrgStore.h"
 #include "Theme.h"
+#include "Translations.h"
 
 #include <QAbstractItemModelTester>
 #include <QtWidgets>
@@ -293,6 +294,27 @@ private Q_SLOTS:
         QVERIFY(bar->value() == scrolled && list()->hasFocus() && !part("spinner")->isVisible());
     }
 
+    // In Russian: the window's texts, and the status line's count in each plural form.
+    void inRussian()
+    {
+        QCOMPARE(Translations::use({u"ru-RU"_s}), u"ru"_s);
+        openWindow(orgListJson({u"a+"_s}));
+        QStringList said{text("statusLine")};
+        for (const int count : {3, 5, 21}) {
+            QStringList orgs;
+            for (int i = 0; i < count; ++i)
+                orgs << "o"_L1 + QString::number(i);
+            refreshWith(orgListJson(orgs));
+            said << text("statusLine");
+        }
+        QCOMPARE(said.join(u'|'), u"Загружено 1 подключение CLI.|Загружено 3 подключения CLI.|Загружено 5 подключений CLI.|Загружено 21 подключение CLI."_s);
+        QCOMPARE(part<QPushButton>("refreshButton")->text() + u'|' + part<QPushButton>("kind:Production")->text() + u'|'
+                     + part<QComboBox>("targetPicker")->currentText() + u'|' + part<QComboBox>("pagePicker")->currentText(),
+                 u"Обновить|Рабочая|Системный браузер|Главная"_s);
+        screenshot(m_window.get(), u"russian"_s);
+        Translations::use({});
+    }
+
     // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
     void shortcuts()
     {
@@ -474,6 +496,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     QApplication::setFont(QFont(u"DejaVu Sans"_s, 10));
+    Translations::use({qEnvironmentVariable("TARNWICK_TEST_LANGUAGE")});
     TestWindow test;
     return QTest::qExec(&test, argc, argv);
 }
