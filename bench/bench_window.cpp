@@ -15,12 +15,14 @@
 #include "OrgStore.h"
 #include "SFCLI.h"
 #include "BrowserLocations.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,6 +141,7 @@ int main(int argc, char **argv)
     // From here on as the program starts: what comes before is the test data.
     const auto start = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
+    Translations::use(QLocale::system().uiLanguages()); // as the window module does: LANGUAGE=ru measures Russian
     window = std::make_unique<MainWindow>(cli, browsers);
     FirstPaint firstPaint;
     content()->installEventFilter(&firstPaint);
