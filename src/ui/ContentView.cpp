@@ -110,13 +110,25 @@ void ContentView::build()
     connect(m_header, &HeaderPanel::refreshRequested, m_store, &OrgStore::refresh);
     connect(m_header, &HeaderPanel::searchEdited, m_store, &OrgStore::setSearch);
 
-    // The list's selection goes to the store only when the user picks a row.
+    // The list's selection goes to the store only when the user picks a row: a click or the keys
+    // move the current row; a screen reader selects a row, or clears the selection, through the
+    // accessible selection, which leaves the current row where it was. Either way the org the
+    // actions act on is the one highlighted.
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (m_syncingSelection || !current.isValid())
                     return;
                 m_store->selectOrg(m_model->orgs().at(current.row()));
             });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_syncingSelection)
+            return;
+        const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+        if (rows.isEmpty())
+            m_store->setSelectedID(std::nullopt);
+        else if (rows.first().row() != m_list->currentIndex().row())
+            m_store->selectOrg(m_model->orgs().at(rows.first().row()));
+    });
 
     connect(m_details, &DetailsPane::targetChosen, this, [this](const QString &id) {
         m_selectedOpenTargetID = id;

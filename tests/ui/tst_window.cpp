@@ -315,6 +315,18 @@ private Q_SLOTS:
         Translations::use({});
     }
 
+    // A screen reader's accessible selection picks the org the actions act on; Ctrl+click on the
+    // selected row leaves none.
+    void accessibleSelection()
+    {
+        openWindow();
+        QVERIFY(QAccessible::queryAccessibleInterface(list())->tableInterface()->selectRow(2));
+        click("openButton");
+        QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org beta-uat"_s);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::ControlModifier, list()->visualRect(list()->model()->index(2, 0)).center());
+        QVERIFY(!store().selectedOrg() && !part("openButton")->isEnabled());
+    }
+
     // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
     void shortcuts()
     {
