@@ -25,6 +25,35 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+// The org's name as a title: one line, cut with an ellipsis to the width the pane gives it, so
+// that no name, however long, widens the window; the whole of it is the tooltip and the
+// accessible name.
+class TitleLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    void setWholeText(const QString &text)
+    {
+        m_whole = text;
+        setToolTip(text);
+        setAccessibleName(text);
+        fit();
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit() { setText(fontMetrics().elidedText(m_whole, Qt::ElideRight, contentsRect().width())); }
+    QString m_whole;
+};
+
 namespace {
 
 constexpr int kLabelWidth = 95;
@@ -115,11 +144,10 @@ DetailsPane::DetailsPane(QWidget *parent)
     auto *orgLayout = new QVBoxLayout(orgBlock);
     orgLayout->setContentsMargins(0, 0, 0, 0);
     orgLayout->setSpacing(18);
-    m_orgTitle = new QLabel(orgBlock);
+    m_orgTitle = new TitleLabel(orgBlock);
     m_orgTitle->setObjectName(u"orgTitle"_s);
     m_orgTitle->setTextFormat(Qt::PlainText);
     m_orgTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_orgTitle->setWordWrap(true);
     Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, Theme::Emphasis::Bold);
     orgLayout->addWidget(m_orgTitle);
     m_unreachableNote = new QLabel(orgBlock);
@@ -289,7 +317,7 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bo
     m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
         return;
-    m_orgTitle->setText(DisplayText::line(org->displayName()));
+    m_orgTitle->setWholeText(DisplayText::line(org->displayName()));
     m_unreachableNote->setVisible(unreachable);
     if (unreachable) {
         m_unreachableNote->setText(tr("The Salesforce CLI cannot reach this org: another connection "

@@ -58,7 +58,7 @@ private:
     void requestSetup();
 
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
-    QLabel *m_orgTitle;
+    class TitleLabel *m_orgTitle;
     QLabel *m_unreachableNote;
     QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
     QComboBox *m_targetPicker; // item data: the target's id

@@ -443,6 +443,9 @@ private Q_SLOTS:
             named << u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\",\"connectedStatus\":\"Connected\"}"_s.arg(QLatin1StringView(alias));
         refreshWith(orgListJson(named));
         QCOMPARE(rows() + u'|' + text("orgTitle"), u"a\u241b[31mred|acme<U+200B>prod|two\u2026|<U+202E>gnp.xcod<U+2069>|a\u241b[31mred"_s);
+        refreshWith(orgListJson({u"{\"username\":\"u@x.com\",\"instanceUrl\":\"https://x.example\",\"alias\":\"%1\"}"_s.arg(QString(5000, u'w'))}));
+        QCOMPARE(part<QLabel>("orgTitle")->toolTip().size(), 5000); // a name cut, never a wider window
+        QCOMPARE(part<QScrollArea>("contentScroller")->horizontalScrollBar()->maximum(), 0);
         const QPalette light = QApplication::palette();
         QApplication::setPalette(QPalette(QColor(58, 58, 60), QColor(30, 30, 32)));
         QTRY_VERIFY(part<QLabel>("emptyHint")->palette().color(QPalette::WindowText).lightnessF() > 0.5);
