@@ -315,6 +315,10 @@ Rename or remove that alias to use it.</source>
         <source>Filter by alias, username, org id, or URL</source>
         <translation>Фильтр по псевдониму, имени пользователя, ID организации или URL</translation>
     </message>
+    <message>
+        <source>Filter connections</source>
+        <translation>Фильтр подключений</translation>
+    </message>
 </context>
 <context>
     <name>LoginKind</name>
@@ -541,6 +545,33 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>not valid UTF-8.</source>
         <translation>некорректный UTF-8.</translation>
+    </message>
+</context>
+<context>
+    <name>OrgListModel</name>
+    <message>
+        <source>Connected</source>
+        <translation>Подключено</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Проверка...</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Неизвестно</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Не подключено</translation>
+    </message>
+    <message>
+        <source>default</source>
+        <translation>по умолчанию</translation>
+    </message>
+    <message>
+        <source>unreachable</source>
+        <translation>недоступна</translation>
     </message>
 </context>
 <context>

@@ -69,6 +69,7 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     m_filterField = new QLineEdit(this);
     m_filterField->setObjectName(u"filterField"_s);
     m_filterField->setPlaceholderText(tr("Filter by alias, username, org id, or URL"));
+    m_filterField->setAccessibleName(tr("Filter connections"));
     m_filterField->setClearButtonEnabled(true);
     connect(m_filterField, &QLineEdit::textEdited, this, &HeaderPanel::searchEdited);
     column->addWidget(m_filterField);

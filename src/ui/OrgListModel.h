@@ -33,6 +33,10 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
+    Dot dot(const CLIOrg &org) const;
+    QString statusText(const CLIOrg &org) const;
+    QString marks(const CLIOrg &org) const;
+
     QList<CLIOrg> m_orgs;
     QSet<QString> m_unreachable;
     OrgStore::Connections m_connections = OrgStore::Connections::checked;

@@ -245,6 +245,9 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(rows(OrgListModel::IsDefaultRole) + u' ' + rows(OrgListModel::IsUnreachableRole),
                  u"false|false|false|true|false false|true|false|false|false"_s); // the CLI's default, connected or not
+        const auto spoken = [this](int row) { return list()->model()->index(row, 0).data(Qt::AccessibleTextRole).toString(); };
+        QCOMPARE(spoken(1) + u'/' + spoken(3), u"dup@x.com, unreachable, Connected, dup@x.com | https://b.example/bare@x.com, default, "
+                                               "Not connected, bare@x.com | https://bare.example"_s); // all a row shows, in words
         clickRow(1);
         QVERIFY(text("value:username") == "dup@x.com"_L1 && part("unreachableNote")->isVisible());
         const auto *scroller = part<QScrollArea>("contentScroller"); // a large screen: all of it in view
@@ -472,7 +475,8 @@ private Q_SLOTS:
         QFETCH(QString, prefix);
         openWindow(orgListJson({org}));
         const CLIOrg selected = *store().selectedOrg();
-        QCOMPARE(QTextDocumentFragment::fromHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString()).toPlainText(), selected.subtitle());
+        QCOMPARE(QTextDocumentFragment::fromHtml(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString()).toPlainText(),
+                 selected.subtitle() + "\nConnected"_L1); // the status in words, not by colour alone
         ScriptedDialogs dialogs;
         dialogs.answers = {false, true};
         click("deleteButton");
