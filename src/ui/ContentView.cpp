@@ -109,6 +109,13 @@ void ContentView::build()
 
     connect(m_header, &HeaderPanel::refreshRequested, m_store, &OrgStore::refresh);
     connect(m_header, &HeaderPanel::searchEdited, m_store, &OrgStore::setSearch);
+    connect(m_header, &HeaderPanel::downFromFilter, this, [this] {
+        if (m_model->rowCount() == 0)
+            return;
+        m_list->setFocus(Qt::TabFocusReason);
+        if (!m_list->currentIndex().isValid())
+            m_list->setCurrentIndex(m_model->index(0));
+    });
 
     // The list's selection goes to the store only when the user picks a row: a click or the keys
     // move the current row; a screen reader selects a row, or clears the selection, through the

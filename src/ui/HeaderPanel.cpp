@@ -8,6 +8,7 @@
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -72,6 +73,7 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     m_filterField->setAccessibleName(tr("Filter connections"));
     m_filterField->setClearButtonEnabled(true);
     connect(m_filterField, &QLineEdit::textEdited, this, &HeaderPanel::searchEdited);
+    m_filterField->installEventFilter(this);
     column->addWidget(m_filterField);
 }
 
@@ -86,4 +88,14 @@ void HeaderPanel::setSearch(const QString &text)
 {
     if (m_filterField->text() != text)
         m_filterField->setText(text);
+}
+
+bool HeaderPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_filterField && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down) {
+        Q_EMIT downFromFilter();
+        return true;
+    }
+    return Panel::eventFilter(watched, event);
 }

@@ -26,6 +26,11 @@ public:
 Q_SIGNALS:
     void refreshRequested();
     void searchEdited(const QString &text);
+    // Down in the filter field: on into the list, as in launchers and file pickers.
+    void downFromFilter();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Spinner *m_spinner;

@@ -272,6 +272,10 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
         clickRow(0); // the row as shown, not the first of all
         QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
+        part<QLineEdit>("filterField")->clear();
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"dup"_s); // the selection hidden; Down goes on to the first row shown
+        QTest::keyClick(part<QLineEdit>("filterField"), Qt::Key_Down);
+        QVERIFY(list()->hasFocus() && text("orgTitle") == "dup@x.com"_L1);
     }
 
     // Another program's change to the CLI's files: the list follows, and the filter, the selection,
