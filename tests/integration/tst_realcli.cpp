@@ -1,15 +1,19 @@
 // The application's own SFCLI against the real Salesforce CLI pinned in sf-cli/: what the app reads
 // from each command line it runs, in a fresh copy of a seeded HOME with the CLI's hermetic
-// settings, from a folder that is no project, with a loopback stand-in for the service.
+// settings, from a folder that is no project, with a loopback stand-in for the service; and the
+// window following the CLI when another program changes its files.
 #include "AppError.h"
 #include "AuthFile.h"
 #include "BrowserLocations.h"
 #include "CLIWatcher.h"
+#include "ContentView.h"
+#include "MainWindow.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 
 #include <QDir>
+#include <QListView>
 #include <QProcess>
 #include <QSslKey>
 #include <QSslServer>
@@ -226,13 +230,15 @@ private Q_SLOTS:
         QTRY_VERIFY(m_standIn.findChildren<QTcpSocket *>().isEmpty());
     }
 
-    // Another program's `sf alias set` and `sf org logout` show in the list without a click, the
-    // selection kept.
+    // Another program's `sf alias set` and `sf org logout` show in the open window's list without
+    // a click, the selection kept.
     void followsTheCLI()
     {
-        OrgStore store(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), std::make_shared<BrowserLocations>());
+        MainWindow window(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), std::make_shared<BrowserLocations>());
+        OrgStore &store = window.findChild<ContentView *>()->store();
+        const QAbstractItemModel *rows = window.findChild<QListView *>(u"orgList"_s)->model();
         store.followCLI(m_home);
-        store.refresh();
+        window.show(); // which loads the list
         QTRY_VERIFY_WITH_TIMEOUT(store.connections() == OrgStore::Connections::checked && !store.isBusy(), 60'000);
         store.setSelectedID(u"acme-uat"_s);
         QTest::qWait((CLIWatcher::kOwnGrace + CLIWatcher::kSettle).count()); // our own commands' grace
@@ -244,8 +250,8 @@ private Q_SLOTS:
             QCOMPARE(sf.exitCode(), 0);
             const auto ids = [&] {
                 QStringList out;
-                for (const CLIOrg &org : store.orgs())
-                    out << org.id();
+                for (int row = 0; row < rows->rowCount(); ++row)
+                    out << rows->index(row, 0).data().toString();
                 out.sort();
                 return out.join(u' ');
             };
@@ -293,5 +299,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRealCLI)
+QTEST_MAIN(TestRealCLI)
 #include "tst_realcli.moc"
