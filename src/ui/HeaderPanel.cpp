@@ -36,6 +36,7 @@ HeaderPanel::HeaderPanel(QWidget *parent)
         tr("Opens your orgs the way an IDE plug-in does: the Salesforce CLI turns the refresh token "
            "it already holds into a browser session (sf org open), so no new login is needed."),
         this);
+    subtitle->setObjectName(u"subtitle"_s);
     subtitle->setWordWrap(true);
     Theme::makeSecondary(subtitle);
     names->addWidget(title);
@@ -46,6 +47,9 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     m_spinner = new Spinner(this);
     m_spinner->setObjectName(u"spinner"_s);
     m_spinner->setAccessibleName(tr("Working"));
+    QSizePolicy keepsItsPlace = m_spinner->sizePolicy(); // so that the text beside it never re-wraps
+    keepsItsPlace.setRetainSizeWhenHidden(true);
+    m_spinner->setSizePolicy(keepsItsPlace);
     m_spinner->hide();
     firstRow->addWidget(m_spinner, 0, Qt::AlignVCenter);
 

@@ -170,11 +170,12 @@ private Q_SLOTS:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0 && part<QStackedWidget>("blocks")->currentIndex() == 0);
+        const QRect subtitle = part("subtitle")->geometry(); // the same with the spinner shown and hidden
         QCOMPARE(text("statusLine") + u'|' + enabled(), u"Reading sf org list...|reloadTargets aliasField"_s);
         screenshot(m_window.get(), u"first-display-busy"_s);
 
         QTRY_VERIFY(settled());
-        QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3);
+        QVERIFY(!part("spinner")->isVisible() && list()->model()->rowCount() == 3 && part("subtitle")->geometry() == subtitle);
         QCOMPARE(texts({"orgTitle", "statusLine"}) + u'|' + QString::number(list()->currentIndex().row()), u"acme-dev|Loaded 3 CLI connections.|0"_s);
         QCOMPARE(enabled().count(u' '), 9);
         screenshot(m_window.get(), u"loaded-with-selection"_s);
