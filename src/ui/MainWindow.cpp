@@ -70,7 +70,11 @@ void MainWindow::fitToScreen()
     const QRect available = screen->availableGeometry();
     const QSize room = available.size().shrunkBy(frame);
     // The content's own minimum is what its layout needs; past that it scrolls, never squeezes.
-    setMinimumSize(kMinimumSize.boundedTo(room));
+    // As wide as that beside a vertical scroll bar, so that no horizontal one hides the ends of
+    // its rows (Refresh, Import JSON), in any language; never wider than the screen.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, centralWidget());
+    const QSize wanted(std::max(kMinimumSize.width(), m_content->minimumSizeHint().width() + bar), kMinimumSize.height());
+    setMinimumSize(wanted.boundedTo(room));
     if (width() > room.width() || height() > room.height())
         resize(size().boundedTo(room));
     const QRect outer = frameGeometry();
