@@ -172,7 +172,9 @@ DetailsPane::DetailsPane(QWidget *parent)
         QLabel *value = selectableValue(orgBlock);
         value->setObjectName("value:"_L1 + QLatin1StringView(key));
         const int row = static_cast<int>(m_rowValues.size());
-        rows->addWidget(rowLabel(text, orgBlock, labelWidth), row, 0, Qt::AlignTop | Qt::AlignLeft);
+        QLabel *label = rowLabel(text, orgBlock, labelWidth);
+        label->setBuddy(value); // a screen reader reads the value with its label
+        rows->addWidget(label, row, 0, Qt::AlignTop | Qt::AlignLeft);
         rows->addWidget(value, row, 1, Qt::AlignTop);
         m_rowValues.append(value);
     }

@@ -264,6 +264,8 @@ private Q_SLOTS:
         QCOMPARE(texts({"orgTitle", "value:status", "value:username", "value:instanceUrl", "value:loginUrl", "value:orgId", "value:clientId"}),
                  u"bare@x.com|Unknown|bare@x.com|https://bare.example|https://l.example||C"_s);
         QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
+        const auto labelled = QAccessible::queryAccessibleInterface(part("value:username"))->relations(QAccessible::Label);
+        QVERIFY(!labelled.isEmpty() && labelled[0].first->text(QAccessible::Name) == "Username"_L1);
         QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
         QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
         QCOMPARE(list()->model()->rowCount(), 2);
