@@ -136,6 +136,34 @@ imports connections. Without options it opens its window.</source>
         <source>Plain text (*.txt)</source>
         <translation>Текст (*.txt)</translation>
     </message>
+    <message>
+        <source>Clean Up...</source>
+        <translation>Очистить...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n expired or deleted scratch orgs are hidden</source>
+        <translation>
+            <numerusform>Скрыта %n истёкшая или удалённая временная организация</numerusform>
+            <numerusform>Скрыты %n истёкшие или удалённые временные организации</numerusform>
+            <numerusform>Скрыто %n истёкших или удалённых временных организаций</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove the connections of expired scratch orgs?</source>
+        <translation>Удалить подключения истёкших временных организаций?</translation>
+    </message>
+    <message numerus="yes">
+        <source>This runs sf org list --clean, which removes the local connections of the %n expired or deleted scratch orgs the CLI hides. The orgs themselves are not contacted.</source>
+        <translation>
+            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальное подключение %n истёкшей или удалённой временной организации, которую скрывает CLI. К самой организации обращений не будет.</numerusform>
+            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI. К самим организациям обращений не будет.</numerusform>
+            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI. К самим организациям обращений не будет.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove Connections</source>
+        <translation>Удалить подключения</translation>
+    </message>
 </context>
 <context>
     <name>DetailsPane</name>
@@ -260,6 +288,18 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>Unknown</source>
         <translation>Неизвестно</translation>
+    </message>
+    <message>
+        <source>Dev Hub</source>
+        <translation>Dev Hub</translation>
+    </message>
+    <message>
+        <source>Edition</source>
+        <translation>Редакция</translation>
+    </message>
+    <message>
+        <source>Expiry</source>
+        <translation>Срок действия</translation>
     </message>
 </context>
 <context>
@@ -730,6 +770,22 @@ Rename or remove that alias to use it.</source>
             <numerusform>Подключение создано. Загружено %n подключений CLI.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Removing the connections of %n expired scratch orgs...</source>
+        <translation>
+            <numerusform>Удаление подключения %n истёкшей временной организации...</numerusform>
+            <numerusform>Удаление подключений %n истёкших временных организаций...</numerusform>
+            <numerusform>Удаление подключений %n истёкших временных организаций...</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Removed the connections of %n expired scratch orgs.</source>
+        <translation>
+            <numerusform>Удалено подключение %n истёкшей временной организации.</numerusform>
+            <numerusform>Удалены подключения %n истёкших временных организаций.</numerusform>
+            <numerusform>Удалены подключения %n истёкших временных организаций.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SFCLI</name>
@@ -772,6 +828,53 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>The Salesforce CLI was ended by signal %1%2.</source>
         <translation>Salesforce CLI завершён сигналом %1%2.</translation>
+    </message>
+</context>
+<context>
+    <name>ScratchExpiry</name>
+    <message>
+        <source>Expires today</source>
+        <translation>Истекает сегодня</translation>
+    </message>
+    <message>
+        <source>Expires %1 (tomorrow)</source>
+        <translation>Истекает %1 (завтра)</translation>
+    </message>
+    <message numerus="yes">
+        <source>Expires %1 (in %n days)</source>
+        <translation>
+            <numerusform>Истекает %1 (через %n день)</numerusform>
+            <numerusform>Истекает %1 (через %n дня)</numerusform>
+            <numerusform>Истекает %1 (через %n дней)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Expired %1 (yesterday)</source>
+        <translation>Срок истёк %1 (вчера)</translation>
+    </message>
+    <message numerus="yes">
+        <source>Expired %1 (%n days ago)</source>
+        <translation>
+            <numerusform>Срок истёк %1 (%n день назад)</numerusform>
+            <numerusform>Срок истёк %1 (%n дня назад)</numerusform>
+            <numerusform>Срок истёк %1 (%n дней назад)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>expires today</source>
+        <translation>истекает сегодня</translation>
+    </message>
+    <message>
+        <source>expires tomorrow</source>
+        <translation>истекает завтра</translation>
+    </message>
+    <message numerus="yes">
+        <source>expires in %n days</source>
+        <translation>
+            <numerusform>истекает через %n день</numerusform>
+            <numerusform>истекает через %n дня</numerusform>
+            <numerusform>истекает через %n дней</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -92,9 +92,9 @@ SFCLI::Listing SFCLI::listing() const
     });
     Listing listing;
     try {
-        std::optional<QList<CLIOrg>> quick = quickOrgs();
+        std::optional<QList<CLIOrg>> quick = quickOrgs(&listing.hiddenScratchOrgs);
         listing.quick = quick.has_value();
-        listing.orgs = quick ? std::move(*quick) : orgs();
+        listing.orgs = quick ? std::move(*quick) : orgs(true, &listing.hiddenScratchOrgs);
     } catch (...) {
         aliasReader.join();
         throw;

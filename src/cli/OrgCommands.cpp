@@ -13,6 +13,8 @@ constexpr double kSetDefaultTimeout = 30.0;
 constexpr double kLogoutTimeout = 60.0;
 // The web login waits for the user to finish in the browser.
 constexpr double kLoginTimeout = 900.0;
+// It asks each Dev Hub about its scratch orgs first: seconds for each one that does not answer.
+constexpr double kCleanTimeout = 120.0;
 
 } // namespace
 
@@ -52,6 +54,12 @@ void SFCLI::logout(const QString &target) const
     runForOutput(QStringList{u"org"_s, u"logout"_s} + optionWithValue(u"--target-org"_s, target)
                      + QStringList{u"--no-prompt"_s},
                  kLogoutTimeout);
+}
+
+void SFCLI::cleanScratchOrgs() const
+{
+    runForOutput({u"org"_s, u"list"_s, u"--clean"_s, u"--no-prompt"_s, u"--skip-connection-status"_s, u"--json"_s},
+                 kCleanTimeout);
 }
 
 void SFCLI::login(LoginKind kind, const QString &alias, BrowserChoice browser,

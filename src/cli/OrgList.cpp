@@ -8,13 +8,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QList<CLIOrg> OrgList::decode(const QByteArray &utf8Json)
+QList<CLIOrg> OrgList::decode(const QByteArray &utf8Json, int *hiddenScratchOrgs)
 {
     if (std::all_of(utf8Json.cbegin(), utf8Json.cend(),
                     [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }))
         throw OrgListDecodingError(QCoreApplication::translate("OrgList", "the output is empty."));
 
     OrgListParser::Categories categories = OrgListParser::parse(utf8Json);
+    if (hiddenScratchOrgs)
+        *hiddenScratchOrgs = categories.hiddenScratchOrgs;
     QList<CLIOrg> orgs;
     orgs.reserve(categories.sandboxes.size() + categories.other.size() + categories.devHubs.size()
                  + categories.scratchOrgs.size());

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <QRegularExpression>
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -75,6 +77,7 @@ public:
             typeError(QCoreApplication::translate("OrgList", "top level"), QCoreApplication::translate("OrgList", "an object"), kindAhead());
         bool sawStatus = false, sawResult = false;
         OrgListParser::Categories result;
+        int hidden = 0;
         forEachMember(0, [&](std::string_view key) {
             if (key == "status") {
                 sawStatus = true;
@@ -82,10 +85,16 @@ public:
             } else if (key == "result") {
                 sawResult = true;
                 result = resultObject();
+            } else if (key == "warnings" && kindAhead() == Kind::Array) {
+                forEachElement(1, [&](qsizetype) {
+                    if (const std::optional<QString> text = lenientString(2))
+                        hidden = std::max(hidden, hiddenScratchOrgs(*text));
+                });
             } else {
                 skipValue(1);
             }
         });
+        result.hiddenScratchOrgs = hidden;
         skipSpace();
         if (m_p != m_end)
             syntaxError(QT_TRANSLATE_NOOP("OrgList", "garbage at the end of the document"));
@@ -483,6 +492,28 @@ private:
         typeError(Path{&entry, key}.text(), QCoreApplication::translate("OrgList", "a string or null"), kind);
     }
 
+    // A string, or nothing for any other value: for what the list can do without.
+    std::optional<QString> lenientString(int depth)
+    {
+        if (kindAhead() == Kind::String)
+            return string();
+        skipValue(depth);
+        return std::nullopt;
+    }
+
+    // The CLI's warning that it hides expired or deleted scratch orgs, known by what it says (a
+    // count and the --clean hint), not by its wording or its place: "You have 3 expired or deleted
+    // local scratch org authorizations. To remove authorizations for inactive orgs, run "sf org
+    // list --clean"."
+    static int hiddenScratchOrgs(const QString &warning)
+    {
+        if (!warning.contains("--clean"_L1) || !warning.contains("scratch org"_L1, Qt::CaseInsensitive))
+            return 0;
+        static const QRegularExpression count(u"\\b(\\d{1,9})\\b"_s);
+        const QRegularExpressionMatch match = count.match(warning);
+        return match.hasMatch() ? match.captured(1).toInt() : 0;
+    }
+
     std::optional<bool> optionalBool(const Path &entry, std::string_view key)
     {
         const Kind kind = kindAhead();
@@ -525,6 +556,12 @@ private:
                 org.isSandbox = optionalBool(entry, key);
             else if (key == "isDefaultUsername")
                 org.isDefaultUsername = optionalBool(entry, key);
+            else if (key == "devHubUsername")
+                org.devHubUsername = lenientString(4);
+            else if (key == "edition")
+                org.edition = lenientString(4);
+            else if (key == "expirationDate")
+                org.expirationDate = lenientString(4);
             else
                 skipValue(4);
         });

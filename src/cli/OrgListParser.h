@@ -22,6 +22,7 @@ namespace OrgListParser {
 struct Categories
 {
     QList<CLIOrg> other, sandboxes, devHubs, scratchOrgs;
+    int hiddenScratchOrgs = 0; // expired or deleted scratch orgs the CLI leaves out, as its warning says
 };
 
 // Throws OrgListDecodingError naming the problem and where it is.

@@ -260,20 +260,20 @@ QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
     return {option, value};
 }
 
-QList<CLIOrg> SFCLI::orgs(bool checkConnections) const
+QList<CLIOrg> SFCLI::orgs(bool checkConnections, int *hiddenScratchOrgs) const
 {
     QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
     if (!checkConnections)
         arguments.append(u"--skip-connection-status"_s);
-    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, kOrgListTimeout));
+    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, kOrgListTimeout), hiddenScratchOrgs);
     OrgList::sortForDisplay(list);
     return list;
 }
 
-std::optional<QList<CLIOrg>> SFCLI::quickOrgs() const
+std::optional<QList<CLIOrg>> SFCLI::quickOrgs(int *hiddenScratchOrgs) const
 {
     try {
-        return orgs(false);
+        return orgs(false, hiddenScratchOrgs);
     } catch (const AppError &error) {
         // oclif's words for a flag it does not know: "Nonexistent flag: --x" (its JSON error's
         // message), "Unexpected argument: --x" from older releases.

@@ -77,10 +77,11 @@ public:
     // `sf org list --json`, decoded, filtered and sorted for display. Without `checkConnections`
     // (--skip-connection-status) the CLI skips its network check of every connection, which
     // takes seconds per org whose instance does not answer, and no org has a connectedStatus.
-    QList<CLIOrg> orgs(bool checkConnections = true) const;
+    // `hiddenScratchOrgs`: as OrgList::decode.
+    QList<CLIOrg> orgs(bool checkConnections = true, int *hiddenScratchOrgs = nullptr) const;
     // The same without the check; nothing when the CLI rejects the flag itself (one older than
     // it). Any other failure is thrown as it is.
-    std::optional<QList<CLIOrg>> quickOrgs() const;
+    std::optional<QList<CLIOrg>> quickOrgs(int *hiddenScratchOrgs = nullptr) const;
     // `sf alias list --json`; nothing when the CLI cannot list its aliases.
     std::optional<AliasTable> aliases() const;
     // The listed orgs (quick when the CLI has the quick list) and the alias table, read side by
@@ -90,6 +91,7 @@ public:
         QList<CLIOrg> orgs;
         bool quick = false;
         AliasTable aliases;
+        int hiddenScratchOrgs = 0; // expired or deleted ones the CLI leaves out
     };
     Listing listing() const;
 
@@ -105,6 +107,9 @@ public:
     // Makes the org the CLI's default everywhere, not only inside a project folder.
     void setDefault(const QString &target) const;
     void logout(const QString &target) const;
+    // `sf org list --clean`: removes the local connections of the expired and deleted scratch
+    // orgs the list leaves out, without contacting them.
+    void cleanScratchOrgs() const;
     // The CLI's web login; waits up to fifteen minutes for the user. A blank alias is left out.
     void login(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault) const;
 

@@ -18,7 +18,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         if (!arrival.reload.quietWhenStale)
             effect.status = arrival.reload.message(arrival.orgs.size());
         return effect;
-    } else if (arrival.reload.followsCLI && m_phase != Phase::idle
+    } else if (arrival.reload.followsCLI && m_phase != Phase::idle && arrival.hiddenScratchOrgs == context.shownHiddenScratchOrgs
                && sameConnections(arrival.orgs, arrival.aliases, context.shown, context.shownAliases)) {
         return effect;
     }
@@ -84,6 +84,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
     effect.phaseChanged = true;
     effect.select = SelectionPolicy::choose(input, arrival.orgs);
     if (arrival.kind != Kind::checkFailure) {
+        effect.hiddenScratchOrgs = arrival.hiddenScratchOrgs;
         effect.show = std::move(arrival.orgs);
         effect.aliases = std::move(arrival.aliases);
     }

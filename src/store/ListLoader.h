@@ -49,6 +49,7 @@ public:
         AliasTable aliases = {}; // a list job's, read with its list; the check keeps it
         Reload reload = {}; // a list job's; the check keeps the one of the list it checks
         QString error = {};
+        int hiddenScratchOrgs = 0; // as the CLI's warning counts them
     };
 
     // The store's side of the decision.
@@ -56,6 +57,7 @@ public:
     {
         const QList<CLIOrg> &shown;
         const AliasTable &shownAliases;
+        int shownHiddenScratchOrgs = 0;
         std::optional<OrgRef> selection;
         bool userPicked = false; // since the shown list arrived
         quint64 statusSerial = 0; // counts the status line's changes
@@ -72,6 +74,7 @@ public:
         std::optional<QString> status;
         bool startCheck = false;
         bool followsCLI = false; // the list shown, or checked, is one another program's change brought
+        int hiddenScratchOrgs = 0; // with `show`
     };
 
     Phase phase() const { return m_phase; }

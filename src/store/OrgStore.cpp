@@ -82,7 +82,7 @@ void OrgStore::reloadQuietly()
             SFCLI::Listing listing = cli->listing();
             const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
             return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
-                arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload});
+                arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
             };
         },
         [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
@@ -110,7 +110,7 @@ void OrgStore::reload(const QString &message, std::function<void()> action, List
               SFCLI::Listing listing = cli->listing();
               const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
               return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
-                  arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload});
+                  arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
               };
           },
           onQuit, u"list"_s);
@@ -123,8 +123,9 @@ void OrgStore::startCheck()
     };
     m_loader.checkStarted(m_jobs.start(
         [this, cli = m_cli]() -> JobRunner::Apply {
-            return [this, orgs = cli->orgs()](const JobRunner::Delivery &delivery) mutable {
-                arrive({ListLoader::Kind::check, delivery, std::move(orgs)});
+            int hidden = 0;
+            return [this, orgs = cli->orgs(true, &hidden), hidden](const JobRunner::Delivery &delivery) mutable {
+                arrive({ListLoader::Kind::check, delivery, std::move(orgs), {}, {}, {}, hidden});
             };
         },
         failed, {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, {}}));
@@ -134,12 +135,14 @@ void OrgStore::startCheck()
 void OrgStore::arrive(ListLoader::Arrival arrival)
 {
     ListLoader::Effect effect
-        = m_loader.arrive(std::move(arrival), {m_orgs, m_aliases, m_selection, m_userPicked, m_statusSerial});
+        = m_loader.arrive(std::move(arrival), {m_orgs, m_aliases, m_hiddenScratchOrgs, m_selection, m_userPicked, m_statusSerial});
     if (effect.stopJob)
         m_jobs.stop(effect.stopJob);
     if (effect.show) {
         m_userPicked = false;
         m_followsCLI = effect.followsCLI;
+        if (std::exchange(m_hiddenScratchOrgs, effect.hiddenScratchOrgs) != effect.hiddenScratchOrgs)
+            Q_EMIT hiddenScratchOrgsChanged();
         if (effect.phaseChanged) // before the rows show, so that none shows a stale status
             Q_EMIT connectionsChanged();
         setOrgs(std::move(*effect.show), effect.aliases);

@@ -53,6 +53,8 @@ public:
     // Whether the list shown (or being checked) came from another program's change to the CLI's
     // files rather than from an action: the window then keeps its place in the list.
     bool followsCLI() const { return m_followsCLI; }
+    // How many expired or deleted scratch orgs the CLI says it leaves out of the list shown.
+    int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
 
     // The user's choice, by id alone.
     void setSelectedID(const std::optional<QString> &id);
@@ -98,6 +100,9 @@ public:
     void exportOrg(const CLIOrg &org, const QString &filePath);
     void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);
+    // Removes the local connections of the hidden scratch orgs (`sf org list --clean`), then
+    // reloads; `count` is the number the user confirmed.
+    void cleanUpScratchOrgs(int count);
 
     using RunningJob = JobRunner::Running;
     // The jobs that run and have not been stopped, oldest first, the connection check aside. The
@@ -118,6 +123,7 @@ Q_SIGNALS:
     void statusChanged();
     void isBusyChanged();
     void connectionsChanged();
+    void hiddenScratchOrgsChanged();
     void textToCopy(const QString &text);
 
 private:
@@ -166,6 +172,7 @@ private:
     AliasTable m_aliases;
     CLIWatcher *m_watcher = nullptr;
     bool m_followsCLI = false;
+    int m_hiddenScratchOrgs = 0;
     QString m_search;
     QString m_status;
     bool m_isBusy = false;

@@ -229,3 +229,11 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
                 return tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs);
             }});
 }
+
+void OrgStore::cleanUpScratchOrgs(int count)
+{
+    reload(tr("Removing the connections of %n expired scratch orgs...", nullptr, count),
+           [cli = m_cli] { cli->cleanScratchOrgs(); },
+           {SelectionPolicy::Rule::keep, {},
+            [count](qsizetype) { return tr("Removed the connections of %n expired scratch orgs.", nullptr, count); }});
+}

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -102,6 +103,22 @@ void ContentView::build()
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setAccessibleName(tr("CLI Connections"));
     listColumn->addWidget(m_list, 1);
+    // The scratch orgs the CLI hides because they expired or were deleted, and their clean-up.
+    m_hiddenScratch = new QWidget(listPanel);
+    auto *hiddenRow = new QHBoxLayout(m_hiddenScratch);
+    hiddenRow->setContentsMargins(0, 0, 0, 0);
+    m_hiddenScratchNote = new QLabel(m_hiddenScratch);
+    m_hiddenScratchNote->setObjectName(u"hiddenScratchNote"_s);
+    m_hiddenScratchNote->setWordWrap(true);
+    Theme::applyFont(m_hiddenScratchNote, Theme::TextStyle::Caption);
+    Theme::makeSecondary(m_hiddenScratchNote);
+    hiddenRow->addWidget(m_hiddenScratchNote, 1);
+    m_cleanUpButton = new QPushButton(tr("Clean Up..."), m_hiddenScratch);
+    m_cleanUpButton->setObjectName(u"cleanUpButton"_s);
+    connect(m_cleanUpButton, &QPushButton::clicked, this, &ContentView::confirmCleanUp);
+    hiddenRow->addWidget(m_cleanUpButton, 0, Qt::AlignVCenter);
+    m_hiddenScratch->hide();
+    listColumn->addWidget(m_hiddenScratch);
     lower->addWidget(listPanel);
     m_details = new DetailsPane(this);
     lower->addWidget(m_details, 1);
@@ -185,6 +202,11 @@ void ContentView::connectStore()
             clipboard->setText(text);
     });
     connect(m_store, &OrgStore::isBusyChanged, this, &ContentView::syncBusy);
+    connect(m_store, &OrgStore::hiddenScratchOrgsChanged, this, [this] {
+        const int hidden = m_store->hiddenScratchOrgs();
+        m_hiddenScratchNote->setText(tr("%n expired or deleted scratch orgs are hidden", nullptr, hidden));
+        m_hiddenScratch->setVisible(hidden > 0);
+    });
     connect(m_store, &OrgStore::connectionsChanged, this, [this] {
         m_checkingIndicator->setVisible(m_store->connections() == OrgStore::Connections::checking);
         m_model->setConnections(m_store->connections());
@@ -239,6 +261,7 @@ void ContentView::syncDetails()
 void ContentView::syncBusy()
 {
     m_header->setBusy(m_store->isBusy());
+    m_cleanUpButton->setEnabled(!m_store->isBusy());
     applyEnablement();
 }
 
@@ -299,6 +322,22 @@ void ContentView::confirmDelete()
     request.destructive = true;
     if (Dialogs::confirm(this, request))
         m_store->deleteOrg(*org);
+}
+
+// Nothing is removed without this confirmation; the safe answer is the default.
+void ContentView::confirmCleanUp()
+{
+    const int hidden = m_store->hiddenScratchOrgs();
+    if (hidden <= 0)
+        return;
+    Dialogs::Confirmation request;
+    request.title = tr("Remove the connections of expired scratch orgs?");
+    request.message = tr("This runs sf org list --clean, which removes the local connections of the %n expired or "
+                         "deleted scratch orgs the CLI hides. The orgs themselves are not contacted.", nullptr, hidden);
+    request.confirmLabel = tr("Remove Connections");
+    request.destructive = true;
+    if (Dialogs::confirm(this, request))
+        m_store->cleanUpScratchOrgs(hidden);
 }
 
 void ContentView::confirmExport()

@@ -12,7 +12,9 @@ class HeaderPanel;
 class NewConnectionPanel;
 class OrgListModel;
 class OrgStore;
+class QLabel;
 class QListView;
+class QPushButton;
 class SFCLI;
 struct BrowserLocations;
 struct Enablement;
@@ -44,6 +46,7 @@ private:
     void build();
     void reloadTargets();
     void confirmDelete();
+    void confirmCleanUp();
     void confirmExport();
     void chooseImportFile(const QString &alias, bool setDefault);
     void connectStore();
@@ -63,6 +66,9 @@ private:
     HeaderPanel *m_header = nullptr;
     NewConnectionPanel *m_newConnection = nullptr;
     QListView *m_list = nullptr;
+    QWidget *m_hiddenScratch = nullptr;
+    QLabel *m_hiddenScratchNote = nullptr;
+    QPushButton *m_cleanUpButton = nullptr;
     OrgListModel *m_model = nullptr;
     DetailsPane *m_details = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "DisplayText.h"
 #include "Enablement.h"
 #include "OrgPage.h"
+#include "ScratchExpiry.h"
 #include "Theme.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ private:
 namespace {
 
 constexpr int kLabelWidth = 95;
+constexpr int kScratchRowsFrom = 6;
 
 QLabel *selectableValue(QWidget *parent)
 {
@@ -160,13 +162,15 @@ DetailsPane::DetailsPane(QWidget *parent)
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(8);
     rows->setColumnStretch(1, 1);
+    // The last three only for a scratch org.
     const std::pair<const char *, QString> rowLabels[] = {
         {"status", tr("Status")},   {"username", tr("Username")}, {"instanceUrl", tr("Instance URL")},
-        {"loginUrl", tr("Login URL")}, {"orgId", tr("Org ID")},    {"clientId", tr("Client")}};
+        {"loginUrl", tr("Login URL")}, {"orgId", tr("Org ID")},    {"clientId", tr("Client")},
+        {"devHub", tr("Dev Hub")},  {"edition", tr("Edition")},   {"expiry", tr("Expiry")}};
     // One width for every label: the longest one's, in whatever language they are.
-    int labelWidth = kLabelWidth;
-    for (const QString &text : {rowLabels[0].second, rowLabels[1].second, rowLabels[2].second, rowLabels[3].second,
-                                rowLabels[4].second, rowLabels[5].second, tr("Open in"), tr("Page")})
+    int labelWidth = std::max({kLabelWidth, fontMetrics().horizontalAdvance(tr("Open in")) + 4,
+                               fontMetrics().horizontalAdvance(tr("Page")) + 4});
+    for (const auto &[key, text] : rowLabels)
         labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(text) + 4);
     for (const auto &[key, text] : rowLabels) {
         QLabel *value = selectableValue(orgBlock);
@@ -177,6 +181,11 @@ DetailsPane::DetailsPane(QWidget *parent)
         rows->addWidget(label, row, 0, Qt::AlignTop | Qt::AlignLeft);
         rows->addWidget(value, row, 1, Qt::AlignTop);
         m_rowValues.append(value);
+        if (row >= kScratchRowsFrom) {
+            m_scratchRows << label << value;
+            label->hide();
+            value->hide();
+        }
     }
     orgLayout->addLayout(rows);
 
@@ -329,12 +338,17 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bo
         p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
         m_unreachableNote->setPalette(p);
     }
+    const std::optional<QDate> expires = ScratchExpiry::date(*org);
     const QString values[] = {checking ? tr("Checking...") : org->connectedStatus.value_or(tr("Unknown")),
                               org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
-                              org->clientId.value_or(QString())};
+                              org->clientId.value_or(QString()), org->devHubUsername.value_or(QString()),
+                              org->edition.value_or(QString()),
+                              expires ? ScratchExpiry::text(*expires, QDate::currentDate()) : QString()};
     for (int i = 0; i < m_rowValues.size(); ++i)
         m_rowValues[i]->setText(DisplayText::line(values[i]));
+    for (QLabel *part : std::as_const(m_scratchRows))
+        part->setVisible(org->category == "Scratch Orgs"_L1);
 }
 
 void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &selectedID)

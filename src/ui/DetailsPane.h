@@ -60,7 +60,8 @@ private:
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
     class TitleLabel *m_orgTitle;
     QLabel *m_unreachableNote;
-    QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client
+    QList<QLabel *> m_rowValues; // status, username, instance URL, login URL, org id, client; a scratch org's Dev Hub, edition, expiry
+    QList<QLabel *> m_scratchRows; // their labels and values, shown for a scratch org only
     QComboBox *m_targetPicker; // item data: the target's id
     QCheckBox *m_privateBox;
     QComboBox *m_pagePicker;

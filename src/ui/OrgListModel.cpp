@@ -1,6 +1,7 @@
 #include "OrgListModel.h"
 
 #include "DisplayText.h"
+#include "ScratchExpiry.h"
 
 #include <QTextDocument>
 
@@ -59,6 +60,8 @@ QVariant OrgListModel::data(const QModelIndex &index, int role) const
         return m_unreachable.contains(org.username);
     case DotRole:
         return dot(org);
+    case ExpiryMarkRole:
+        return ScratchExpiry::mark(org, QDate::currentDate());
     default:
         return {};
     }
@@ -100,5 +103,6 @@ QString OrgListModel::marks(const CLIOrg &org) const
         out << tr("default");
     if (m_unreachable.contains(org.username))
         out << tr("unreachable");
+    out << ScratchExpiry::mark(org, QDate::currentDate());
     return joined(out);
 }

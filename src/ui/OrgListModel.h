@@ -17,6 +17,7 @@ public:
         IsDefaultRole, // isDefaultUsername present and true
         IsUnreachableRole, // hidden from the CLI by another org's alias
         DotRole, // a Dot: the connection as the row shows it
+        ExpiryMarkRole, // a scratch org's "expires in 2 days", when three days or fewer remain
     };
     enum Dot { connectedDot, disconnectedDot, checkingDot, unknownDot };
 

@@ -84,10 +84,13 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QFont badgeFont = captionFont(opt, Theme::Emphasis::Semibold);
     const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
     const QString name = index.data(Qt::DisplayRole).toString();
-    // One badge: that the CLI cannot reach the org matters more than that it is the default.
+    // One badge: that the CLI cannot reach the org matters more than that it soon expires, and
+    // that more than that it is the default.
     const bool unreachable = index.data(OrgListModel::IsUnreachableRole).toBool();
-    const bool isDefault = unreachable || index.data(OrgListModel::IsDefaultRole).toBool();
-    const QString badgeLabel = unreachable ? tr("unreachable") : tr("default");
+    const QString expiring = index.data(OrgListModel::ExpiryMarkRole).toString();
+    const bool warning = unreachable || !expiring.isEmpty();
+    const bool isDefault = warning || index.data(OrgListModel::IsDefaultRole).toBool();
+    const QString badgeLabel = unreachable ? tr("unreachable") : !expiring.isEmpty() ? expiring : tr("default");
     // Widths rounded up: a rectangle the width of the rounded-down advance would elide the text.
     auto widthOf = [](const QFont &font, const QString &s) {
         return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))) + 1;
@@ -107,7 +110,7 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
         QColor fill = opt.palette.color(group, QPalette::Highlight);
         if (selected)
             fill = opt.palette.color(group, QPalette::HighlightedText);
-        if (unreachable)
+        if (warning)
             fill = Theme::warningOrange(opt.palette);
         fill.setAlphaF(selected ? 0.25 : 0.18);
         QPainterPath capsule;

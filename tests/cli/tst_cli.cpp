@@ -27,7 +27,7 @@ QString summary(const QList<CLIOrg> &orgs)
     for (const CLIOrg &o : orgs) {
         const int more = o.loginUrl.has_value() + o.orgId.has_value() + o.clientId.has_value()
             + o.connectedStatus.has_value() + o.isSandbox.has_value()
-            + o.isDefaultUsername.has_value();
+            + o.isDefaultUsername.has_value() + o.devHubUsername.has_value() + o.edition.has_value() + o.expirationDate.has_value();
         out << o.category + u':' + o.username + (o.alias ? u'=' + *o.alias : QString())
                 + (more ? u"+%1"_s.arg(more) : QString());
     }
@@ -150,6 +150,14 @@ private Q_SLOTS:
                 + ",'alias':'a\\'b\\\\c\\/d\\b\\f\\n\\r\\t\\u00e9\\ud83d\\ude00\\ud83dy plain run then Zoë'} ] } } \n",
             "Other:u=a\"b\\c/d\b\f\n\r\té😀\ufffdy plain run then Zoë");
 
+        // A scratch org's fields are extras: of a wrong type, absent. The CLI's warning that it hides
+        // expired scratch orgs counts them, known by its meaning wherever it stands.
+        decodeRow("scratch fields, the hidden scratch orgs' warning",
+            "{'status':0,'warnings':[7,'Other 9.',{},'You have 3 expired or deleted local scratch org authorizations. To remove "
+            "authorizations for inactive orgs, run \\'sf org list --clean\\'.\\n'],'result':{'scratchOrgs':[{'username':'s','instanceUrl':'i',"
+            "'devHubUsername':'hub','edition':'Developer','expirationDate':'2026-12-20'},{'username':'t','instanceUrl':'i','edition':5,"
+            "'expirationDate':null,'devHubUsername':['x']}]}}",
+            "Scratch Orgs:s+3,Scratch Orgs:t hidden 3");
         decodeRow("boolean as a string",
             listOf("{'sandboxes':[" + kOk + "}," + kOk + ",'isSandbox':'true'}]}"),
             "!result.sandboxes[1].isSandbox: expected a boolean or null, found a string.");
@@ -172,7 +180,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, json);
         QFETCH(QString, outcome);
         QString decoded;
-        const auto error = failureOf<OrgListDecodingError>([&] { decoded = summary(OrgList::decode(json)); });
+        int hidden = 0;
+        const auto error = failureOf<OrgListDecodingError>([&] { decoded = summary(OrgList::decode(json, &hidden)); });
+        decoded += hidden ? " hidden "_L1 + QString::number(hidden) : QString();
         QCOMPARE(error ? QString(error->description()).replace(u"Unexpected org list from sf: "_s, u"!"_s) : decoded, outcome);
     }
 
@@ -201,7 +211,8 @@ private Q_SLOTS:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
-        commandRow("orgs", on(&SFCLI::orgs, true), u"org|list|--json"_s, 60);
+        commandRow("orgs", on(&SFCLI::orgs, true, static_cast<int *>(nullptr)), u"org|list|--json"_s, 60);
+        commandRow("clean scratch orgs", on(&SFCLI::cleanScratchOrgs), u"org|list|--clean|--no-prompt|--skip-connection-status|--json"_s, 120);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
         commandRow("open dash target", on(&SFCLI::open, u"-x"_s, false, QString()), u"org|open|--target-org=-x"_s, 60);
         commandRow("openURL of a page", on(&SFCLI::openURL, u"a"_s, QString(), u"/x"_s), u"org|open|--target-org|a|--url-only|--json|--path|/x"_s, 60);

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "OrgListModel.h"
 #include "OrgStore.h"
+#include "ScratchExpiry.h"
 #include "Theme.h"
 #include "Translations.h"
 
@@ -337,6 +338,43 @@ private Q_SLOTS:
         QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org beta-uat"_s);
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::ControlModifier, list()->visualRect(list()->model()->index(2, 0)).center());
         QVERIFY(!store().selectedOrg() && !part("openButton")->isEnabled());
+    }
+
+    // A scratch org's Dev Hub, edition and expiry, and its row's mark; the scratch orgs the CLI hides,
+    // and their clean-up: asked first (cancelled, nothing runs), then run, reloaded and reported.
+    void scratchOrgs()
+    {
+        const QByteArray expires = QDate::currentDate().addDays(2).toString(Qt::ISODate).toLatin1();
+        openWindow("{\"status\":0,\"result\":{\"scratchOrgs\":[{\"username\":\"s@x.com\",\"instanceUrl\":\"https://s.example\",\"devHubUsername\":"
+                   "\"hub@x.com\",\"edition\":\"Developer\",\"expirationDate\":\"" + expires + "\"}]},\"warnings\":[\"You have 3 expired or "
+                   "deleted local scratch org authorizations. To remove authorizations for inactive orgs, run \\\"sf org list --clean\\\".\"]}");
+        QCOMPARE(texts({"value:devHub", "value:edition", "hiddenScratchNote"}) + u'|' + rows(OrgListModel::ExpiryMarkRole),
+                 u"hub@x.com|Developer|3 expired or deleted scratch orgs are hidden|expires in 2 days"_s);
+        QVERIFY(text("value:expiry").endsWith("(in 2 days)"_L1));
+        ScriptedDialogs dialogs;
+        dialogs.answers = {false, true};
+        click("cleanUpButton");
+        QVERIFY(m_fake->calls().size() == 2 && dialogs.asked[0].destructive && dialogs.asked[0].message.contains("the 3 expired"_L1));
+        m_fake->answer(u"org_list"_s, orgListJson({u"a+"_s}));
+        click("cleanUpButton");
+        QTRY_VERIFY(settled() && text("statusLine") == "Removed the connections of 3 expired scratch orgs."_L1);
+        QCOMPARE(m_fake->commands(2), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
+                                                   u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
+        QVERIFY(!part("hiddenScratchNote")->isVisible() && part("value:devHub")->isHidden());
+    }
+
+    // The expiry as the details and the row say it.
+    void scratchExpiry()
+    {
+        const QDate today(2026, 12, 6);
+        QStringList said;
+        for (const int days : {0, 1, 3, 4, -1, -5}) {
+            CLIOrg org;
+            org.expirationDate = today.addDays(days).toString(Qt::ISODate) + "T00:00:00.000+0000"_L1;
+            said << ScratchExpiry::text(*ScratchExpiry::date(org), today, QLocale(u"en_GB"_s)) + u'/' + ScratchExpiry::mark(org, today);
+        }
+        QCOMPARE(said.join(u'|'), u"Expires today/expires today|Expires 07/12/2026 (tomorrow)/expires tomorrow|Expires 09/12/2026 (in 3 days)/"
+                                  "expires in 3 days|Expires 10/12/2026 (in 4 days)/|Expired 05/12/2026 (yesterday)/|Expired 01/12/2026 (5 days ago)/"_s);
     }
 
     // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
