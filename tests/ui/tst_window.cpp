@@ -351,6 +351,7 @@ private Q_SLOTS:
         QCOMPARE(texts({"value:devHub", "value:edition", "hiddenScratchNote"}) + u'|' + rows(OrgListModel::ExpiryMarkRole),
                  u"hub@x.com|Developer|3 expired or deleted scratch orgs are hidden|expires in 2 days"_s);
         QVERIFY(text("value:expiry").endsWith("(in 2 days)"_L1));
+        screenshot(m_window.get(), u"scratch-orgs"_s);
         ScriptedDialogs dialogs;
         dialogs.answers = {false, true};
         click("cleanUpButton");
