@@ -786,6 +786,10 @@ Rename or remove that alias to use it.</source>
             <numerusform>Удалены подключения %n истёкших временных организаций.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:</source>
+        <translation>Salesforce CLI не смог удалить подключения %1 из %2 истёкших временных организаций:</translation>
+    </message>
 </context>
 <context>
     <name>SFCLI</name>

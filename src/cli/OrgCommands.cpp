@@ -4,6 +4,10 @@
 #include "AppError.h"
 #include "FrontDoorURL.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -56,10 +60,17 @@ void SFCLI::logout(const QString &target) const
                  kLogoutTimeout);
 }
 
-void SFCLI::cleanScratchOrgs() const
+QStringList SFCLI::cleanScratchOrgs() const
 {
-    runForOutput({u"org"_s, u"list"_s, u"--clean"_s, u"--no-prompt"_s, u"--skip-connection-status"_s, u"--json"_s},
-                 kCleanTimeout);
+    const QByteArray output = runForOutput(
+        {u"org"_s, u"list"_s, u"--clean"_s, u"--no-prompt"_s, u"--skip-connection-status"_s, u"--json"_s}, kCleanTimeout);
+    // Its warning for an org it could not remove points to `org delete scratch`.
+    QStringList failures;
+    for (const QJsonValue &warning : QJsonDocument::fromJson(textOnly(output)).object().value("warnings"_L1).toArray()) {
+        if (warning.toString().contains("org delete scratch"_L1))
+            failures.append(warning.toString().trimmed());
+    }
+    return failures;
 }
 
 void SFCLI::login(LoginKind kind, const QString &alias, BrowserChoice browser,

@@ -108,8 +108,9 @@ public:
     void setDefault(const QString &target) const;
     void logout(const QString &target) const;
     // `sf org list --clean`: removes the local connections of the expired and deleted scratch
-    // orgs the list leaves out, without contacting them.
-    void cleanScratchOrgs() const;
+    // orgs the list leaves out, without contacting them. Returns what the CLI said of each one it
+    // could not remove (it still exits 0 then).
+    QStringList cleanScratchOrgs() const;
     // The CLI's web login; waits up to fifteen minutes for the user. A blank alias is left out.
     void login(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault) const;
 

@@ -232,8 +232,17 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
 
 void OrgStore::cleanUpScratchOrgs(int count)
 {
+    // Filled by the job before its list arrives; what the CLI could not remove is said, never
+    // reported as removed.
+    auto failures = std::make_shared<QStringList>();
     reload(tr("Removing the connections of %n expired scratch orgs...", nullptr, count),
-           [cli = m_cli] { cli->cleanScratchOrgs(); },
-           {SelectionPolicy::Rule::keep, {},
-            [count](qsizetype) { return tr("Removed the connections of %n expired scratch orgs.", nullptr, count); }});
+           [cli = m_cli, failures] { *failures = cli->cleanScratchOrgs(); },
+           {SelectionPolicy::Rule::keep, {}, [count, failures](qsizetype) -> QString {
+                if (failures->isEmpty())
+                    return tr("Removed the connections of %n expired scratch orgs.", nullptr, count);
+                return tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
+                           .arg(failures->size())
+                           .arg(count)
+                    + u'\n' + failures->join(u'\n');
+            }});
 }

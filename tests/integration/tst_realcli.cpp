@@ -80,6 +80,16 @@ QByteArray answer(const QString &head, const QString &origin)
     const QByteArray page = head.section(u' ', 1, 1).section("redirect_uri="_L1, 1, 1).section(u'&', 0, 0).toLatin1();
     QByteArray body = R"({"frontdoor_uri":")" + origin.toLatin1() + "/secur/frontdoor.jsp?otp=" + org
         + (page.isEmpty() ? QByteArray() : QByteArray("&startURL=" + page)) + "\"}";
+    // A Dev Hub's ScratchOrgInfo about the scratch orgs a test seeds: one active, one expired.
+    // (Its other queries, such as whether an org is a Dev Hub, get the answer any request gets.)
+    if (head.contains("ScratchOrgInfo"_L1) && head.contains("00Dactive"_L1)) {
+        QByteArrayList records;
+        for (const char *name : {"active", "expired"})
+            records << QByteArray("{'attributes':{'type':'ScratchOrgInfo'},'Status':'") + (qstrcmp(name, "active") ? "Expired" : "Active")
+                    + "','ExpirationDate':'2026-12-20','Edition':'Developer','OrgName':'S','CreatedDate':'2026-12-01T00:00:00.000+0000',"
+                    + "'CreatedBy':{'Username':'dev@widgets.example'},'SignupUsername':'" + name + "@scratch.example','ScratchOrg':'00D" + name + "'}";
+        body = QByteArray("{'totalSize':2,'done':true,'records':[" + records.join(',') + "]}").replace('\'', '"');
+    }
     const bool refused = head.startsWith("POST"_L1) || org == "admin";
     if (refused)
         body = R"({"error":"invalid_grant","error_description":"expired token"})";
@@ -258,6 +268,30 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(ids(), expected, 30'000);
             QVERIFY(store.status().startsWith("The CLI's connections changed: "_L1) && store.selectedID() == "acme-uat"_L1);
         }
+    }
+
+    // Scratch orgs as the CLI lists them through their Dev Hub: the active one with its expiry, the
+    // expired one left out and counted in the warning. The pinned CLI's --clean then fails on it
+    // ("aggregator.getPropertyValue is not a function" in its log), says so in a warning and exits 0.
+    void scratchOrgs()
+    {
+        for (const char *name : {"active", "expired"})
+            writeFile(m_home + "/.sfdx/"_L1 + QLatin1StringView(name) + "@scratch.example.json"_L1,
+                      QByteArray("{'accessToken':'x!AccessToken." + QByteArray(name) + "','instanceUrl':'https://" + m_host.toLatin1() + "','orgId':'00D" + name
+                       + "','username':'" + name + "@scratch.example','loginUrl':'https://test.salesforce.com','clientId':'PlatformCLI',"
+                       + "'devHubUsername':'dev@widgets.example','expirationDate':'2026-12-20'}")
+                          .replace('\'', '"'));
+        const QString listed = outcomeOf([this]() -> QString {
+            int hidden = 0;
+            QString out;
+            const QList<CLIOrg> orgs = m_cli.quickOrgs(&hidden).value();
+            for (const CLIOrg &org : orgs)
+                out += org.expirationDate ? org.username + u' ' + *org.expirationDate + u' ' + org.edition.value_or(u"-"_s) + u' ' : QString();
+            return out + QString::number(hidden) + u'|' + m_cli.cleanScratchOrgs().join(u'|');
+        });
+        QVERIFY2(listed.startsWith("active@scratch.example 2026-12-20 Developer 1|Unable to clean org with username "
+                                   "expired@scratch.example."_L1), qPrintable(listed));
+        QVERIFY(QFile::exists(m_home + "/.sfdx/active@scratch.example.json"_L1));
     }
 
     // An `sf` script running Node without exec, stopped in a web login, leaves no process, no port.

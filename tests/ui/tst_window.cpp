@@ -353,13 +353,19 @@ private Q_SLOTS:
         QVERIFY(text("value:expiry").endsWith("(in 2 days)"_L1));
         screenshot(m_window.get(), u"scratch-orgs"_s);
         ScriptedDialogs dialogs;
-        dialogs.answers = {false, true};
+        dialogs.answers = {false, true, true};
         click("cleanUpButton");
         QVERIFY(m_fake->calls().size() == 2 && dialogs.asked[0].destructive && dialogs.asked[0].message.contains("the 3 expired"_L1));
+        const QByteArray failed = "Unable to clean org with username x. You can run \\\"sf org delete scratch -o x\\\" to remove it.";
+        m_fake->answer(u"org_list_--clean"_s, "{\"status\":0,\"result\":{},\"warnings\":[\"" + failed + "\",\"Other.\"]}");
+        click("cleanUpButton"); // exits 0, but said it could not remove one
+        QTRY_VERIFY(settled() && text("statusLine").endsWith("1 of the 3 expired scratch orgs:\nUnable to clean org with username x. "
+                                                              "You can run \"sf org delete scratch -o x\" to remove it."_L1));
         m_fake->answer(u"org_list"_s, orgListJson({u"a+"_s}));
+        m_fake->answer(u"org_list_--clean"_s, {});
         click("cleanUpButton");
         QTRY_VERIFY(settled() && text("statusLine") == "Removed the connections of 3 expired scratch orgs."_L1);
-        QCOMPARE(m_fake->commands(2), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
+        QCOMPARE(m_fake->commands(5), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
                                                    u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
         QVERIFY(!part("hiddenScratchNote")->isVisible() && part("value:devHub")->isHidden());
     }
