@@ -23,7 +23,7 @@ class CLIWatcher : public QObject
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds kSettle{500};
+    static constexpr std::chrono::milliseconds kSettle{250};
     static constexpr std::chrono::milliseconds kOwnGrace{1000};
 
     explicit CLIWatcher(QString home, QObject *parent = nullptr);
