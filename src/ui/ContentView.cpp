@@ -61,8 +61,6 @@ void ContentView::build()
     column->setSpacing(16);
     m_header = new HeaderPanel(this);
     column->addWidget(m_header);
-    m_newConnection = new NewConnectionPanel(this);
-    column->addWidget(m_newConnection);
 
     auto *lower = new QHBoxLayout;
     lower->setSpacing(16);
@@ -123,6 +121,10 @@ void ContentView::build()
     m_details = new DetailsPane(this);
     lower->addWidget(m_details, 1);
     column->addLayout(lower, 1);
+    // Made last, so that Tab goes from the filter to the list and the details before it, though
+    // it stands above them.
+    m_newConnection = new NewConnectionPanel(this);
+    column->insertWidget(1, m_newConnection);
 
     connect(m_header, &HeaderPanel::refreshRequested, m_store, &OrgStore::refresh);
     connect(m_header, &HeaderPanel::searchEdited, m_store, &OrgStore::setSearch);

@@ -282,6 +282,11 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"dup"_s); // the selection hidden; Down goes on to the first row shown
         QTest::keyClick(part<QLineEdit>("filterField"), Qt::Key_Down);
         QVERIFY(list()->hasFocus() && text("orgTitle") == "dup@x.com"_L1);
+        part("filterField")->setFocus(); // Tab: the filter, the list, the details, then the new connection
+        for (const char *next : {"orgList", "targetPicker", "reloadTargetsButton"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1StringView(next));
+        }
     }
 
     // Another program's change to the CLI's files: the list follows, and the filter, the selection,
