@@ -78,14 +78,7 @@ void OrgStore::reloadQuietly()
                                     [](qsizetype count) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
                                     true, true};
     m_jobs.start(
-        [this, cli = m_cli, reload]() -> JobRunner::Apply {
-            SFCLI::Listing listing = cli->listing();
-            const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
-            return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
-                arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
-            };
-        },
-        [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
+        listJob({}, reload), [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
         {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, u"list"_s});
     noteJobs();
 }
@@ -102,18 +95,21 @@ void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::On
 void OrgStore::reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
                       JobRunner::OnQuit onQuit)
 {
-    start(message,
-          [this, cli = m_cli, action = std::move(action), reload]() -> JobRunner::Apply {
-              if (action)
-                  action();
-              // A CLI older than the quick list gets the full one in one step.
-              SFCLI::Listing listing = cli->listing();
-              const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
-              return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
-                  arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
-              };
-          },
-          onQuit, u"list"_s);
+    start(message, listJob(std::move(action), std::move(reload)), onQuit, u"list"_s);
+}
+
+JobRunner::Work OrgStore::listJob(std::function<void()> action, ListLoader::Reload reload)
+{
+    return [this, cli = m_cli, action = std::move(action), reload = std::move(reload)]() -> JobRunner::Apply {
+        if (action)
+            action();
+        // A CLI older than the quick list gets the full one in one step.
+        SFCLI::Listing listing = cli->listing();
+        const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
+        return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
+            arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
+        };
+    };
 }
 
 void OrgStore::startCheck()
@@ -124,7 +120,8 @@ void OrgStore::startCheck()
     m_loader.checkStarted(m_jobs.start(
         [this, cli = m_cli]() -> JobRunner::Apply {
             int hidden = 0;
-            return [this, orgs = cli->orgs(true, &hidden), hidden](const JobRunner::Delivery &delivery) mutable {
+            QList<CLIOrg> orgs = cli->orgs(true, &hidden); // before `hidden` is captured
+            return [this, orgs = std::move(orgs), hidden](const JobRunner::Delivery &delivery) mutable {
                 arrive({ListLoader::Kind::check, delivery, std::move(orgs), {}, {}, {}, hidden});
             };
         },

@@ -152,6 +152,8 @@ private:
     void reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
                 JobRunner::OnQuit onQuit = JobRunner::OnQuit::mayFinish);
     void arrive(ListLoader::Arrival arrival);
+    // `action` (if any), then the list, delivered to arrive() with `reload`.
+    JobRunner::Work listJob(std::function<void()> action, ListLoader::Reload reload);
     void startCheck();
     void runAction(const QString &message, std::function<void()> action, std::function<QString()> success);
     void reloadQuietly();
