@@ -1,12 +1,14 @@
 // The per-org commands of SFCLI and the CLI's web login.
 #include "SFCLI.h"
 
+#include "AliasTable.h"
 #include "AppError.h"
 #include "FrontDoorURL.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -64,11 +66,31 @@ QStringList SFCLI::cleanScratchOrgs() const
 {
     const QByteArray output = runForOutput(
         {u"org"_s, u"list"_s, u"--clean"_s, u"--no-prompt"_s, u"--skip-connection-status"_s, u"--json"_s}, kCleanTimeout);
-    // Its warning for an org it could not remove points to `org delete scratch`.
+    // Its warning for an org it could not remove names it twice and points to `org delete scratch`
+    // (one release ends it with a stray backtick).
+    static const QRegularExpression uncleaned(
+        uR"re(^Unable to clean org with username (\S+)\. You can run "\S+ org delete scratch -o (\S+)" to remove it\.`?$)re"_s);
     QStringList failures;
+    std::optional<AliasTable> aliases;
     for (const QJsonValue &warning : QJsonDocument::fromJson(textOnly(output)).object().value("warnings"_L1).toArray()) {
-        if (warning.toString().contains("org delete scratch"_L1))
-            failures.append(warning.toString().trimmed());
+        const QString text = warning.toString().trimmed();
+        if (!text.contains("org delete scratch"_L1))
+            continue;
+        // Some CLIs fail on every one; their logout removes the same local files. A username that
+        // is also an alias is left alone: logout takes every org the name matches.
+        const QRegularExpressionMatch named = uncleaned.match(text);
+        if (named.hasMatch() && named.captured(1) == named.captured(2)) {
+            if (!aliases)
+                aliases = this->aliases();
+            if (aliases && !aliases->isAlias(named.captured(1))) {
+                try {
+                    logout(named.captured(1));
+                    continue;
+                } catch (const DescribedError &) {
+                }
+            }
+        }
+        failures.append(text);
     }
     return failures;
 }

@@ -108,8 +108,8 @@ public:
     void setDefault(const QString &target) const;
     void logout(const QString &target) const;
     // `sf org list --clean`: removes the local connections of the expired and deleted scratch
-    // orgs the list leaves out, without contacting them. Returns what the CLI said of each one it
-    // could not remove (it still exits 0 then).
+    // orgs the list leaves out, without contacting them. One it fails on (it still exits 0) is
+    // logged out by its username instead. Returns what the CLI said of each one left.
     QStringList cleanScratchOrgs() const;
     // The CLI's web login; waits up to fifteen minutes for the user. A blank alias is left out.
     void login(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault) const;

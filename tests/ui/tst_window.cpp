@@ -363,14 +363,18 @@ private Q_SLOTS:
         QVERIFY(m_fake->calls().size() == 2 && dialogs.asked[0].destructive && dialogs.asked[0].message.contains("the 3 expired"_L1));
         const QByteArray failed = "Unable to clean org with username x. You can run \\\"sf org delete scratch -o x\\\" to remove it.";
         m_fake->answer(u"org_list_--clean"_s, "{\"status\":0,\"result\":{},\"warnings\":[\"" + failed + "\",\"Other.\"]}");
-        click("cleanUpButton"); // exits 0, but said it could not remove one
+        m_fake->answer(u"org_logout"_s, {}, 1);
+        m_fake->answer(kAliasRead.join(u'_'), "{\"status\":0,\"result\":[]}");
+        click("cleanUpButton"); // exits 0, but said it could not remove one, nor could its logout
         QTRY_VERIFY(settled() && text("statusLine").endsWith("1 of the 3 expired scratch orgs:\nUnable to clean org with username x. "
                                                               "You can run \"sf org delete scratch -o x\" to remove it."_L1));
+        QCOMPARE(m_fake->commands(2).mid(0, 2),
+                 (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s, u"org logout --target-org x --no-prompt"_s}));
         m_fake->answer(u"org_list"_s, orgListJson({u"a+"_s}));
         m_fake->answer(u"org_list_--clean"_s, {});
         click("cleanUpButton");
         QTRY_VERIFY(settled() && text("statusLine") == "Removed the connections of 3 expired scratch orgs."_L1);
-        QCOMPARE(m_fake->commands(5), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
+        QCOMPARE(m_fake->commands(6), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
                                                    u"org list --json --skip-connection-status"_s, u"org list --json"_s}));
         QVERIFY(!part("hiddenScratchNote")->isVisible() && part("value:devHub")->isHidden());
     }
