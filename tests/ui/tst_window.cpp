@@ -361,15 +361,14 @@ private Q_SLOTS:
         dialogs.answers = {false, true, true};
         click("cleanUpButton");
         QVERIFY(m_fake->calls().size() == 2 && dialogs.asked[0].destructive && dialogs.asked[0].message.contains("the 3 expired"_L1));
-        const QByteArray failed = "Unable to clean org with username x. You can run \\\"sf org delete scratch -o x\\\" to remove it.";
-        m_fake->answer(u"org_list_--clean"_s, "{\"status\":0,\"result\":{},\"warnings\":[\"" + failed + "\",\"Other.\"]}");
+        const auto failed = [](const char *u) -> QByteArray { return "Unable to clean org with username "_ba + u + ". You can run \\\"sf org delete scratch -o " + u + "\\\" to remove it."; };
+        m_fake->answer(u"org_list_--clean"_s, "{\"status\":0,\"result\":{},\"warnings\":[\"" + failed("x") + "\",\"" + failed("y") + "\",\"Other.\"]}");
         m_fake->answer(u"org_logout"_s, {}, 1);
-        m_fake->answer(kAliasRead.join(u'_'), "{\"status\":0,\"result\":[]}");
-        click("cleanUpButton"); // exits 0, but said it could not remove one, nor could its logout
-        QTRY_VERIFY(settled() && text("statusLine").endsWith("1 of the 3 expired scratch orgs:\nUnable to clean org with username x. "
-                                                              "You can run \"sf org delete scratch -o x\" to remove it."_L1));
-        QCOMPARE(m_fake->commands(2).mid(0, 2),
-                 (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s, u"org logout --target-org x --no-prompt"_s}));
+        m_fake->answer(kAliasRead.join(u'_'), R"({"status":0,"result":[{"alias":"y","value":"o@x.com"}]})");
+        click("cleanUpButton"); // exits 0, but could not remove two: x's logout fails, y is also an alias
+        QTRY_VERIFY(settled() && text("statusLine").endsWith(QString::fromUtf8(QByteArray("2 of the 3 expired scratch orgs:\n" + failed("x") + '\n' + failed("y")).replace('\\', ""))));
+        QCOMPARE(m_fake->commands(2).mid(0, 3), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
+                                                             u"org logout --target-org x --no-prompt"_s, u"org list --json --skip-connection-status"_s}));
         m_fake->answer(u"org_list"_s, orgListJson({u"a+"_s}));
         m_fake->answer(u"org_list_--clean"_s, {});
         click("cleanUpButton");
