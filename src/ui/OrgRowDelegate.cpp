@@ -135,5 +135,12 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QString subtitle = index.data(OrgListModel::SubtitleRole).toString();
     painter->drawText(g.subtitle, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       captionMetrics.elidedText(subtitle, Qt::ElideRight, g.subtitle.width()));
+
+    // Where the keyboard is, also on the selected row, whose fill alone looks the same focused or not.
+    if (opt.state & QStyle::State_HasFocus) {
+        painter->setPen(QPen(selected ? text : opt.palette.color(group, QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(opt.rect).adjusted(2, 2, -2, -2), 4, 4);
+    }
     painter->restore();
 }

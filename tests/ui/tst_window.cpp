@@ -282,10 +282,12 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"dup"_s); // the selection hidden; Down goes on to the first row shown
         QTest::keyClick(part<QLineEdit>("filterField"), Qt::Key_Down);
         QVERIFY(list()->hasFocus() && text("orgTitle") == "dup@x.com"_L1);
-        part("filterField")->setFocus(); // Tab: the filter, the list, the details, then the new connection
+        const QImage focused = list()->viewport()->grab().toImage();
+        part("filterField")->setFocus(); // the selected row shows where the keyboard was; Tab: the filter, the list, the details, then the new connection
         for (const char *next : {"orgList", "targetPicker", "reloadTargetsButton"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1StringView(next));
+            QVERIFY((list()->viewport()->grab().toImage() == focused) == (qstrcmp(next, "orgList") == 0));
         }
     }
 
