@@ -164,6 +164,14 @@ imports connections. Without options it opens its window.</source>
         <source>Remove Connections</source>
         <translation>Удалить подключения</translation>
     </message>
+    <message>
+        <source>Checking connections</source>
+        <translation>Проверка подключений</translation>
+    </message>
+    <message>
+        <source>Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile.</source>
+        <translation>Ожидание, пока Salesforce CLI свяжется с каждой организацией; списком можно пользоваться.</translation>
+    </message>
 </context>
 <context>
     <name>DetailsPane</name>

@@ -80,7 +80,10 @@ void ContentView::build()
     auto *checking = new QHBoxLayout(m_checkingIndicator);
     checking->setContentsMargins(0, 0, 0, 0);
     checking->setSpacing(6);
-    checking->addWidget(new Spinner(m_checkingIndicator));
+    auto *checkingSpinner = new Spinner(m_checkingIndicator);
+    checkingSpinner->setAccessibleName(tr("Checking connections"));
+    checkingSpinner->setAccessibleDescription(tr("Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile."));
+    checking->addWidget(checkingSpinner);
     auto *checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
     Theme::applyFont(checkingText, Theme::TextStyle::Caption);
     Theme::makeSecondary(checkingText);
@@ -262,7 +265,7 @@ void ContentView::syncDetails()
 
 void ContentView::syncBusy()
 {
-    m_header->setBusy(m_store->isBusy());
+    m_header->setBusy(m_store->isBusy(), m_store->status()); // the action's start message
     m_cleanUpButton->setEnabled(!m_store->isBusy());
     applyEnablement();
 }

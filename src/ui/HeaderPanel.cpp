@@ -81,7 +81,11 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     column->addWidget(m_filterField);
 }
 
-void HeaderPanel::setBusy(bool busy) { m_spinner->setVisible(busy); }
+void HeaderPanel::setBusy(bool busy, const QString &waitingFor)
+{
+    m_spinner->setAccessibleDescription(busy ? waitingFor : QString());
+    m_spinner->setVisible(busy);
+}
 
 void HeaderPanel::setEnablement(const Enablement &enablement)
 {

@@ -18,7 +18,8 @@ public:
 
     static QString linkAddress();
 
-    void setBusy(bool busy);
+    // `waitingFor`: what the spinner says it waits for, to a screen reader.
+    void setBusy(bool busy, const QString &waitingFor = {});
     void setEnablement(const Enablement &enablement);
     // The filter text as the store holds it; the field is left alone when it already shows it.
     void setSearch(const QString &text);

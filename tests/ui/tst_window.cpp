@@ -172,7 +172,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0 && part<QStackedWidget>("blocks")->currentIndex() == 0);
         const QRect subtitle = part("subtitle")->geometry(); // the same with the spinner shown and hidden
-        QCOMPARE(text("statusLine") + u'|' + enabled(), u"Reading sf org list...|reloadTargets aliasField"_s);
+        QCOMPARE(text("statusLine") + u'|' + enabled() + u'|' + part("spinner")->accessibleDescription(),
+                 u"Reading sf org list...|reloadTargets aliasField|Reading sf org list..."_s); // what the spinner waits for
         screenshot(m_window.get(), u"first-display-busy"_s);
 
         QTRY_VERIFY(settled());
