@@ -6,6 +6,7 @@
 #include "ScratchExpiry.h"
 #include "Theme.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -372,8 +373,19 @@ bool DetailsPane::isWarning(const QString &status)
 
 void DetailsPane::setStatus(const QString &status)
 {
+    const bool changed = status != m_status;
     m_status = status;
+    // The label's new text reaches screen readers as its name changing (the label has no name of
+    // its own); a Qt that can also has them read it out.
     m_statusLine->setText(DisplayText::lines(DisplayText::excerpt(status)));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (changed && !status.isEmpty()) {
+        QAccessibleAnnouncementEvent announcement(m_statusLine, m_statusLine->text());
+        QAccessible::updateAccessibility(&announcement);
+    }
+#else
+    Q_UNUSED(changed)
+#endif
     QPalette p = m_statusLine->palette();
     p.setColor(QPalette::WindowText,
                isWarning(status) ? Theme::warningOrange(p) : Theme::secondary(palette()));
