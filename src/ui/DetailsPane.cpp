@@ -4,6 +4,7 @@
 #include "Enablement.h"
 #include "OrgPage.h"
 #include "ScratchExpiry.h"
+#include "StatusLineAccessible.h"
 #include "Theme.h"
 
 #include <QAccessible>
@@ -286,6 +287,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     column->addWidget(divider);
 
     // A long CLI error stays within a few lines and scrolls instead of pushing the layout.
+    StatusLineAccessible::install();
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(u"statusLine"_s);
     m_statusLine->setTextFormat(Qt::PlainText);
