@@ -621,6 +621,10 @@ Rename or remove that alias to use it.</source>
         <source>unreachable</source>
         <translation>недоступна</translation>
     </message>
+    <message>
+        <source>Not connected: %1</source>
+        <translation>Не подключено: %1</translation>
+    </message>
 </context>
 <context>
     <name>OrgPage</name>
@@ -797,6 +801,10 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:</source>
         <translation>Salesforce CLI не смог удалить подключения %1 из %2 истёкших временных организаций:</translation>
+    </message>
+    <message>
+        <source>Could not copy %1: no clipboard is available.</source>
+        <translation>Не удалось скопировать %1: буфер обмена недоступен.</translation>
     </message>
 </context>
 <context>

@@ -87,8 +87,10 @@ public:
     // `page`: a page's id or label, or a path of the org (OrgPage::resolve); empty for its home.
     void openSelected(const OpenTarget &target, bool privateWindow = false, const QString &page = {});
     void setSelectedAsDefault();
-    // Says the selected org's target through textToCopy(); the window puts it on the clipboard.
+    // Says the selected org's target through textToCopy(); the window puts it on the clipboard,
+    // and calls copyFailed() when the clipboard did not take it.
     void copyTarget();
+    void copyFailed(const QString &target);
     // Delete and export act on the org a confirmation named, as it was then: nothing runs when the
     // list no longer holds it, or when the name passed no longer reaches it once the CLI's alias
     // table is read again.

@@ -134,8 +134,13 @@ void OrgStore::copyTarget()
                      "since a terminal would run what follows it.").arg(org->org.username));
         return;
     }
-    Q_EMIT textToCopy(org->target);
     setStatus(tr("Copied target: %1").arg(org->target));
+    Q_EMIT textToCopy(org->target);
+}
+
+void OrgStore::copyFailed(const QString &target)
+{
+    setStatus(tr("Could not copy %1: no clipboard is available.").arg(target));
 }
 
 void OrgStore::deleteSelected()

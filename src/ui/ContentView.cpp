@@ -202,9 +202,13 @@ void ContentView::connectStore()
         syncDetails();
     }));
     connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->status()); });
-    connect(m_store, &OrgStore::textToCopy, this, [](const QString &text) {
-        if (QClipboard *clipboard = QGuiApplication::clipboard())
+    connect(m_store, &OrgStore::textToCopy, this, [this](const QString &text) {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        if (clipboard)
             clipboard->setText(text);
+        // A Wayland compositor without a seat, for one, takes nothing: never say it was copied.
+        if (!clipboard || clipboard->text() != text)
+            m_store->copyFailed(text);
     });
     connect(m_store, &OrgStore::isBusyChanged, this, &ContentView::syncBusy);
     connect(m_store, &OrgStore::hiddenScratchOrgsChanged, this, [this] {

@@ -91,8 +91,10 @@ QString OrgListModel::statusText(const CLIOrg &org) const
     case disconnectedDot:
         break;
     }
-    return org.connectedStatus && !org.connectedStatus->trimmed().isEmpty() ? DisplayText::line(*org.connectedStatus)
-                                                                             : tr("Not connected");
+    // The CLI's word for it is often a code ("ENOTFOUND"): said after ours.
+    return org.connectedStatus && !org.connectedStatus->trimmed().isEmpty()
+        ? tr("Not connected: %1").arg(DisplayText::line(*org.connectedStatus))
+        : tr("Not connected");
 }
 
 // The row's badges in words.
