@@ -131,7 +131,6 @@ private Q_SLOTS:
         row("--open's value an option", "--open --in x", "", true, 2, {}, needs("open"));
         row("--page=, empty", "--open c --page= --private", "", true, 2, {}, needs("page"));
         row("-in's value an option", "--open c -in --private", "", true, 2, {}, needs("in"));
-        row("--page without --open", "--page", "", true, 2, {}, needs("page"));
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
         row("--targets, a profile each", "--targets", "", false, 0, u"system\tSystem default\nchrome-default\tChrome default\nchrome-Profile 2\t"

@@ -142,7 +142,6 @@ private Q_SLOTS:
         row("export: the CLI's output, replacing the file", answer("org_auth_show-sfdx-auth-url", kAuth, 0, exportOld),
             "Exporting b auth JSON...|Exported auth JSON for b. Treat this file like a password.", authShow, "4/4 > b@x.com",
             "600 "_L1 + QString::fromUtf8(kAuth));
-        row("copy target", [](Ctx &c) { c.store.copyTarget(); }, "Copied target: b", "", "4/4 > b@x.com b");
 
         // Failures: the error text alone; list, selection and file as they were.
         row("refresh: the CLI refuses", answer("org_list", "Error (X): boom\n", 1, reload),
