@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -79,6 +80,13 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     connect(m_filterField, &QLineEdit::textEdited, this, &HeaderPanel::searchEdited);
     m_filterField->installEventFilter(this);
     column->addWidget(m_filterField);
+    // Find reaches the filter from anywhere in the window, its text selected to be typed over.
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, m_filterField, [this] {
+        m_filterField->setFocus(Qt::ShortcutFocusReason);
+        m_filterField->selectAll();
+    });
 }
 
 void HeaderPanel::setBusy(bool busy, const QString &waitingFor)

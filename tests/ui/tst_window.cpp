@@ -391,6 +391,8 @@ private Q_SLOTS:
             {Qt::CTRL | Qt::Key_R, u"org list --json --skip-connection-status"_s},
             {Qt::CTRL | Qt::SHIFT | Qt::Key_Return, u"org open --target-org acme-dev --path /lightning/setup/SetupOneHome/home"_s},
             {Qt::CTRL | Qt::SHIFT | Qt::Key_N, u"org login web --instance-url https://test.salesforce.com/"_s}};
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier); // Find: the filter, from anywhere
+        QVERIFY(part("filterField")->hasFocus());
         m_fake->set(u"org_list"_s, u"delay"_s, "0.5"_ba);
         store().refresh();
         for (const auto &[combination, call] : keys)
