@@ -293,6 +293,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_statusLine->setTextFormat(Qt::PlainText);
     m_statusLine->setWordWrap(true);
     m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_statusLine->setFocusPolicy(Qt::StrongFocus); // Tab reaches the message, to select and copy it
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Theme::applyFont(m_statusLine, Theme::TextStyle::Callout);
     // A long message shows cut; the whole of it is a right-click away.
@@ -309,6 +310,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     statusArea->setWidget(m_statusLine);
     statusArea->setWidgetResizable(true);
     statusArea->setFrameShape(QFrame::NoFrame);
+    statusArea->setFocusPolicy(Qt::NoFocus); // the message itself takes the keyboard
     statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     statusArea->setMaximumHeight(QFontMetrics(m_statusLine->font()).lineSpacing() * 5 + 4);
     statusArea->viewport()->setAutoFillBackground(false);

@@ -38,6 +38,7 @@ MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,
     auto *scroller = new QScrollArea(this);
     scroller->setObjectName(u"contentScroller"_s);
     scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus); // a stop with nothing to show; it scrolls to the focused part
     scroller->setWidgetResizable(true);
     scroller->setWidget(m_content);
     setCentralWidget(scroller);
