@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -71,7 +73,8 @@ QStringList SFCLI::cleanScratchOrgs() const
     static const QRegularExpression uncleaned(
         uR"re(^Unable to clean org with username (\S+)\. You can run "\S+ org delete scratch -o (\S+)" to remove it\.`?$)re"_s);
     QStringList failures;
-    std::optional<AliasTable> aliases;
+    std::optional<AliasTable> aliases; // read once, when first needed
+    bool aliasesRead = false;
     for (const QJsonValue &warning : QJsonDocument::fromJson(textOnly(output)).object().value("warnings"_L1).toArray()) {
         const QString text = warning.toString().trimmed();
         if (!text.contains("org delete scratch"_L1))
@@ -80,7 +83,7 @@ QStringList SFCLI::cleanScratchOrgs() const
         // is also an alias is left alone: logout takes every org the name matches.
         const QRegularExpressionMatch named = uncleaned.match(text);
         if (named.hasMatch() && named.captured(1) == named.captured(2)) {
-            if (!aliases)
+            if (!std::exchange(aliasesRead, true))
                 aliases = this->aliases();
             if (aliases && !aliases->isAlias(named.captured(1))) {
                 try {
