@@ -213,29 +213,33 @@ int BrightcairnApp::exec()
     }
 
     const std::string directory = executableDirectory();
-    std::string lastError = "the executable's folder is unknown";
+    std::string notFound = "the executable's folder is unknown";
+    std::string broken; // the first module that exists explains more than any that do not
     for (const char *relative : WindowModule::kRelativeLocations) {
         if (directory.empty())
             break;
         const std::string candidate = directory + '/' + relative;
         if (::access(candidate.c_str(), F_OK) != 0) {
-            lastError = candidate + ": not found";
+            notFound = candidate + ": not found";
             continue;
         }
         void *module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
             const char *error = ::dlerror();
-            lastError = error ? error : candidate;
+            if (broken.empty())
+                broken = error ? error : candidate;
             continue;
         }
         auto entry = reinterpret_cast<WindowModule::Entry>(::dlsym(module, WindowModule::kEntryPoint));
         if (!entry) {
-            lastError = candidate + ": no window entry point";
+            if (broken.empty())
+                broken = candidate + ": no window entry point";
             continue;
         }
         // The module stays loaded until the process ends: Qt's own cleanup runs at exit.
         return entry(&m_argc, m_argv);
     }
+    const std::string &lastError = broken.empty() ? notFound : broken;
     std::fprintf(stderr, "tarnwick: cannot open a window: its window module is missing or broken (%s).\n",
                  lastError.c_str());
     return 1;

@@ -14,7 +14,10 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
     try {
         const SFCLI::Listing listing = cli.listing();
         // As the CLI looks a name up: aliases first, then usernames.
-        const QString username = listing.aliases.resolve(org);
+        const std::optional<QString> reached = listing.aliases.resolve(org);
+        if (!reached) // what a hand edit left in the table: the CLI reaches no org by it
+            return fail(u"The CLI's alias %1 names no username."_s.arg(org));
+        const QString &username = *reached;
         const auto named = [&](const QString &name) {
             return std::find_if(listing.orgs.cbegin(), listing.orgs.cend(), [&](const CLIOrg &o) { return o.username == name; });
         };

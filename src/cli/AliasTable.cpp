@@ -1,21 +1,19 @@
 #include "AliasTable.h"
 
-#include "AppError.h"
-#include "SFCLI.h"
-#include "StopSignal.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <thread>
-
 using namespace Qt::Literals::StringLiterals;
 
-void AliasTable::add(const QString &alias, const QString &value)
+void AliasTable::add(const QString &alias, const QJsonValue &value)
 {
-    m_valueOf.insert(alias, value);
-    m_aliasesOf[value].append(alias);
+    if (!value.isString()) {
+        m_malformed.insert(alias, value.isNull());
+        return;
+    }
+    m_valueOf.insert(alias, value.toString());
+    m_aliasesOf[value.toString()].append(alias);
 }
 
 std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
@@ -27,11 +25,23 @@ std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
         return std::nullopt;
     AliasTable table;
     for (const QJsonValue &entry : result.toArray()) {
-        const QJsonValue alias = entry["alias"_L1], value = entry["value"_L1];
-        if (!alias.isString() || !value.isString())
-            return std::nullopt;
-        table.add(alias.toString(), value.toString());
+        if (const QJsonValue alias = entry["alias"_L1]; alias.isString())
+            table.add(alias.toString(), entry["value"_L1]);
     }
+    return table;
+}
+
+std::optional<AliasTable> AliasTable::decodeFile(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    const QJsonValue orgs = document.object().value("orgs"_L1);
+    if (error.error != QJsonParseError::NoError || !orgs.isObject())
+        return std::nullopt;
+    AliasTable table;
+    const QJsonObject pairs = orgs.toObject();
+    for (auto it = pairs.begin(); it != pairs.end(); ++it)
+        table.add(it.key(), it.value());
     return table;
 }
 
@@ -40,12 +50,24 @@ AliasTable AliasTable::reportedBy(const QList<CLIOrg> &orgs)
     AliasTable table;
     for (const CLIOrg &org : orgs) {
         if (org.alias && !org.alias->isEmpty())
-            table.add(*org.alias, org.username);
+            table.add(*org.alias, QJsonValue(org.username));
     }
     return table;
 }
 
-QString AliasTable::resolve(const QString &name) const { return m_valueOf.value(name, name); }
+std::optional<QString> AliasTable::resolve(const QString &name) const
+{
+    if (const auto bad = m_malformed.constFind(name); bad != m_malformed.cend() && !*bad)
+        return std::nullopt;
+    return m_valueOf.value(name, name);
+}
+
+QStringList AliasTable::malformed() const
+{
+    QStringList names = m_malformed.keys();
+    names.sort();
+    return names;
+}
 
 std::optional<QString> AliasTable::nameFor(const CLIOrg &org) const
 {
@@ -57,7 +79,7 @@ std::optional<QString> AliasTable::nameFor(const CLIOrg &org) const
             names << alias;
     }
     names << org.username;
-    const auto reaches = [&](const QString &name) { return !name.isEmpty() && resolve(name) == org.username; };
+    const auto reaches = [&](const QString &name) { return !name.isEmpty() && this->reaches(name, org.username); };
     for (const QString &name : std::as_const(names)) {
         if (!name.startsWith(u'-') && reaches(name))
             return name;
@@ -67,40 +89,4 @@ std::optional<QString> AliasTable::nameFor(const CLIOrg &org) const
             return name;
     }
     return std::nullopt;
-}
-
-std::optional<AliasTable> SFCLI::aliases() const
-{
-    try {
-        return AliasTable::decode(runForOutput({u"alias"_s, u"list"_s, u"--json"_s}, 60.0));
-    } catch (const DescribedError &) { // a CLI without the command: the list's aliases will do
-        return std::nullopt;
-    }
-}
-
-SFCLI::Listing SFCLI::listing() const
-{
-    // Side by side: the table costs about as long as the quick list, both mostly the CLI's start.
-    std::optional<AliasTable> table;
-    const StopSignal *stop = StopSignal::current();
-    std::thread aliasReader([this, stop, &table] {
-        const StopSignal::Scope scope(stop);
-        try {
-            table = aliases();
-        } catch (const Stopped &) {
-        }
-    });
-    Listing listing;
-    try {
-        std::optional<QList<CLIOrg>> quick = quickOrgs(&listing.hiddenScratchOrgs);
-        listing.quick = quick.has_value();
-        listing.orgs = quick ? std::move(*quick) : orgs(true, &listing.hiddenScratchOrgs);
-    } catch (...) {
-        aliasReader.join();
-        throw;
-    }
-    aliasReader.join();
-    StopSignal::throwIfRequested();
-    listing.aliases = table ? std::move(*table) : AliasTable::reportedBy(listing.orgs);
-    return listing;
 }

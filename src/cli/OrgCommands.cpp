@@ -5,10 +5,13 @@
 #include "AppError.h"
 #include "FrontDoorURL.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <utility>
 
@@ -64,38 +67,71 @@ void SFCLI::logout(const QString &target) const
                  kLogoutTimeout);
 }
 
-QStringList SFCLI::cleanScratchOrgs() const
+namespace {
+
+// The connections the CLI keeps: one <username>.json each.
+QSet<QString> authFiles(const QString &home)
 {
+    QSet<QString> names;
+    for (const QString &name : QDir(home + "/.sfdx"_L1).entryList({u"*@*.json"_s}, QDir::Files | QDir::Hidden))
+        names.insert(name);
+    return names;
+}
+
+} // namespace
+
+SFCLI::CleanUp SFCLI::cleanScratchOrgs() const
+{
+    const std::optional<QSet<QString>> before = m_home ? std::optional(authFiles(*m_home)) : std::nullopt;
     const QByteArray output = runForOutput(
         {u"org"_s, u"list"_s, u"--clean"_s, u"--no-prompt"_s, u"--skip-connection-status"_s, u"--json"_s}, kCleanTimeout);
     // Its warning for an org it could not remove names it twice and points to `org delete scratch`
     // (one release ends it with a stray backtick).
     static const QRegularExpression uncleaned(
         uR"re(^Unable to clean org with username (\S+)\. You can run "\S+ org delete scratch -o (\S+)" to remove it\.`?$)re"_s);
-    QStringList failures;
-    std::optional<AliasTable> aliases; // read once, when first needed
-    bool aliasesRead = false;
+    CleanUp outcome;
     for (const QJsonValue &warning : QJsonDocument::fromJson(textOnly(output)).object().value("warnings"_L1).toArray()) {
         const QString text = warning.toString().trimmed();
         if (!text.contains("org delete scratch"_L1))
             continue;
-        // Some CLIs fail on every one; their logout removes the same local files. A username that
-        // is also an alias is left alone: logout takes every org the name matches.
         const QRegularExpressionMatch named = uncleaned.match(text);
-        if (named.hasMatch() && named.captured(1) == named.captured(2)) {
-            if (!std::exchange(aliasesRead, true))
-                aliases = this->aliases();
-            if (aliases && !aliases->isAlias(named.captured(1))) {
-                try {
-                    logout(named.captured(1));
-                    continue;
-                } catch (const DescribedError &) {
-                }
-            }
+        if (!named.hasMatch() || named.captured(1) != named.captured(2)) {
+            outcome.left.append(text);
+            continue;
         }
-        failures.append(text);
+        // Some CLIs fail on every one; their logout removes the same local files. The name is
+        // checked right before each logout, which takes every org the name matches: a username
+        // that is also an alias is left alone, and the CLI's advice for it would reach the alias's org.
+        const QString username = named.captured(1);
+        std::optional<AliasTable> aliases;
+        try {
+            aliases = currentAliases();
+        } catch (const DescribedError &error) {
+            outcome.left.append(QCoreApplication::translate("SFCLI", "%1 was left: the alias table could not be read to "
+                                                                     "check its name (%2).").arg(username, error.description()));
+            continue;
+        }
+        if (!aliases) { // nothing to check the name with
+            outcome.left.append(text);
+            continue;
+        }
+        if (aliases->isAlias(username)) {
+            outcome.left.append(QCoreApplication::translate("SFCLI", "%1 was left: it is also an alias of another connection, "
+                                                                     "which a command naming it would reach. Remove that alias "
+                                                                     "first (sf alias unset %1).").arg(username));
+            continue;
+        }
+        try {
+            logout(username);
+        } catch (const DescribedError &) {
+            outcome.left.append(text);
+        }
     }
-    return failures;
+    if (before) {
+        const QSet<QString> after = authFiles(*m_home);
+        outcome.removed = int(std::count_if(before->cbegin(), before->cend(), [&](const QString &n) { return !after.contains(n); }));
+    }
+    return outcome;
 }
 
 void SFCLI::login(LoginKind kind, const QString &alias, BrowserChoice browser,

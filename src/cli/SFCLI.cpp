@@ -8,6 +8,7 @@
 #include "ProcessRunner.h"
 #include "StopSignal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 
@@ -122,7 +123,9 @@ std::shared_ptr<const SFCLI> SFCLI::shared()
     // TARNWICK_SF names the sf to run ahead of the usual places: one of several installs, a wrapper.
     static const std::shared_ptr<const SFCLI> instance = [] {
         const QString chosen = qEnvironmentVariable("TARNWICK_SF");
-        return std::make_shared<const SFCLI>(chosen.isEmpty() ? locate() : Location{chosen, {}});
+        auto cli = std::make_shared<SFCLI>(chosen.isEmpty() ? locate() : Location{chosen, {}});
+        cli->setHome(QDir::homePath()); // the CLI's children inherit HOME
+        return std::shared_ptr<const SFCLI>(std::move(cli));
     }();
     return instance;
 }
@@ -216,6 +219,8 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     request.timeout = std::chrono::duration<double>(timeout);
     request.killGrace = m_killGrace;
     request.stop = StopSignal::current();
+    if (request.stop && request.stop->finishesOnly())
+        throw Stopped();
     request.outputCap = m_outputCap;
 
     ProcessResult result = runProcess(request);
@@ -262,10 +267,21 @@ QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
 
 QList<CLIOrg> SFCLI::orgs(bool checkConnections, int *hiddenScratchOrgs) const
 {
+    return listOrgs(checkConnections, kOrgListTimeout, hiddenScratchOrgs);
+}
+
+QList<CLIOrg> SFCLI::checkedOrgs(qsizetype known, int *hiddenScratchOrgs) const
+{
+    // 3,000 orgs took four and a half minutes offline.
+    return listOrgs(true, kOrgListTimeout + 0.2 * double(known), hiddenScratchOrgs);
+}
+
+QList<CLIOrg> SFCLI::listOrgs(bool checkConnections, double timeout, int *hiddenScratchOrgs) const
+{
     QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
     if (!checkConnections)
         arguments.append(u"--skip-connection-status"_s);
-    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, kOrgListTimeout), hiddenScratchOrgs);
+    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, timeout), hiddenScratchOrgs);
     OrgList::sortForDisplay(list);
     return list;
 }

@@ -79,13 +79,25 @@ public:
     // takes seconds per org whose instance does not answer, and no org has a connectedStatus.
     // `hiddenScratchOrgs`: as OrgList::decode.
     QList<CLIOrg> orgs(bool checkConnections = true, int *hiddenScratchOrgs = nullptr) const;
+    // The full list while `known` orgs are listed: the CLI checks each one, which takes minutes
+    // for thousands offline, so its time limit grows with them.
+    QList<CLIOrg> checkedOrgs(qsizetype known, int *hiddenScratchOrgs = nullptr) const;
     // The same without the check; nothing when the CLI rejects the flag itself (one older than
     // it). Any other failure is thrown as it is.
     std::optional<QList<CLIOrg>> quickOrgs(int *hiddenScratchOrgs = nullptr) const;
-    // `sf alias list --json`; nothing when the CLI cannot list its aliases.
+    // `sf alias list --json`; nothing only for a CLI without the command. Throws what run()
+    // throws, and when the CLI prints no table.
     std::optional<AliasTable> aliases() const;
+    // The table as it is now: the CLI's own file where home() is known and it can be read (in
+    // microseconds), else aliases().
+    std::optional<AliasTable> currentAliases() const;
+    // The home folder whose .sfdx holds the CLI's files, the one its children see; unknown for an
+    // adapter made without one, which then always asks the CLI.
+    void setHome(const QString &home) { m_home = home; }
+    const std::optional<QString> &home() const { return m_home; }
     // The listed orgs (quick when the CLI has the quick list) and the alias table, read side by
-    // side; the table is the list's own aliases when the CLI gives none.
+    // side; the table is the list's own aliases when the CLI has none. Throws when the table
+    // cannot be read.
     struct Listing
     {
         QList<CLIOrg> orgs;
@@ -109,8 +121,14 @@ public:
     void logout(const QString &target) const;
     // `sf org list --clean`: removes the local connections of the expired and deleted scratch
     // orgs the list leaves out, without contacting them. One it fails on (it still exits 0) is
-    // logged out by its username instead. Returns what the CLI said of each one left.
-    QStringList cleanScratchOrgs() const;
+    // logged out by its username instead, its name checked right before. Returns what was said
+    // of each one left, and how many connections went where the CLI's files can be seen.
+    struct CleanUp
+    {
+        QStringList left;
+        std::optional<int> removed;
+    };
+    CleanUp cleanScratchOrgs() const;
     // The CLI's web login; waits up to fifteen minutes for the user. A blank alias is left out.
     void login(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault) const;
 
@@ -127,6 +145,7 @@ protected:
     virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
 
 private:
+    QList<CLIOrg> listOrgs(bool checkConnections, double timeout, int *hiddenScratchOrgs) const;
     // `option` and `value` as two arguments, or as one joined by "=" when the value begins with
     // "-", which the CLI would otherwise read as an option of its own.
     static QStringList optionWithValue(const QString &option, const QString &value);
@@ -135,6 +154,7 @@ private:
     static QString safeAlias(const QString &from);
 
     Location m_location;
+    std::optional<QString> m_home;
     std::chrono::duration<double> m_killGrace{2.0};
     qsizetype m_outputCap = kDefaultOutputCap;
 };

@@ -20,6 +20,10 @@ public:
     // Readable once a stop was requested; -1 when no descriptor could be had (the runner then
     // looks at requested() between short waits).
     int waitHandle() const noexcept { return m_read; }
+    // The app is quitting: what runs may finish, but nothing new starts (the CLI adapter refuses
+    // to start a child with Stopped).
+    void finishOnly() noexcept { m_finishOnly.store(true, std::memory_order_release); }
+    bool finishesOnly() const noexcept { return m_finishOnly.load(std::memory_order_acquire); }
 
     // The signal of the job that the calling thread works for, if any. The CLI adapter passes it
     // to every child it runs, so a job's commands stop without each one taking it as an argument.
@@ -42,6 +46,7 @@ public:
 
 private:
     std::atomic<bool> m_requested{false};
+    std::atomic<bool> m_finishOnly{false};
     int m_read = -1;
     int m_write = -1;
 };

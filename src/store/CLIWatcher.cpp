@@ -41,8 +41,18 @@ CLIWatcher::CLIWatcher(QString home, QObject *parent)
 void CLIWatcher::setOwnCommands(Own own)
 {
     const Own was = std::exchange(m_own, own);
-    if (was == Own::acting && own != Own::acting)
-        m_baseline = fingerprint(); // the action has written all it will; its reload shows it
+    // Another program may have written while the action did: a file added or removed, the
+    // aliases or the config changed lead to a quiet reload; the rewrites of auth files that every
+    // command makes (new tokens) are taken as the action's.
+    if (was == Own::acting && own != Own::acting) {
+        const Fingerprint now = fingerprint();
+        if (now.shape != m_baseline.shape) {
+            m_pending = true;
+            m_settle.start();
+        } else {
+            m_baseline = now;
+        }
+    }
     if (own == Own::none && was != Own::none)
         m_grace.start();
     else if (own != Own::none)
@@ -52,11 +62,12 @@ void CLIWatcher::setOwnCommands(Own own)
 void CLIWatcher::settled()
 {
     watch(); // a file replaced or a folder made since is watched from now on
-    if (m_own == Own::acting || m_grace.isActive())
+    if (m_own == Own::acting || (m_grace.isActive() && !m_pending))
         return;
     const Fingerprint now = fingerprint();
-    if (m_own == Own::checking ? now.shape == m_baseline.shape : now.whole == m_baseline.whole)
+    if (!m_pending && (m_own == Own::checking ? now.shape == m_baseline.shape : now.whole == m_baseline.whole))
         return;
+    m_pending = false;
     m_baseline = now;
     Q_EMIT changed();
 }
@@ -75,15 +86,22 @@ void CLIWatcher::graceEnded()
 // The folders, and each file on its own, since the CLI rewrites files in place, which a folder's
 // notice does not report. The home folder only while a folder is missing, so that its creation is
 // seen (a removed folder is no longer watched, so it counts as missing until it is back).
+// A folder that is a link is watched where it leads, so the home folder too tells when the link
+// is pointed elsewhere; everything is then watched anew.
 void CLIWatcher::watch()
 {
     QSet<QString> wanted;
+    QStringList targets;
     for (const QString &folder : {m_sfdx, m_sf}) {
-        if (QFileInfo(folder).isDir())
+        const QFileInfo info(folder);
+        targets << info.canonicalFilePath();
+        if (info.isDir())
             wanted.insert(folder);
-        else
+        if (!info.isDir() || info.isSymLink())
             wanted.insert(m_home);
     }
+    if (std::exchange(m_folderTargets, targets) != targets && !(m_watcher.files() + m_watcher.directories()).isEmpty())
+        m_watcher.removePaths(m_watcher.files() + m_watcher.directories());
     for (const QString &name : QDir(m_sfdx).entryList({u"*.json"_s}, QDir::Files | QDir::Hidden))
         wanted.insert(m_sfdx + u'/' + name);
     if (QFileInfo(m_sf + "/config.json"_L1).isFile())
@@ -116,6 +134,9 @@ CLIWatcher::Fingerprint CLIWatcher::fingerprint() const
         paths.append(m_sfdx + u'/' + name);
     paths.append(m_sf + "/config.json"_L1);
     Fingerprint out;
+    for (const QString &folder : {m_sfdx, m_sf}) // a link pointed elsewhere
+        out.shape += QFile::encodeName(QFileInfo(folder).canonicalFilePath()) + '\n';
+    out.whole = out.shape;
     for (const QString &path : std::as_const(paths)) {
         const QByteArray name = QFile::encodeName(path);
         struct stat info;

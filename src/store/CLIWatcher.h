@@ -13,9 +13,10 @@
 // which names the default org. The CLI's log files in ~/.sf never count. It reacts to the
 // system's change notifications only, and reports once a burst of changes has settled.
 //
-// Our own commands change these files too. An action (a login, a logout, an import, a new
-// default) is followed by a reload of its own: while it runs, every change is taken as its own.
-// The connection check rewrites the auth files of the orgs it reaches (a new access token,
+// Our own commands change these files too. While an action (a login, a logout, an import, a new
+// default) runs, no notice is acted on; when it ends, anything that changed since it began leads
+// to one quiet reload, which shows nothing when the action's own reload already did. The
+// connection check rewrites the auth files of the orgs it reaches (a new access token,
 // whether the org is a Dev Hub): while it runs, and for a short while after, only a change
 // beside those rewrites counts (an auth file added or removed, the alias table, the config).
 class CLIWatcher : public QObject
@@ -47,6 +48,8 @@ private:
     Fingerprint fingerprint() const;
 
     QString m_home, m_sfdx, m_sf;
+    QStringList m_folderTargets; // where the two folders lead, through links: watched anew when they move
+    bool m_pending = false; // a change seen while an action ran
     QFileSystemWatcher m_watcher;
     QTimer m_settle, m_grace;
     Fingerprint m_baseline;

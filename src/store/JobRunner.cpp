@@ -110,6 +110,7 @@ void JobRunner::shutDown(std::chrono::milliseconds patience)
 {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (auto &[id, job] : m_jobs) {
+        job->stop->finishOnly();
         if (job->options.onQuit == OnQuit::stopAtOnce)
             job->stop->request();
     }

@@ -16,7 +16,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
     } else if (arrival.delivery.stale) {
         // A newer list is shown already: only the action's own word is said.
         if (!arrival.reload.quietWhenStale)
-            effect.status = arrival.reload.message(arrival.orgs.size());
+            effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         return effect;
     } else if (arrival.reload.followsCLI && m_phase != Phase::idle && arrival.hiddenScratchOrgs == context.shownHiddenScratchOrgs
                && sameConnections(arrival.orgs, arrival.aliases, context.shown, context.shownAliases)) {
@@ -49,7 +49,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         input.newAlias = arrival.reload.newAlias;
         input.before = context.selection;
         input.step = Step::firstList;
-        effect.status = arrival.reload.message(arrival.orgs.size());
+        effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         if (arrival.kind == Kind::quickList) {
             m_phase = Phase::checking;
             m_check = {0, arrival.reload, context.selection, arrival.aliases, context.statusSerial + 1};
@@ -65,7 +65,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
         input.step = Step::checked;
         // The check repeats the quick list's message, unless anything was said since.
         if (context.statusSerial == m_check.statusSerial)
-            effect.status = m_check.reload.message(arrival.orgs.size());
+            effect.status = m_check.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         break;
     case Kind::checkFailure:
         m_phase = Phase::checkFailed;

@@ -27,13 +27,14 @@ public:
         checkFailed, // the quick list stays, with the statuses the last successful check gave
     };
 
-    // What the action behind a reload wants: its selection rule and its message for N orgs,
-    // which a plain refresh does not repeat when a newer list is shown already.
+    // What the action behind a reload wants: its selection rule and its message for N orgs listed
+    // and H scratch orgs hidden, which a plain refresh does not repeat when a newer list is shown
+    // already.
     struct Reload
     {
         SelectionPolicy::Rule rule = SelectionPolicy::Rule::keep;
         QString newAlias;
-        std::function<QString(qsizetype)> message;
+        std::function<QString(qsizetype listed, int hidden)> message;
         bool quietWhenStale = false;
         // Another program changed the CLI's files: shown only when the connections differ from
         // those shown, and then the status line says so.

@@ -75,7 +75,7 @@ void OrgStore::noteJobs()
 void OrgStore::reloadQuietly()
 {
     const ListLoader::Reload reload{SelectionPolicy::Rule::keep, {},
-                                    [](qsizetype count) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
+                                    [](qsizetype count, int) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
                                     true, true};
     m_jobs.start(
         listJob({}, reload), [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
@@ -118,9 +118,9 @@ void OrgStore::startCheck()
         arrive({ListLoader::Kind::checkFailure, delivery, {}, {}, {}, description});
     };
     m_loader.checkStarted(m_jobs.start(
-        [this, cli = m_cli]() -> JobRunner::Apply {
+        [this, cli = m_cli, listed = m_orgs.size()]() -> JobRunner::Apply {
             int hidden = 0;
-            QList<CLIOrg> orgs = cli->orgs(true, &hidden); // before `hidden` is captured
+            QList<CLIOrg> orgs = cli->checkedOrgs(listed, &hidden); // before `hidden` is captured
             return [this, orgs = std::move(orgs), hidden](const JobRunner::Delivery &delivery) mutable {
                 arrive({ListLoader::Kind::check, delivery, std::move(orgs), {}, {}, {}, hidden});
             };
@@ -148,6 +148,11 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
     }
     if (effect.select)
         select(*effect.select);
+    // Entries the CLI never writes, a hand edit can: each is skipped, and said.
+    if (effect.status && effect.show && !effect.aliases.malformed().isEmpty())
+        *effect.status += u' '
+            + tr("The CLI's alias table has entries that name no username, which reach no org: %1.")
+                  .arg(effect.aliases.malformed().join(", "_L1));
     if (effect.status)
         setStatus(*effect.status);
     if (effect.startCheck)
@@ -178,7 +183,19 @@ std::optional<QString> OrgStore::targetOf(const CLIOrg &org) const
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {
     m_userPicked = true;
-    select(id ? std::optional(OrgRef{*id, std::nullopt}) : std::nullopt);
+    if (!id)
+        return select(std::nullopt);
+    const OrgRef byID{*id, std::nullopt};
+    const CLIOrg *org = byID.in(m_orgs);
+    select(org ? OrgRef::of(*org) : byID);
+}
+
+std::optional<QString> OrgStore::selectedID() const
+{
+    if (!m_selection)
+        return std::nullopt;
+    const CLIOrg *org = m_selection->in(m_orgs);
+    return org ? org->id() : m_selection->id;
 }
 
 void OrgStore::selectOrg(const CLIOrg &org)

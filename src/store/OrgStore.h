@@ -24,7 +24,7 @@ class SFCLI;
 
 // The observable model behind the window: the orgs last read from the CLI, the selection, the
 // filter text, the status line and the busy flag, and the actions that change them. It belongs
-// to the main thread and composes three parts: the jobs run in a JobRunner, the list's phases
+// to the main thread and composes its parts: the jobs run in a JobRunner, the list's phases
 // live in a ListLoader, and SelectionPolicy says what a reload selects. Every setter notifies,
 // also when the value is unchanged.
 class OrgStore : public QObject
@@ -44,8 +44,10 @@ public:
     ~OrgStore() override;
 
     const QList<CLIOrg> &orgs() const { return m_orgs; }
-    std::optional<QString> selectedID() const { return m_selection ? std::optional(m_selection->id) : std::nullopt; }
-    std::optional<QString> selectedUsername() const { return m_selection ? m_selection->username : std::nullopt; }
+    // The selected org's id as it is listed now; the id chosen while no listed org has it.
+    std::optional<QString> selectedID() const;
+    // The selected org, known by its username once a list holds it.
+    const std::optional<OrgRef> &selection() const { return m_selection; }
     const QString &search() const { return m_search; }
     const QString &status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
@@ -56,7 +58,7 @@ public:
     // How many expired or deleted scratch orgs the CLI says it leaves out of the list shown.
     int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
 
-    // The user's choice, by id alone.
+    // The user's choice by id: the first listed org with it, kept by its username from then on.
     void setSelectedID(const std::optional<QString> &id);
     // Selects exactly this org, also when another one shares its id (an alias that is another
     // org's username): the selection then names the org by its username as well.
@@ -157,7 +159,8 @@ private:
     // `action` (if any), then the list, delivered to arrive() with `reload`.
     JobRunner::Work listJob(std::function<void()> action, ListLoader::Reload reload);
     void startCheck();
-    void runAction(const QString &message, std::function<void()> action, std::function<QString()> success);
+    // A command refused because its name now reaches another org: said, and the list read again.
+    JobRunner::Apply refusal(const QString &why);
     void reloadQuietly();
     // Tells the watcher whether our own commands run, whose changes are not another program's.
     void noteJobs();
@@ -167,7 +170,7 @@ private:
     JobRunner m_jobs;
     ListLoader m_loader;
     quint64 m_statusSerial = 0; // counts every status change
-    bool m_userPicked = false; // since the last list arrived
+    bool m_userPicked = false; // a row picked, or the selection acted on, since the last list arrived
 
     QList<CLIOrg> m_orgs;
     std::optional<OrgRef> m_selection;

@@ -16,7 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString loadedMessage(qsizetype count)
+QString loadedMessage(qsizetype count, int)
 {
     return OrgStore::tr("Loaded %n CLI connections.", nullptr, int(count));
 }
@@ -29,6 +29,9 @@ std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &or
         setStatus(AppError::noTarget().description());
         return std::nullopt;
     }
+    // Acting on the selection makes it the user's pick: the check does not move it afterwards.
+    if (m_selection && m_selection->names(*org))
+        m_userPicked = true;
     const std::optional<QString> target = targetOf(*org);
     if (!target) {
         setStatus(AppError::hiddenByAlias(org->username).description());
@@ -49,14 +52,49 @@ std::optional<OrgStore::Reached> OrgStore::reachConfirmed(const CLIOrg &org, con
 
 namespace {
 
-// The CLI's alias table read again right before a destructive command: the name must still reach
-// the org the user confirmed. A CLI without the table was checked against the list only.
-void checkStillReaches(const SFCLI &cli, const QString &target, const QString &username, const QString &nothingDone)
+// The name reaches another org than the one shown, or none.
+class NameChanged : public DescribedError
 {
-    const std::optional<AliasTable> now = cli.aliases();
+public:
+    using DescribedError::DescribedError;
+};
+
+// Right before a command that names an org: the alias table as it is now must still send `target`
+// to `username`. Returns the name to run with. When the table cannot be read, a command that
+// `mayUseUsername` (Open, Set Default) runs by the username if the table last read has no alias
+// equal to it; any other is refused.
+QString checkedTarget(const SFCLI &cli, const QString &target, const QString &username, const AliasTable &known,
+                      bool mayUseUsername)
+{
+    std::optional<AliasTable> now;
+    try {
+        now = cli.currentAliases();
+    } catch (const DescribedError &error) {
+        StopSignal::throwIfRequested();
+        if (mayUseUsername && !known.isAlias(username))
+            return username;
+        throw DescribedError(OrgStore::tr("The CLI's alias table could not be read, so nothing ran for %1: %2")
+                                 .arg(target, error.description()));
+    }
     StopSignal::throwIfRequested();
-    if (now && now->resolve(target) != username)
+    if (!now) // a CLI without the table: the list's own aliases were the check
+        return target;
+    const std::optional<QString> reached = now->resolve(target);
+    if (reached != username)
+        throw NameChanged(OrgStore::tr("%1 now reaches %2 instead of %3, so nothing ran; the list is read again.")
+                              .arg(target, reached.value_or(OrgStore::tr("no connection")), username));
+    return target;
+}
+
+// A destructive command: the name changed while the user confirmed is said in the action's words.
+QString confirmedTarget(const SFCLI &cli, const QString &target, const QString &username, const AliasTable &known,
+                        const QString &nothingDone)
+{
+    try {
+        return checkedTarget(cli, target, username, known, false);
+    } catch (const NameChanged &) {
         throw DescribedError(nothingDone);
+    }
 }
 
 } // namespace
@@ -80,9 +118,14 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     const OrgPage chosen = std::get<OrgPage>(resolved);
     const QString name = org->org.displayName();
     start(tr("Opening %1...").arg(name),
-          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, instanceUrl = org->org.instanceUrl,
-           target, name, privateWindow, chosen]() -> JobRunner::Apply {
-              target.openOrg(*cli, orgTarget, instanceUrl, chosen.path, *browsers, privateWindow);
+          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username,
+           known = m_aliases, instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {
+              try {
+                  target.openOrg(*cli, checkedTarget(*cli, orgTarget, username, known, true), instanceUrl, chosen.path,
+                                 *browsers, privateWindow);
+              } catch (const NameChanged &changed) {
+                  return refusal(changed.description());
+              }
               return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
                   setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
                                                   : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()));
@@ -90,14 +133,12 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
           });
 }
 
-void OrgStore::runAction(const QString &message, std::function<void()> action,
-                         std::function<QString()> success)
+JobRunner::Apply OrgStore::refusal(const QString &why)
 {
-    start(message, [this, action = std::move(action), success = std::move(success)]() -> JobRunner::Apply {
-        action();
-        // The success message is composed on the main thread, after the action returned.
-        return [this, success](const JobRunner::Delivery &) { setStatus(success()); };
-    });
+    return [this, why](const JobRunner::Delivery &) {
+        setStatus(why);
+        reloadQuietly();
+    };
 }
 
 void OrgStore::setSelectedAsDefault()
@@ -106,18 +147,23 @@ void OrgStore::setSelectedAsDefault()
     if (!org)
         return;
     const QString name = org->org.displayName();
-    runAction(
-        tr("Setting default org to %1...").arg(name),
-        [cli = m_cli, target = org->target] { cli->setDefault(target); },
-        [this, name, username = org->org.username] {
-            // The badge follows at once, as the next list would show it.
-            QList<CLIOrg> orgs = m_orgs;
-            for (CLIOrg &o : orgs)
-                o.isDefaultUsername = o.username == username;
-            m_orgs = std::move(orgs);
-            Q_EMIT orgsChanged();
-            return tr("Default org set to %1.").arg(name);
-        });
+    start(tr("Setting default org to %1...").arg(name),
+          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_aliases, name]() -> JobRunner::Apply {
+              try {
+                  cli->setDefault(checkedTarget(*cli, target, username, known, true));
+              } catch (const NameChanged &changed) {
+                  return refusal(changed.description());
+              }
+              return [this, name, username](const JobRunner::Delivery &) {
+                  // The badge follows at once, as the next list would show it.
+                  QList<CLIOrg> orgs = m_orgs;
+                  for (CLIOrg &o : orgs)
+                      o.isDefaultUsername = o.username == username;
+                  m_orgs = std::move(orgs);
+                  Q_EMIT orgsChanged();
+                  setStatus(tr("Default org set to %1.").arg(name));
+              };
+          });
 }
 
 void OrgStore::copyTarget()
@@ -161,11 +207,10 @@ void OrgStore::deleteOrg(const CLIOrg &confirmed)
     const QString target = org->target;
     // Always the fallback, never a neighbour of the deleted org as such.
     reload(tr("Deleting connection %1...").arg(org->org.displayName()),
-           [cli = m_cli, target, username = org->org.username, nothingDone] {
-               checkStillReaches(*cli, target, username, nothingDone);
-               cli->logout(target);
+           [cli = m_cli, target, username = org->org.username, known = m_aliases, nothingDone] {
+               cli->logout(confirmedTarget(*cli, target, username, known, nothingDone));
            },
-           {SelectionPolicy::Rule::fallBack, {}, [target](qsizetype) { return tr("Deleted connection %1.").arg(target); }});
+           {SelectionPolicy::Rule::fallBack, {}, [target](qsizetype, int) { return tr("Deleted connection %1.").arg(target); }});
 }
 
 void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserChoice browser,
@@ -176,7 +221,7 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
     reload(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...").arg(shown),
            [cli = m_cli, kind, trimmed, browser, setDefault] { cli->login(kind, trimmed, browser, setDefault); },
            {SelectionPolicy::Rule::preferNew, trimmed,
-            [](qsizetype count) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
+            [](qsizetype count, int) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
            JobRunner::OnQuit::stopAtOnce);
 }
 
@@ -209,9 +254,9 @@ void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)
     if (!org)
         return;
     start(tr("Exporting %1 auth JSON...").arg(org->org.displayName()),
-          [this, cli = m_cli, target = org->target, username = org->org.username, nothingDone, filePath]() -> JobRunner::Apply {
-              checkStillReaches(*cli, target, username, nothingDone);
-              const QByteArray data = cli->exportAuth(target).toUtf8();
+          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_aliases, nothingDone,
+           filePath]() -> JobRunner::Apply {
+              const QByteArray data = cli->exportAuth(confirmedTarget(*cli, target, username, known, nothingDone)).toUtf8();
               StopSignal::throwIfRequested();
               // Anything import could not read back would only replace a file with a useless one.
               if (!AuthFile::sfdxAuthURL(data))
@@ -230,24 +275,30 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
     const QString importAs = trimmed.isEmpty() ? SFCLI::aliasForImport(filePath) : trimmed;
     reload(tr("Importing auth JSON as %1...").arg(importAs),
            [cli = m_cli, filePath, importAs, setDefault] { cli->importAuth(filePath, importAs, setDefault); },
-           {SelectionPolicy::Rule::preferNew, importAs, [importAs](qsizetype) {
+           {SelectionPolicy::Rule::preferNew, importAs, [importAs](qsizetype, int) {
                 return tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs);
             }});
 }
 
 void OrgStore::cleanUpScratchOrgs(int count)
 {
-    // Filled by the job before its list arrives; what the CLI could not remove is said, never
-    // reported as removed.
-    auto failures = std::make_shared<QStringList>();
+    // Filled by the job before its list arrives. What went is counted on disk where the CLI's
+    // files can be seen, else from the hidden count the list gives after: the CLI may exit 0
+    // having removed nothing and said nothing.
+    auto outcome = std::make_shared<SFCLI::CleanUp>();
     reload(tr("Removing the connections of %n expired scratch orgs...", nullptr, count),
-           [cli = m_cli, failures] { *failures = cli->cleanScratchOrgs(); },
-           {SelectionPolicy::Rule::keep, {}, [count, failures](qsizetype) -> QString {
-                if (failures->isEmpty())
-                    return tr("Removed the connections of %n expired scratch orgs.", nullptr, count);
-                return tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
-                           .arg(failures->size())
-                           .arg(count)
-                    + u'\n' + failures->join(u'\n');
+           [cli = m_cli, outcome] { *outcome = cli->cleanScratchOrgs(); },
+           {SelectionPolicy::Rule::keep, {}, [count, outcome](qsizetype, int hidden) -> QString {
+                const int removed = outcome->removed.value_or(std::max(0, count - hidden));
+                if (!outcome->left.isEmpty())
+                    return tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
+                               .arg(outcome->left.size())
+                               .arg(count)
+                        + u'\n' + outcome->left.join(u'\n');
+                if (removed == 0)
+                    return tr("The Salesforce CLI removed none of the %n expired scratch orgs' connections.", nullptr, count);
+                if (removed < count)
+                    return tr("Removed the connections of %1 of the %2 expired scratch orgs.").arg(removed).arg(count);
+                return tr("Removed the connections of %n expired scratch orgs.", nullptr, removed);
             }});
 }

@@ -22,17 +22,14 @@ const CLIOrg *fallback(const QList<CLIOrg> &orgs)
 
 std::optional<OrgRef> choose(const Input &input, const QList<CLIOrg> &orgs)
 {
-    if (input.step != Step::firstList && input.userPicked) {
-        if (input.current && input.current->in(orgs))
-            return input.current;
-        return std::nullopt;
-    }
+    const auto bound = [](const CLIOrg *org) { return org ? std::optional(OrgRef::of(*org)) : std::nullopt; };
+    if (input.step != Step::firstList && input.userPicked)
+        return input.current ? bound(input.current->in(orgs)) : std::nullopt;
     const CLIOrg *org = nullptr;
     switch (input.rule) {
     case Rule::keep:
-        // The stored ref, not the listed org's: a choice made by id alone stays so.
-        if (input.before && input.before->in(orgs))
-            return input.before;
+        if (const CLIOrg *kept = input.before ? input.before->in(orgs) : nullptr)
+            return bound(kept);
         break;
     case Rule::fallBack:
         break;
@@ -43,7 +40,7 @@ std::optional<OrgRef> choose(const Input &input, const QList<CLIOrg> &orgs)
     }
     if (!org)
         org = fallback(orgs);
-    return org ? std::optional(OrgRef::of(*org)) : std::nullopt;
+    return bound(org);
 }
 
 } // namespace SelectionPolicy

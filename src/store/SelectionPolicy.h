@@ -7,15 +7,16 @@
 
 #include <optional>
 
-// A selection: the org's id, and its username when the org was chosen as such (an alias may be
-// another org's username, so the id alone can name two rows).
+// A selection: the org itself, known by its username (what the CLI stores it under), so that it
+// stays selected when its alias is renamed, moved or removed. A choice by an id that no listed org
+// has stays that id until a list holds an org with it.
 struct OrgRef
 {
     QString id;
     std::optional<QString> username;
 
     static OrgRef of(const CLIOrg &org) { return {org.id(), org.username}; }
-    bool names(const CLIOrg &org) const { return org.id() == id && (!username || org.username == *username); }
+    bool names(const CLIOrg &org) const { return username ? org.username == *username : org.id() == id; }
     // The first listed org it names, else nothing.
     const CLIOrg *in(const QList<CLIOrg> &orgs) const;
 

@@ -149,6 +149,12 @@ void ContentView::build()
                     return;
                 m_store->selectOrg(m_model->orgs().at(current.row()));
             });
+    // A click on the row already highlighted (the one a list selects before the user does) picks
+    // it all the same: the check that follows no longer moves it.
+    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        if (!m_syncingSelection && index.isValid() && m_list->selectionModel()->isSelected(index))
+            m_store->selectOrg(m_model->orgs().at(index.row()));
+    });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_syncingSelection)
             return;
@@ -235,17 +241,13 @@ void ContentView::syncSelection()
 {
     m_syncingSelection = true;
     QItemSelectionModel *selection = m_list->selectionModel();
-    const std::optional<QString> &id = m_store->selectedID();
-    const std::optional<QString> &username = m_store->selectedUsername();
+    const std::optional<OrgRef> &ref = m_store->selection();
     const QModelIndex current = selection->currentIndex();
-    const auto matches = [&](int row) {
-        const CLIOrg &org = m_model->orgs().at(row);
-        return org.id() == *id && (!username || org.username == *username);
-    };
+    const auto matches = [&](int row) { return ref->names(m_model->orgs().at(row)); };
     // The row the user clicked stays highlighted when the same org is listed twice.
-    const bool currentMatches = id && current.isValid() && matches(current.row());
+    const bool currentMatches = ref && current.isValid() && matches(current.row());
     int row = currentMatches ? current.row() : -1;
-    for (int i = 0; id && row < 0 && i < m_model->rowCount(); ++i) {
+    for (int i = 0; ref && row < 0 && i < m_model->rowCount(); ++i) {
         if (matches(i))
             row = i;
     }

@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,6 +117,30 @@ private:
     }
 
     QAction *m_action;
+};
+
+} // namespace
+
+namespace {
+
+// The message as shown: a copy leaves out the wrapping points excerpt() puts into long words, so
+// that an address copied from an error works where it is pasted.
+class StatusLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    static QString shown(QString text) { return text.remove(QChar(0x200B)); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Copy) && hasSelectedText()) {
+            QGuiApplication::clipboard()->setText(shown(selectedText()));
+            event->accept();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
 };
 
 } // namespace
@@ -288,7 +313,7 @@ DetailsPane::DetailsPane(QWidget *parent)
 
     // A long CLI error stays within a few lines and scrolls instead of pushing the layout.
     StatusLineAccessible::install();
-    m_statusLine = new QLabel(this);
+    m_statusLine = new StatusLabel(this);
     m_statusLine->setObjectName(u"statusLine"_s);
     m_statusLine->setTextFormat(Qt::PlainText);
     m_statusLine->setWordWrap(true);
@@ -300,7 +325,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_statusLine->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto *copySelection = new QAction(tr("Copy"), m_statusLine);
     connect(copySelection, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(m_statusLine->selectedText()); });
+            [this] { QGuiApplication::clipboard()->setText(StatusLabel::shown(m_statusLine->selectedText())); });
     auto *copyWhole = new QAction(tr("Copy Whole Message"), m_statusLine);
     copyWhole->setObjectName(u"copyWholeMessage"_s);
     connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status); });
@@ -381,7 +406,7 @@ void DetailsPane::setStatus(const QString &status)
     m_status = status;
     // The label's new text reaches screen readers as its name changing (the label has no name of
     // its own); a Qt that can also has them read it out.
-    m_statusLine->setText(DisplayText::lines(DisplayText::excerpt(status)));
+    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status)));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     if (changed && !status.isEmpty()) {
         QAccessibleAnnouncementEvent announcement(m_statusLine, m_statusLine->text());

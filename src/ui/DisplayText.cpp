@@ -18,8 +18,7 @@ QString visible(const QString &text, bool keepLineBreaks)
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             point = QChar::surrogateToUcs4(c, text[++i].unicode());
         const QChar::Category category = QChar::category(point);
-        // A zero-width space in a message is where excerpt() lets a long word wrap.
-        if (keepLineBreaks && (c == u'\n' || c == u'\t' || c == 0x200B))
+        if (keepLineBreaks && (c == u'\n' || c == u'\t'))
             out.append(QChar(c));
         else if (c < 0x20)
             out.append(QChar(char16_t(0x2400 + c))); // the control picture: ␛ for ESC

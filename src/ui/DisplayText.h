@@ -13,8 +13,7 @@ namespace DisplayText {
 // the first line break with an ellipsis.
 QString line(const QString &text);
 
-// The same for a text of several lines (a CLI message): line breaks, tabs and zero-width spaces
-// (excerpt()'s wrapping points) stay.
+// The same for a text of several lines (a CLI message): line breaks and tabs stay.
 QString lines(const QString &text);
 
 // Where a cut text can be had whole: the status line's context menu, or nowhere (a command line).

@@ -17,22 +17,25 @@ int OrgRowGeometry::rowHeight(int headlineHeight, int captionHeight)
 }
 
 OrgRowGeometry OrgRowGeometry::layout(const QRect &row, int headlineHeight, int captionHeight,
-                                      int nameWidth, int badgeTextWidth)
+                                      int nameWidth, const QList<int> &badgeTextWidths)
 {
     OrgRowGeometry g;
     const QRect inner = row.adjusted(kPaddingX, kPaddingY, -kPaddingX, -kPaddingY);
     const int firstLineTop = inner.top();
     g.dot = QRect(inner.right() - kDot + 1, firstLineTop + (headlineHeight - kDot) / 2, kDot, kDot);
 
-    const int badgeWidth = badgeTextWidth > 0 ? badgeTextWidth + 2 * kBadgePadX : 0;
-    // The name takes what the dot and the badge leave, and never less than nothing.
-    const int room = g.dot.left() - kGap - inner.left() - (badgeWidth > 0 ? badgeWidth + kGap : 0);
+    int badgesWidth = 0;
+    for (const int width : badgeTextWidths)
+        badgesWidth += width + 2 * kBadgePadX + kGap;
+    // The name takes what the dot and the badges leave, and never less than nothing.
+    const int room = g.dot.left() - kGap - inner.left() - badgesWidth;
     g.name = QRect(inner.left(), firstLineTop, std::clamp(nameWidth, 0, std::max(room, 0)), headlineHeight);
-    if (badgeWidth > 0) {
-        const int badgeHeight = std::min(headlineHeight, captionHeight + 2 * kBadgePadY);
-        g.badge = QRect(g.name.right() + 1 + kGap, firstLineTop + (headlineHeight - badgeHeight) / 2,
-                        badgeWidth, badgeHeight);
-        g.badgeText = g.badge.adjusted(kBadgePadX, 0, -kBadgePadX, 0);
+    const int badgeHeight = std::min(headlineHeight, captionHeight + 2 * kBadgePadY);
+    int left = g.name.right() + 1 + kGap;
+    for (const int width : badgeTextWidths) {
+        g.badges << QRect(left, firstLineTop + (headlineHeight - badgeHeight) / 2, width + 2 * kBadgePadX, badgeHeight);
+        g.badgeTexts << g.badges.last().adjusted(kBadgePadX, 0, -kBadgePadX, 0);
+        left = g.badges.last().right() + 1 + kGap;
     }
     g.subtitle = QRect(inner.left(), firstLineTop + headlineHeight + kLineSpacing, inner.width(),
                        captionHeight);
@@ -84,20 +87,28 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QFont badgeFont = captionFont(opt, Theme::Emphasis::Semibold);
     const QFontMetrics headlineMetrics(headline), captionMetrics(caption), badgeMetrics(badgeFont);
     const QString name = index.data(Qt::DisplayRole).toString();
-    // One badge: that the CLI cannot reach the org matters more than that it soon expires, and
-    // that more than that it is the default.
-    const bool unreachable = index.data(OrgListModel::IsUnreachableRole).toBool();
-    const QString expiring = index.data(OrgListModel::ExpiryMarkRole).toString();
-    const bool warning = unreachable || !expiring.isEmpty();
-    const bool isDefault = warning || index.data(OrgListModel::IsDefaultRole).toBool();
-    const QString badgeLabel = unreachable ? tr("unreachable") : !expiring.isEmpty() ? expiring : tr("default");
+    // Every badge that applies, warnings first.
+    struct Badge
+    {
+        QString label;
+        bool warning;
+    };
+    QList<Badge> badges;
+    if (index.data(OrgListModel::IsUnreachableRole).toBool())
+        badges.append({tr("unreachable"), true});
+    if (const QString expiring = index.data(OrgListModel::ExpiryMarkRole).toString(); !expiring.isEmpty())
+        badges.append({expiring, true});
+    if (index.data(OrgListModel::IsDefaultRole).toBool())
+        badges.append({tr("default"), false});
     // Widths rounded up: a rectangle the width of the rounded-down advance would elide the text.
     auto widthOf = [](const QFont &font, const QString &s) {
         return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))) + 1;
     };
+    QList<int> badgeWidths;
+    for (const Badge &badge : std::as_const(badges))
+        badgeWidths << widthOf(badgeFont, badge.label);
     const OrgRowGeometry g = OrgRowGeometry::layout(opt.rect, headlineMetrics.height(), captionMetrics.height(),
-                                                    widthOf(headline, name),
-                                                    isDefault ? widthOf(badgeFont, badgeLabel) : 0);
+                                                    widthOf(headline, name), badgeWidths);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -106,18 +117,17 @@ void OrgRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     painter->drawText(g.name, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       headlineMetrics.elidedText(name, Qt::ElideRight, g.name.width()));
 
-    if (!g.badge.isEmpty()) {
-        QColor fill = opt.palette.color(group, QPalette::Highlight);
-        if (selected)
-            fill = opt.palette.color(group, QPalette::HighlightedText);
-        if (warning)
+    painter->setFont(badgeFont);
+    for (qsizetype i = 0; i < badges.size(); ++i) {
+        QColor fill = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight);
+        if (badges[i].warning)
             fill = Theme::warningOrange(opt.palette);
         fill.setAlphaF(selected ? 0.25 : 0.18);
+        const QRect &rect = g.badges[i];
         QPainterPath capsule;
-        capsule.addRoundedRect(QRectF(g.badge), g.badge.height() / 2.0, g.badge.height() / 2.0);
+        capsule.addRoundedRect(QRectF(rect), rect.height() / 2.0, rect.height() / 2.0);
         painter->fillPath(capsule, fill);
-        painter->setFont(badgeFont);
-        painter->drawText(g.badgeText, Qt::AlignCenter | Qt::TextSingleLine, badgeLabel);
+        painter->drawText(g.badgeTexts[i], Qt::AlignCenter | Qt::TextSingleLine, badges[i].label);
     }
 
     // Green or orange only for what the check found; neutral while it runs (a ring) or when it failed.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QStyledItemDelegate>
 
@@ -8,8 +9,8 @@
 struct OrgRowGeometry
 {
     QRect name;
-    QRect badge; // empty without a badge ("default" or "unreachable")
-    QRect badgeText;
+    QList<QRect> badges, badgeTexts; // after the name, in the order asked
+
     QRect dot;
     QRect subtitle;
 
@@ -22,13 +23,13 @@ struct OrgRowGeometry
     static constexpr int kGap = 8;
 
     static int rowHeight(int headlineHeight, int captionHeight);
-    // `nameWidth` and `badgeTextWidth` are the text widths wanted; 0 badge width: no badge.
+    // `nameWidth` and `badgeTextWidths` are the text widths wanted, one a badge.
     static OrgRowGeometry layout(const QRect &row, int headlineHeight, int captionHeight,
-                                 int nameWidth, int badgeTextWidth);
+                                 int nameWidth, const QList<int> &badgeTextWidths);
 };
 
-// Paints an org row from the model's roles: display name, the "default" or "unreachable"
-// capsule, the status dot and the one-line subtitle, with the style's selection and hover
+// Paints an org row from the model's roles: display name, a capsule for each of "unreachable",
+// a scratch org's near expiry and "default", the status dot and the one-line subtitle, with the style's selection and hover
 // backgrounds.
 class OrgRowDelegate : public QStyledItemDelegate
 {

@@ -287,9 +287,12 @@ private Q_SLOTS:
             const QList<CLIOrg> orgs = m_cli.quickOrgs(&hidden).value();
             for (const CLIOrg &org : orgs)
                 out += org.expirationDate ? org.username + u' ' + *org.expirationDate + u' ' + org.edition.value_or(u"-"_s) + u' ' : QString();
-            return out + QString::number(hidden) + u'|' + m_cli.cleanScratchOrgs().join(u'|');
+            SFCLI cli(m_cli.executableURL(), m_cli.baseArguments());
+            cli.setHome(m_home); // the removal counted in the CLI's files
+            const SFCLI::CleanUp clean = cli.cleanScratchOrgs();
+            return out + QString::number(hidden) + u'|' + clean.left.join(u'|') + u'|' + QString::number(clean.removed.value_or(-1));
         });
-        QCOMPARE(listed, u"active@scratch.example 2026-12-20 Developer 1|"_s);
+        QCOMPARE(listed, u"active@scratch.example 2026-12-20 Developer 1||1"_s);
         QVERIFY(QFile::exists(m_home + "/.sfdx/active@scratch.example.json"_L1) && !QFile::exists(m_home + "/.sfdx/expired@scratch.example.json"_L1));
     }
 

@@ -331,27 +331,29 @@ private Q_SLOTS:
         change({u"-.sfdx"_s}, {u"a"_s}, reload, u"The CLI's connections changed: 1 listed."_s);
         change({u"+.sfdx/x@x.com.json"_s}, {u"a"_s, u"x"_s}, reload, u"The CLI's connections changed: 2 listed."_s);
         QCOMPARE(busy, 0);
-        // While our refresh runs, what is written is taken as its own; every list rewrites an auth file.
+        // While our refresh runs nothing is acted on; what another program wrote meanwhile is followed
+        // once it ends. Every list rewrites an auth file: that alone is not.
         fake.set(u"org_list"_s, u"append"_s, QFile::encodeName(home.filePath(u".sfdx/x@x.com.json"_s)));
         fake.set(u"org_list"_s, u"delay"_s, "30");
         store.refresh();
         QTRY_COMPARE(fake.calls().size(), 10);
         fake.set(u"org_list"_s, u"delay"_s, "0");
         fake.answer(u"org_list"_s, orgListJson({u"a"_s, u"y"_s}));
-        write(u"+.sfdx/y.json"_s);
+        write(u"+.sfdx/alias.json"_s);
         QTest::qWait(2 * CLIWatcher::kSettle.count());
+        QCOMPARE(fake.calls().size(), 10);
         fake.release(fake.calls()[9].pid);
-        QTRY_VERIFY(store.status() == "Loaded 2 CLI connections."_L1 && store.connections() == OrgStore::Connections::checked);
+        QTRY_COMPARE(fake.commands(9).join(u'|'), reload + u'|' + quick);
         settled();
         change({u"+.sf/sf-2026-12-08.log"_s}, {u"a"_s, u"y"_s}, {}, u"Loaded 2 CLI connections."_s);
         // While the check runs, an auth file added is another program's.
         fake.set(u"org_list"_s, u"delay"_s, "30");
         store.refresh();
-        QTRY_COMPARE(fake.calls().size(), 12);
-        fake.release(fake.calls()[11].pid);
         QTRY_COMPARE(fake.calls().size(), 13);
+        fake.release(fake.calls()[12].pid);
+        QTRY_COMPARE(fake.calls().size(), 14);
         QTest::qWait(2 * CLIWatcher::kSettle.count()); // its own rewrite is not
-        QCOMPARE(fake.calls().size(), 13);
+        QCOMPARE(fake.calls().size(), 14);
         fake.set(u"org_list"_s, u"delay"_s, "0");
         change({u"+.sfdx/z@x.com.json"_s}, {u"a"_s, u"y"_s, u"z"_s}, reload, u"The CLI's connections changed: 3 listed."_s);
     }
@@ -364,19 +366,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selected"); // id, and "@username" when named so; "-": none
         using enum SelectionPolicy::Rule;
         using enum SelectionPolicy::Step;
-        const OrgRef a{u"a"_s, u"a@x.com"_s}, byID{u"a"_s, {}}, gone{u"z"_s, {}}, hidden{u"c"_s, u"c"_s};
+        const OrgRef a{u"a"_s, u"a@x.com"_s}, byID{u"a"_s, {}}, gone{u"z"_s, {}}, hidden{u"c"_s, u"c"_s}, renamed{u"old"_s, u"a@x.com"_s};
         const auto row = [](const char *tag, SelectionPolicy::Input input, const char *selected) {
             QTest::newRow(tag) << input << QString::fromUtf8(selected);
         };
         row("refresh keeps a listed selection", {keep, {}, a, {}, false, firstList}, "a@a@x.com");
-        row("refresh keeps a choice by id as such", {keep, {}, byID, {}, false, firstList}, "a");
+        row("refresh binds a choice by id to its org", {keep, {}, byID, {}, false, firstList}, "a@a@x.com");
+        row("refresh keeps an org whose alias changed", {keep, {}, renamed, {}, false, firstList}, "a@a@x.com");
         row("refresh keeps the hidden org", {keep, {}, hidden, {}, false, firstList}, "c@c");
         row("refresh: else the first connected", {keep, {}, gone, {}, false, firstList}, "b@b@x.com");
         row("delete always falls back", {fallBack, u"a"_s, a, a, false, firstList}, "b@b@x.com");
         row("create prefers the new alias", {preferNew, u"c"_s, a, a, false, firstList}, "c@c@x.com");
         row("create: an unlisted alias falls back", {preferNew, u"z"_s, a, a, false, firstList}, "b@b@x.com");
         row("check: the rule again from before", {keep, {}, a, byID, false, checked}, "a@a@x.com");
-        row("check: never away from a pick", {fallBack, {}, a, byID, true, checked}, "a");
+        row("check: never away from a pick", {fallBack, {}, a, renamed, true, checked}, "a@a@x.com");
         row("check: a pick that has gone, nothing", {keep, {}, a, gone, true, checked}, "-");
         row("check failed: the rule", {fallBack, {}, a, a, false, checkFailed}, "b@b@x.com");
         row("check failed: the pick", {fallBack, {}, a, a, true, checkFailed}, "a@a@x.com");

@@ -1,0 +1,88 @@
+// The alias table as the CLI holds it, and the listing that pairs it with the org list.
+#include "SFCLI.h"
+
+#include "AppError.h"
+#include "PosixFiles.h"
+#include "StopSignal.h"
+
+#include <QCoreApplication>
+
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr double kAliasTimeout = 60.0;
+// Far above any real table (a few hundred bytes an alias).
+constexpr qint64 kAliasFileCap = qint64(64) * 1024 * 1024;
+
+// oclif's words for a command it does not have.
+bool unknownCommand(const QString &text)
+{
+    return text.contains("not a sf command"_L1) || text.contains("command alias:list not found"_L1)
+        || text.contains("command alias list not found"_L1);
+}
+
+} // namespace
+
+std::optional<AliasTable> SFCLI::aliases() const
+{
+    QByteArray output;
+    try {
+        output = runForOutput({u"alias"_s, u"list"_s, u"--json"_s}, kAliasTimeout);
+    } catch (const AppError &error) {
+        if (error.kind() == AppError::Kind::commandFailed && unknownCommand(error.description()))
+            return std::nullopt; // a CLI without the command: the list's aliases will do
+        throw;
+    }
+    std::optional<AliasTable> table = AliasTable::decode(textOnly(output));
+    if (!table)
+        throw AppError::commandFailed(
+            QCoreApplication::translate("SFCLI", "The Salesforce CLI did not print its alias table (sf alias list --json)."));
+    return table;
+}
+
+std::optional<AliasTable> SFCLI::currentAliases() const
+{
+    // The file is rewritten in place: one caught half-written does not parse, and the CLI is asked.
+    if (m_home) {
+        if (const std::optional<QByteArray> file = PosixFiles::readSmallFile(*m_home + "/.sfdx/alias.json"_L1, kAliasFileCap)) {
+            if (std::optional<AliasTable> table = AliasTable::decodeFile(*file))
+                return table;
+        }
+    }
+    return aliases();
+}
+
+SFCLI::Listing SFCLI::listing() const
+{
+    // Side by side: the table costs about as long as the quick list, both mostly the CLI's start.
+    std::optional<AliasTable> table;
+    std::exception_ptr tableError;
+    const StopSignal *stop = StopSignal::current();
+    std::thread aliasReader([this, stop, &table, &tableError] {
+        const StopSignal::Scope scope(stop);
+        try {
+            table = currentAliases();
+        } catch (...) {
+            tableError = std::current_exception();
+        }
+    });
+    Listing listing;
+    try {
+        std::optional<QList<CLIOrg>> quick = quickOrgs(&listing.hiddenScratchOrgs);
+        listing.quick = quick.has_value();
+        listing.orgs = quick ? std::move(*quick) : orgs(true, &listing.hiddenScratchOrgs);
+    } catch (...) {
+        aliasReader.join();
+        throw;
+    }
+    aliasReader.join();
+    StopSignal::throwIfRequested();
+    // Without the table no name can be trusted to reach its org: no list rather than a wrong one.
+    if (tableError)
+        std::rethrow_exception(tableError);
+    listing.aliases = table ? std::move(*table) : AliasTable::reportedBy(listing.orgs);
+    return listing;
+}
