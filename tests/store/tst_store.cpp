@@ -8,6 +8,7 @@
 #include "SecretFile.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <sys/stat.h>
 
@@ -204,6 +205,11 @@ private Q_SLOTS:
             "Deleting connection b...|" + changed.arg(u"deleted"_s).toUtf8(), "-");
         row("export: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); exportOld(c); },
             "Exporting b auth JSON...|" + changed.arg(u"exported"_s).toUtf8(), "-");
+        const Step unreadable = [](Ctx &c) { c.fake.answer(kAliasRead.join(u'_'), {}, 1, "Error (E): boom"); };
+        row("delete: the alias table cannot be read", [=](Ctx &c) { unreadable(c); c.store.deleteSelected(); },
+            "Deleting connection b...|The CLI's alias table could not be read, so nothing ran for b: Error (E): boom", "-");
+        row("open: the alias table cannot be read, by the username", [=](Ctx &c) { unreadable(c); c.store.openSelected(OpenTarget::systemDefault()); },
+            "Opening b...|Opened b in System default.", "org open --target-org b@x.com");
         row("delete: the confirmed org has gone", [](Ctx &c) { CLIOrg o = *c.store.selectedOrg(); o.username = u"gone"_s; c.store.deleteOrg(o); },
             changed.arg(u"deleted"_s).toUtf8(), "");
         row("copy target: a line break refused", loadThen(kBase + QStringList{u"{\"username\":\"n\",\"alias\":\"n\\ny\",\"instanceUrl\":\"i\"}"_s},
@@ -494,14 +500,64 @@ private Q_SLOTS:
         QCOMPARE(commands.join(u'|'), calls);
     }
 
+    // Against a stand-in that keeps the CLI's files, edited meanwhile as another program would: the
+    // selection stays the org, a command names the org shown or runs not at all, and a malformed
+    // alias entry is skipped alone.
+    void neverTheWrongOrg()
+    {
+        QTemporaryDir home;
+        const QByteArray realHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path())); // the stand-in's
+        const auto restore = qScopeGuard([&] { qputenv("HOME", realHome); });
+        const auto write = [&](const QString &file, const QByteArray &json) {
+            QFile f(home.filePath(u".sfdx/"_s + file));
+            QVERIFY(QDir().mkpath(home.filePath(u".sfdx"_s)) && f.open(QFile::WriteOnly) && f.write(json) == json.size());
+        };
+        for (const QString &user : {u"a@x.com"_s, u"b@x.com"_s, u"c@x.com"_s})
+            write(user + ".json"_L1, "{}");
+        const auto aliases = [&](const char *pairs) { write(u"alias.json"_s, "{\"orgs\": {"_ba + pairs + "}}"); };
+        aliases(R"("a": "a@x.com", "b": "b@x.com")");
+        auto cli = std::make_shared<SFCLI>(QFileInfo(kFake).path() + "/files-sf"_L1, QStringList());
+        cli->setHome(home.path());
+        OrgStore store(cli, std::make_shared<BrowserLocations>());
+        store.followCLI(home.path());
+        QStringList said;
+        connect(&store, &OrgStore::statusChanged, this, [&] { said << store.status(); });
+        const auto reached = [&] {
+            QFile f(home.filePath(u"reached"_s));
+            return f.open(QFile::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed().replace(u'\n', u' ') : QString();
+        };
+        const auto org = [&](const QString &username) { return *std::find_if(store.orgs().cbegin(), store.orgs().cend(), [&](const CLIOrg &o) { return o.username == username; }); };
+        store.refresh();
+        QTRY_VERIFY(store.connections() == OrgStore::Connections::checked && !store.isBusy());
+        store.selectOrg(org(u"b@x.com"_s));
+        aliases(R"("a": "a@x.com", "b2": "b@x.com")"); // renamed in a terminal
+        QTRY_COMPARE(store.selectedID(), u"b2"_s);
+        store.openSelected(OpenTarget::systemDefault());
+        QTRY_COMPARE(reached(), u"b@x.com"_s);
+        aliases(R"("a": "a@x.com", "b2": "c@x.com")"); // re-pointed right before Open, before the list follows
+        store.openSelected(OpenTarget::systemDefault());
+        QTRY_VERIFY(said.contains(u"b2 now reaches c@x.com instead of b@x.com, so nothing ran; the list is read again."_s));
+        QTRY_VERIFY(store.selectedID() == "b@x.com"_L1 && store.targetOf(org(u"c@x.com"_s)) == "b2"_L1);
+        store.setSelectedAsDefault();
+        aliases(R"("a": "a@x.com", "b2": "a@x.com")"); // while the action runs: followed once it ends
+        QTRY_VERIFY(!store.isBusy() && store.targetOf(org(u"a@x.com"_s)) == "b2"_L1 && store.selectedID() == "b@x.com"_L1);
+        aliases(R"("broken": 5, "c@x.com": "a@x.com", "a": "a@x.com")"); // c@x.com now reaches a@x.com
+        QTRY_VERIFY(store.status().endsWith("reach no org: broken."_L1) && store.isUnreachable(org(u"c@x.com"_s)));
+        store.deleteOrg(org(u"c@x.com"_s));
+        QCOMPARE(store.status(), AppError::hiddenByAlias(u"c@x.com"_s).description());
+        QVERIFY(reached() == "b@x.com"_L1 && QFile::exists(home.filePath(u".sfdx/a@x.com.json"_s)));
+    }
+
     // A store destroyed mid-job ends its children, even one that ignores the termination request,
     // and applies nothing (nothing touches it after: checked under the sanitizers); one shut down
-    // for a quit stops a web login at once.
+    // for a quit stops a web login at once, and lets a clean-up finish its command but start no other.
     void stoppedJobs()
     {
         for (const bool destroy : {true, false}) {
             FakeScenario fake;
-            fake.answer(u"org_list"_s, orgListJson({u"a"_s}));
+            fake.answer(u"org_list"_s, "{\"status\":0,\"result\":{},\"warnings\":[\"Unable to clean org with username s@x.com. You can "
+                                       "run \\\"sf org delete scratch -o s@x.com\\\" to remove it.\"]}");
             fake.set(u"org_list"_s, u"delay"_s, destroy ? "30"_ba : "0.3"_ba);
             fake.set(u"org_login_web"_s, u"delay"_s, "30"_ba);
             for (const QString &command : {u"org_list"_s, u"org_login_web"_s})
@@ -510,7 +566,7 @@ private Q_SLOTS:
             cli->setKillGrace(std::chrono::milliseconds(300));
             auto store = std::make_unique<OrgStore>(cli, std::make_shared<BrowserLocations>());
             store->createConnection(LoginKind::production, {}, BrowserChoice::systemDefault, false);
-            store->refresh();
+            store->cleanUpScratchOrgs(2);
             const QList<OrgStore::RunningJob> jobs = store->runningJobs();
             QVERIFY(jobs.size() == 2 && jobs[0].stopsAtOnce && !jobs[1].stopsAtOnce);
             QTRY_COMPARE(fake.calls().size(), 2);
@@ -520,8 +576,8 @@ private Q_SLOTS:
             else
                 store->shutDown(std::chrono::seconds(60));
             QVERIFY2(std::chrono::steady_clock::now() - started < std::chrono::seconds(20), "the login was not stopped at once");
-            QVERIFY(!store || (store->status() == "Reading sf org list..."_L1 && store->orgs().isEmpty()));
-            QVERIFY(fake.allEnded() && fake.calls().size() == 2); // the login's reload never started
+            QVERIFY(!store || (store->status() == "Removing the connections of 2 expired scratch orgs..."_L1 && store->orgs().isEmpty()));
+            QVERIFY(fake.allEnded() && fake.allCalls().size() == 2); // neither reload, nor a check or logout, ever started
         }
     }
 

@@ -492,6 +492,11 @@ private Q_SLOTS:
         const QColor orange = Theme::warningOrange(part<QLabel>("statusLine")->palette());
         refreshWith("Error (X): the refresh token has Expired; log in again", 1);
         QCOMPARE(colour(), orange);
+        const QString address = "https://acme.example/"_L1 + QString(99, u'x'); // wrapped where it is shown, copied whole
+        refreshWith("Error (X): acme\u200Bprod cannot reach "_ba + address.toLatin1(), 1);
+        part<QLabel>("statusLine")->setSelection(0, int(text("statusLine").size()));
+        QTest::keyClick(part("statusLine"), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "Error (X): acme<U+200B>prod cannot reach "_L1 + address);
         const int height = m_window->findChild<DetailsPane *>()->height();
         refreshWith(QByteArray(QByteArray(999, 'e') + '\n').repeated(8700), 1);
         const QString shown = text("statusLine");
