@@ -84,21 +84,16 @@ void CLIWatcher::graceEnded()
 }
 
 // The folders, and each file on its own, since the CLI rewrites files in place, which a folder's
-// notice does not report. The home folder only while a folder is missing, so that its creation is
-// seen (a removed folder is no longer watched, so it counts as missing until it is back).
-// A folder that is a link is watched where it leads, so the home folder too tells when the link
-// is pointed elsewhere; everything is then watched anew.
+// notice does not report. The home folder too: it alone tells when a folder is made, removed,
+// renamed away, or (a link) pointed elsewhere; everything is then watched anew.
 void CLIWatcher::watch()
 {
-    QSet<QString> wanted;
+    QSet<QString> wanted{m_home};
     QStringList targets;
     for (const QString &folder : {m_sfdx, m_sf}) {
-        const QFileInfo info(folder);
-        targets << info.canonicalFilePath();
-        if (info.isDir())
+        targets << QFileInfo(folder).canonicalFilePath();
+        if (QFileInfo(folder).isDir())
             wanted.insert(folder);
-        if (!info.isDir() || info.isSymLink())
-            wanted.insert(m_home);
     }
     if (std::exchange(m_folderTargets, targets) != targets && !(m_watcher.files() + m_watcher.directories()).isEmpty())
         m_watcher.removePaths(m_watcher.files() + m_watcher.directories());

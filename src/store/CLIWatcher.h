@@ -48,7 +48,7 @@ private:
     Fingerprint fingerprint() const;
 
     QString m_home, m_sfdx, m_sf;
-    QStringList m_folderTargets; // where the two folders lead, through links: watched anew when they move
+    QStringList m_folderTargets; // where the two folders are, through links: watched anew when they move
     bool m_pending = false; // a change seen while an action ran
     QFileSystemWatcher m_watcher;
     QTimer m_settle, m_grace;

