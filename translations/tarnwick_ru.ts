@@ -806,6 +806,22 @@ Rename or remove that alias to use it.</source>
         <source>Could not copy %1: no clipboard is available.</source>
         <translation>Не удалось скопировать %1: буфер обмена недоступен.</translation>
     </message>
+    <message>
+        <source>The CLI&apos;s alias table has entries that name no username, which reach no org: %1.</source>
+        <translation>В таблице псевдонимов CLI есть записи без имени пользователя; они не ведут ни к одной организации: %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The Salesforce CLI removed none of the %n expired scratch orgs&apos; connections.</source>
+        <translation>
+            <numerusform>Salesforce CLI не удалил подключение ни одной из %n истёкшей временной организации.</numerusform>
+            <numerusform>Salesforce CLI не удалил подключения ни одной из %n истёкших временных организаций.</numerusform>
+            <numerusform>Salesforce CLI не удалил подключения ни одной из %n истёкших временных организаций.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Removed the connections of %1 of the %2 expired scratch orgs.</source>
+        <translation>Удалены подключения %1 из %2 истёкших временных организаций.</translation>
+    </message>
 </context>
 <context>
     <name>SFCLI</name>
@@ -848,6 +864,30 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>The Salesforce CLI was ended by signal %1%2.</source>
         <translation>Salesforce CLI завершён сигналом %1%2.</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI did not print its alias table (sf alias list --json).</source>
+        <translation>Salesforce CLI не вывел таблицу псевдонимов (sf alias list --json).</translation>
+    </message>
+    <message>
+        <source>%1 was left: the alias table could not be read to check its name (%2).</source>
+        <translation>%1 не удалена: не удалось прочитать таблицу псевдонимов, чтобы проверить имя (%2).</translation>
+    </message>
+    <message>
+        <source>%1 was left: it is also an alias of another connection, which a command naming it would reach. Remove that alias first (sf alias unset %1).</source>
+        <translation>%1 не удалена: это имя — также псевдоним другого подключения, и команда с этим именем попала бы туда. Сначала удалите этот псевдоним (sf alias unset %1).</translation>
+    </message>
+    <message>
+        <source>The CLI&apos;s alias table could not be read, so nothing ran for %1: %2</source>
+        <translation>Не удалось прочитать таблицу псевдонимов CLI, поэтому для %1 ничего не выполнено: %2</translation>
+    </message>
+    <message>
+        <source>%1 now reaches %2 instead of %3, so nothing ran.</source>
+        <translation>%1 теперь ведёт к %2, а не к %3, поэтому ничего не выполнено.</translation>
+    </message>
+    <message>
+        <source>no connection</source>
+        <translation>ни к одному подключению</translation>
     </message>
 </context>
 <context>

@@ -36,7 +36,9 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         if (const QString *refusal = std::get_if<QString>(&resolved))
             return fail(*refusal);
         const OrgPage &chosen = std::get<OrgPage>(resolved);
-        target->openOrg(cli, orgTarget, found->instanceUrl, chosen.path, browsers, privateWindow);
+        // The list was read a moment ago; the name is checked again right before it is used.
+        target->openOrg(cli, cli.checkedName(orgTarget, found->username, listing.aliases, SFCLI::IfUnreadable::byUsername),
+                        found->instanceUrl, chosen.path, browsers, privateWindow);
         const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
         return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label))};
     } catch (const DescribedError &error) {

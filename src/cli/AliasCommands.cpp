@@ -55,6 +55,29 @@ std::optional<AliasTable> SFCLI::currentAliases() const
     return aliases();
 }
 
+QString SFCLI::checkedName(const QString &target, const QString &username, const AliasTable &known,
+                           IfUnreadable ifUnreadable) const
+{
+    std::optional<AliasTable> now;
+    try {
+        now = currentAliases();
+    } catch (const DescribedError &error) {
+        StopSignal::throwIfRequested();
+        if (ifUnreadable == IfUnreadable::byUsername && !known.isAlias(username))
+            return username;
+        throw DescribedError(QCoreApplication::translate("SFCLI", "The CLI's alias table could not be read, so nothing ran for %1: %2")
+                                 .arg(target, error.description()));
+    }
+    StopSignal::throwIfRequested();
+    if (!now) // a CLI without the table: the list's own aliases were the check
+        return target;
+    const std::optional<QString> reached = now->resolve(target);
+    if (reached != username)
+        throw NameChanged(QCoreApplication::translate("SFCLI", "%1 now reaches %2 instead of %3, so nothing ran.")
+                              .arg(target, reached.value_or(QCoreApplication::translate("SFCLI", "no connection")), username));
+    return target;
+}
+
 SFCLI::Listing SFCLI::listing() const
 {
     // Side by side: the table costs about as long as the quick list, both mostly the CLI's start.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AliasTable.h"
+#include "AppError.h"
 #include "CLIOrg.h"
 #include "LoginOptions.h"
 
@@ -91,6 +92,18 @@ public:
     // The table as it is now: the CLI's own file where home() is known and it can be read (in
     // microseconds), else aliases().
     std::optional<AliasTable> currentAliases() const;
+    // Right before a command that names an org: the name to run it with, while the alias table as
+    // it is now still sends `target` to `username`; NameChanged when it reaches another org or none.
+    // When the table cannot be read, `byUsername` (Open, Set Default) runs by the username where
+    // the table last read (`known`) has no alias equal to it; anything else is refused.
+    enum class IfUnreadable { refuse, byUsername };
+    class NameChanged : public DescribedError
+    {
+    public:
+        using DescribedError::DescribedError;
+    };
+    QString checkedName(const QString &target, const QString &username, const AliasTable &known,
+                        IfUnreadable ifUnreadable) const;
     // The home folder whose .sfdx holds the CLI's files, the one its children see; unknown for an
     // adapter made without one, which then always asks the CLI.
     void setHome(const QString &home) { m_home = home; }

@@ -52,47 +52,13 @@ std::optional<OrgStore::Reached> OrgStore::reachConfirmed(const CLIOrg &org, con
 
 namespace {
 
-// The name reaches another org than the one shown, or none.
-class NameChanged : public DescribedError
-{
-public:
-    using DescribedError::DescribedError;
-};
-
-// Right before a command that names an org: the alias table as it is now must still send `target`
-// to `username`. Returns the name to run with. When the table cannot be read, a command that
-// `mayUseUsername` (Open, Set Default) runs by the username if the table last read has no alias
-// equal to it; any other is refused.
-QString checkedTarget(const SFCLI &cli, const QString &target, const QString &username, const AliasTable &known,
-                      bool mayUseUsername)
-{
-    std::optional<AliasTable> now;
-    try {
-        now = cli.currentAliases();
-    } catch (const DescribedError &error) {
-        StopSignal::throwIfRequested();
-        if (mayUseUsername && !known.isAlias(username))
-            return username;
-        throw DescribedError(OrgStore::tr("The CLI's alias table could not be read, so nothing ran for %1: %2")
-                                 .arg(target, error.description()));
-    }
-    StopSignal::throwIfRequested();
-    if (!now) // a CLI without the table: the list's own aliases were the check
-        return target;
-    const std::optional<QString> reached = now->resolve(target);
-    if (reached != username)
-        throw NameChanged(OrgStore::tr("%1 now reaches %2 instead of %3, so nothing ran; the list is read again.")
-                              .arg(target, reached.value_or(OrgStore::tr("no connection")), username));
-    return target;
-}
-
 // A destructive command: the name changed while the user confirmed is said in the action's words.
 QString confirmedTarget(const SFCLI &cli, const QString &target, const QString &username, const AliasTable &known,
                         const QString &nothingDone)
 {
     try {
-        return checkedTarget(cli, target, username, known, false);
-    } catch (const NameChanged &) {
+        return cli.checkedName(target, username, known, SFCLI::IfUnreadable::refuse);
+    } catch (const SFCLI::NameChanged &) {
         throw DescribedError(nothingDone);
     }
 }
@@ -121,9 +87,9 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
           [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username,
            known = m_aliases, instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {
               try {
-                  target.openOrg(*cli, checkedTarget(*cli, orgTarget, username, known, true), instanceUrl, chosen.path,
+                  target.openOrg(*cli, cli->checkedName(orgTarget, username, known, SFCLI::IfUnreadable::byUsername), instanceUrl, chosen.path,
                                  *browsers, privateWindow);
-              } catch (const NameChanged &changed) {
+              } catch (const SFCLI::NameChanged &changed) {
                   return refusal(changed.description());
               }
               return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
@@ -150,8 +116,8 @@ void OrgStore::setSelectedAsDefault()
     start(tr("Setting default org to %1...").arg(name),
           [this, cli = m_cli, target = org->target, username = org->org.username, known = m_aliases, name]() -> JobRunner::Apply {
               try {
-                  cli->setDefault(checkedTarget(*cli, target, username, known, true));
-              } catch (const NameChanged &changed) {
+                  cli->setDefault(cli->checkedName(target, username, known, SFCLI::IfUnreadable::byUsername));
+              } catch (const SFCLI::NameChanged &changed) {
                   return refusal(changed.description());
               }
               return [this, name, username](const JobRunner::Delivery &) {

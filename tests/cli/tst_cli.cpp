@@ -233,9 +233,8 @@ private Q_SLOTS:
             u"org|login|sfdx-url|--sfdx-url-file=-f|--alias=-a"_s, 60);
     }
 
-    // What the runner is asked for, one run per command. Success is the exit status alone,
-    // whatever stderr says; a failure carries the CLI's text as it printed it, only trimmed, even
-    // when the output holds an address.
+    // What the runner is asked for, one run per command. Success is the exit status alone; a failure
+    // carries the CLI's text as it printed it, only trimmed, even when the output holds an address.
     void arguments()
     {
         QFETCH(Command, command);

@@ -236,8 +236,7 @@ private Q_SLOTS:
     }
 
     // A click selects and shows exactly that org, also of two that show "dup@x.com": the one the CLI
-    // cannot reach is marked (not one with an alias of its own) and opening it is refused. Typing
-    // filters, and a hidden selection stays selected.
+    // cannot reach is marked and opening it is refused. Typing filters; a hidden selection stays.
     void detailsAndFilter()
     {
         openWindow(orgListJson({u"acme-dev+"_s, u"{\"username\":\"bare@x.com\",\"instanceUrl\":\"https://bare.example\","
