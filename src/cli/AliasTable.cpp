@@ -16,12 +16,22 @@ void AliasTable::add(const QString &alias, const QJsonValue &value)
     m_aliasesOf[value.toString()].append(alias);
 }
 
-std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
+namespace {
+
+// The member `key` of the JSON object `json`; undefined when `json` is no such object.
+QJsonValue member(const QByteArray &json, QLatin1StringView key)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    const QJsonValue result = document.object().value("result"_L1);
-    if (error.error != QJsonParseError::NoError || !result.isArray())
+    return error.error == QJsonParseError::NoError ? document.object().value(key) : QJsonValue(QJsonValue::Undefined);
+}
+
+} // namespace
+
+std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
+{
+    const QJsonValue result = member(json, "result"_L1);
+    if (!result.isArray())
         return std::nullopt;
     AliasTable table;
     for (const QJsonValue &entry : result.toArray()) {
@@ -33,10 +43,8 @@ std::optional<AliasTable> AliasTable::decode(const QByteArray &json)
 
 std::optional<AliasTable> AliasTable::decodeFile(const QByteArray &json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    const QJsonValue orgs = document.object().value("orgs"_L1);
-    if (error.error != QJsonParseError::NoError || !orgs.isObject())
+    const QJsonValue orgs = member(json, "orgs"_L1);
+    if (!orgs.isObject())
         return std::nullopt;
     AliasTable table;
     const QJsonObject pairs = orgs.toObject();
