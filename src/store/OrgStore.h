@@ -94,8 +94,9 @@ public:
     void copyTarget();
     void copyFailed(const QString &target);
     // Delete and export act on the org a confirmation named, as it was then: nothing runs when the
-    // list no longer holds it, or when the name passed no longer reaches it once the CLI's alias
-    // table is read again.
+    // list no longer holds it, or when the name passed no longer reaches it, or the CLI's alias
+    // table cannot be read, right before the command. Open and Set Default check the name the same
+    // way; when it reaches another org nothing runs and the list is read again.
     void deleteOrg(const CLIOrg &org);
     void deleteSelected();
     void createConnection(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
