@@ -1,4 +1,4 @@
-// The alias table as the CLI holds it, and the listing that pairs it with the org list.
+// The alias table as the CLI holds it, and the check of a name right before a command uses it.
 #include "SFCLI.h"
 
 #include "AppError.h"
@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -76,36 +75,4 @@ QString SFCLI::checkedName(const QString &target, const QString &username, const
         throw NameChanged(QCoreApplication::translate("SFCLI", "%1 now reaches %2 instead of %3, so nothing ran.")
                               .arg(target, reached.value_or(QCoreApplication::translate("SFCLI", "no connection")), username));
     return target;
-}
-
-SFCLI::Listing SFCLI::listing() const
-{
-    // Side by side: the table costs about as long as the quick list, both mostly the CLI's start.
-    std::optional<AliasTable> table;
-    std::exception_ptr tableError;
-    const StopSignal *stop = StopSignal::current();
-    std::thread aliasReader([this, stop, &table, &tableError] {
-        const StopSignal::Scope scope(stop);
-        try {
-            table = currentAliases();
-        } catch (...) {
-            tableError = std::current_exception();
-        }
-    });
-    Listing listing;
-    try {
-        std::optional<QList<CLIOrg>> quick = quickOrgs(&listing.hiddenScratchOrgs);
-        listing.quick = quick.has_value();
-        listing.orgs = quick ? std::move(*quick) : orgs(true, &listing.hiddenScratchOrgs);
-    } catch (...) {
-        aliasReader.join();
-        throw;
-    }
-    aliasReader.join();
-    StopSignal::throwIfRequested();
-    // Without the table no name can be trusted to reach its org: no list rather than a wrong one.
-    if (tableError)
-        std::rethrow_exception(tableError);
-    listing.aliases = table ? std::move(*table) : AliasTable::reportedBy(listing.orgs);
-    return listing;
 }

@@ -1,9 +1,9 @@
+// Locating and running `sf`: every command goes through runForOutput().
 #include "SFCLI.h"
 
 #include <QCoreApplication>
 
 #include "AppError.h"
-#include "OrgList.h"
 #include "PosixFiles.h"
 #include "ProcessRunner.h"
 #include "StopSignal.h"
@@ -28,7 +28,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr double kOrgListTimeout = 60.0;
 // What a failure text keeps of its beginning and of its end, each: the whole of any real message,
 // while a runaway one costs little memory and stays readable.
 constexpr qsizetype kFailurePart = 1024 * 1024;
@@ -263,40 +262,4 @@ QStringList SFCLI::optionWithValue(const QString &option, const QString &value)
     if (value.startsWith(u'-'))
         return {option + u'=' + value};
     return {option, value};
-}
-
-QList<CLIOrg> SFCLI::orgs(bool checkConnections, int *hiddenScratchOrgs) const
-{
-    return listOrgs(checkConnections, kOrgListTimeout, hiddenScratchOrgs);
-}
-
-QList<CLIOrg> SFCLI::checkedOrgs(qsizetype known, int *hiddenScratchOrgs) const
-{
-    // 3,000 orgs took four and a half minutes offline.
-    return listOrgs(true, kOrgListTimeout + 0.2 * double(known), hiddenScratchOrgs);
-}
-
-QList<CLIOrg> SFCLI::listOrgs(bool checkConnections, double timeout, int *hiddenScratchOrgs) const
-{
-    QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
-    if (!checkConnections)
-        arguments.append(u"--skip-connection-status"_s);
-    QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, timeout), hiddenScratchOrgs);
-    OrgList::sortForDisplay(list);
-    return list;
-}
-
-std::optional<QList<CLIOrg>> SFCLI::quickOrgs(int *hiddenScratchOrgs) const
-{
-    try {
-        return orgs(false, hiddenScratchOrgs);
-    } catch (const AppError &error) {
-        // oclif's words for a flag it does not know: "Nonexistent flag: --x" (its JSON error's
-        // message), "Unexpected argument: --x" from older releases.
-        const QString &text = error.description();
-        if (error.kind() == AppError::Kind::commandFailed && text.contains("--skip-connection-status"_L1)
-            && (text.contains("Nonexistent flag"_L1) || text.contains("Unexpected argument"_L1)))
-            return std::nullopt;
-        throw;
-    }
 }
