@@ -142,7 +142,7 @@ int main(int argc, char **argv)
     const auto start = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
     Translations::use(QLocale::system().uiLanguages()); // as the window module does: LANGUAGE=ru measures Russian
-    window = std::make_unique<MainWindow>(cli, browsers);
+    window = std::make_unique<MainWindow>(new OrgStore(cli, browsers), browsers);
     FirstPaint firstPaint;
     content()->installEventFilter(&firstPaint);
     window->show();

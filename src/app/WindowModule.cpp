@@ -1,11 +1,15 @@
 #include "WindowModule.h"
 
 #include "AppName.h"
+#include "BrowserLocations.h"
 #include "MainWindow.h"
+#include "OrgStore.h"
 #include "PosixFiles.h"
+#include "SFCLI.h"
 #include "Translations.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLocale>
 #include <QSocketNotifier>
 
@@ -73,7 +77,11 @@ extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *a
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
     Translations::use(QLocale::system().uiLanguages());
 
-    MainWindow window;
+    // The composition root: the CLI, the browsers and the store, handed to the window.
+    const std::shared_ptr<const BrowserLocations> browsers = BrowserLocations::system();
+    auto *store = new OrgStore(SFCLI::shared(), browsers);
+    store->followCLI(QDir::homePath()); // where the CLI keeps its files
+    MainWindow window(store, browsers);
     std::unique_ptr<QSocketNotifier> quitSignals;
     if (catchQuitSignals()) {
         quitSignals = std::make_unique<QSocketNotifier>(quitSignalPipe[0], QSocketNotifier::Read);

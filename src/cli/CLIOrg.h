@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QSet>
+#include <QLatin1StringView>
 #include <QString>
 
 #include <optional>
@@ -30,6 +31,9 @@ struct CLIOrg
     const QString &displayName() const { return id(); }
 
     bool isConnected() const;
+    // Listed among the CLI's scratch orgs.
+    bool isScratch() const { return category == scratchCategory; }
+    static constexpr QLatin1StringView scratchCategory{"Scratch Orgs"};
     QString subtitle() const;
 
     friend bool operator==(const CLIOrg &, const CLIOrg &) = default;

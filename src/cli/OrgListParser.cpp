@@ -453,7 +453,7 @@ private:
                 label = "Dev Hubs"_L1;
             } else if (key == "scratchOrgs") {
                 list = &categories.scratchOrgs;
-                label = "Scratch Orgs"_L1;
+                label = CLIOrg::scratchCategory;
             }
             if (!list) {
                 skipValue(2);

@@ -34,7 +34,7 @@ public:
 
     enum class Kind {
         foreground, // counts as running: the store is busy while one runs
-        background, // runs unnoticed (the connection check)
+        background, // runs unnoticed (the connection check, the quiet reload)
     };
     enum class OnQuit {
         mayFinish, // may be writing the CLI's own files: given some patience

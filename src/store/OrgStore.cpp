@@ -9,11 +9,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-OrgStore::OrgStore(QObject *parent)
-    : OrgStore(SFCLI::shared(), BrowserLocations::system(), parent)
-{
-}
-
 OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
                    QObject *parent)
     : QObject(parent)

@@ -37,7 +37,6 @@ public:
     // (a status is the last successful check's, and an org it did not know has none).
     enum class Connections { checked, checking, unchecked };
 
-    explicit OrgStore(QObject *parent = nullptr);
     OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
              QObject *parent = nullptr);
     // Stops every running job and waits for its thread: the children are ended and reaped.
@@ -102,6 +101,7 @@ public:
     void createConnection(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
     // Stops a web login that waits for the browser.
     void cancelLogin();
+    bool isLoginWaiting() const;
     void exportOrg(const CLIOrg &org, const QString &filePath);
     void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);

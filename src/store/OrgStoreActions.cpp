@@ -191,6 +191,12 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
            JobRunner::OnQuit::stopAtOnce);
 }
 
+bool OrgStore::isLoginWaiting() const
+{
+    const QList<RunningJob> jobs = m_jobs.running();
+    return std::any_of(jobs.cbegin(), jobs.cend(), [](const RunningJob &job) { return job.stopsAtOnce; });
+}
+
 void OrgStore::cancelLogin()
 {
     bool stopped = false;

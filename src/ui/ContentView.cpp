@@ -11,7 +11,6 @@
 #include "OrgRowDelegate.h"
 #include "OrgStore.h"
 #include "Panel.h"
-#include "SFCLI.h"
 #include "Spinner.h"
 #include "Theme.h"
 
@@ -27,19 +26,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-ContentView::ContentView(QWidget *parent)
-    : ContentView(SFCLI::shared(), BrowserLocations::system(), parent)
-{
-}
-
-ContentView::ContentView(std::shared_ptr<const SFCLI> cli,
-                         std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
+ContentView::ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QWidget(parent)
-    , m_browsers(browsers)
-    , m_store(new OrgStore(std::move(cli), std::move(browsers), this))
+    , m_browsers(std::move(browsers))
+    , m_store(store)
     , m_openTargets(OpenTarget::loadAvailable(*m_browsers))
     , m_selectedOpenTargetID(OpenTarget::systemDefault().id)
 {
+    m_store->setParent(this);
     build();
     connectStore();
     syncList();
@@ -278,9 +272,7 @@ void ContentView::syncBusy()
 
 Enablement ContentView::enablement() const
 {
-    const QList<OrgStore::RunningJob> jobs = m_store->runningJobs();
-    const bool loginWaiting = std::any_of(jobs.cbegin(), jobs.cend(), [](const OrgStore::RunningJob &j) { return j.stopsAtOnce; });
-    return Enablement::compute(m_store->isBusy(), m_store->selectedOrg(), loginWaiting);
+    return Enablement::compute(m_store->isBusy(), m_store->selectedOrg(), m_store->isLoginWaiting());
 }
 
 void ContentView::applyEnablement()

@@ -27,9 +27,8 @@ class ContentView : public QWidget
     Q_OBJECT
 
 public:
-    explicit ContentView(QWidget *parent = nullptr);
-    ContentView(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
-                QWidget *parent = nullptr);
+    // Shows `store` and takes it over; `browsers` says where the browsers and their profiles are.
+    ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent = nullptr);
     ~ContentView() override;
 
     OrgStore &store() const { return *m_store; }

@@ -378,7 +378,7 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bo
     for (int i = 0; i < m_rowValues.size(); ++i)
         m_rowValues[i]->setText(DisplayText::line(values[i]));
     for (QLabel *part : std::as_const(m_scratchRows))
-        part->setVisible(org->category == "Scratch Orgs"_L1);
+        part->setVisible(org->isScratch());
 }
 
 void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &selectedID)

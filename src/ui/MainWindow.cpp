@@ -1,11 +1,9 @@
 #include "MainWindow.h"
 
 #include "AppName.h"
-#include "BrowserLocations.h"
 #include "ContentView.h"
 #include "Dialogs.h"
 #include "OrgStore.h"
-#include "SFCLI.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,16 +21,9 @@ namespace {
 constexpr QSize kMinimumSize(980, 720);
 }
 
-MainWindow::MainWindow(QWidget *parent)
-    : MainWindow(SFCLI::shared(), BrowserLocations::system(), parent)
-{
-    m_content->store().followCLI(QDir::homePath()); // where the CLI keeps its files
-}
-
-MainWindow::MainWindow(std::shared_ptr<const SFCLI> cli,
-                       std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
+MainWindow::MainWindow(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QMainWindow(parent)
-    , m_content(new ContentView(std::move(cli), std::move(browsers)))
+    , m_content(new ContentView(store, std::move(browsers)))
 {
     setWindowTitle(appName);
     auto *scroller = new QScrollArea(this);

@@ -8,7 +8,7 @@
 #include <optional>
 
 class ContentView;
-class SFCLI;
+class OrgStore;
 struct BrowserLocations;
 
 // The application's one window. It has no menu command or shortcut that opens another.
@@ -17,9 +17,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
-    MainWindow(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
-               QWidget *parent = nullptr);
+    // The window over `store`, which it takes over; the module that starts the window builds both
+    // (WindowModule.cpp).
+    MainWindow(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent = nullptr);
 
     // The process was asked to end: close and quit without the question.
     void quitWithoutAsking();

@@ -4,8 +4,7 @@
 #include <QRect>
 #include <QStyledItemDelegate>
 
-// Where the parts of one org row go; plain geometry, kept apart from painting so it can be
-// tested.
+// Where the parts of one org row go: plain geometry, kept apart from painting.
 struct OrgRowGeometry
 {
     QRect name;

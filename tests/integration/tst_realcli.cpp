@@ -245,7 +245,8 @@ private Q_SLOTS:
     // is skipped alone.
     void followsTheCLI()
     {
-        MainWindow window(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), std::make_shared<BrowserLocations>());
+        const auto browsers = std::make_shared<BrowserLocations>();
+        MainWindow window(new OrgStore(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), browsers), browsers);
         OrgStore &store = window.findChild<ContentView *>()->store();
         const QAbstractItemModel *rows = window.findChild<QListView *>(u"orgList"_s)->model();
         store.followCLI(m_home);

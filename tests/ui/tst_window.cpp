@@ -114,7 +114,7 @@ class TestWindow : public QObject
         auto browsers = std::make_shared<BrowserLocations>();
         browsers->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
         browsers->localStatePath = home().filePath(u"Local State"_s);
-        m_window = std::make_unique<MainWindow>(std::make_shared<const SFCLI>(kFake, QStringList()), browsers);
+        m_window = std::make_unique<MainWindow>(new OrgStore(std::make_shared<const SFCLI>(kFake, QStringList()), browsers), browsers);
         if (!show)
             return;
         m_window->show();
