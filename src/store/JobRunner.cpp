@@ -71,7 +71,7 @@ quint64 JobRunner::start(Work work, Fail fail, Options options)
                 mailbox->ended = true;
             }
             // The runner joins this thread before it goes, so it is still there to post to.
-            QMetaObject::invokeMethod(this, "collectEnded", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &JobRunner::collectEnded, Qt::QueuedConnection);
         });
     } catch (const std::system_error &error) { // no thread could be started
         job->fail({0, false}, QString::fromUtf8(error.what()));
@@ -151,7 +151,7 @@ void JobRunner::collectEnded()
         if (job.stopped) // its end was accounted for when it was stopped
             continue;
         Delivery delivery{e.id, false};
-        quint64 *newest = job.options.purpose.isEmpty() ? nullptr : &m_newestDelivered[job.options.purpose];
+        quint64 *newest = job.options.purpose == Purpose::none ? nullptr : &m_newestDelivered[job.options.purpose];
         if (newest)
             delivery.stale = e.id < *newest;
         if (job.mailbox->apply) {

@@ -40,18 +40,22 @@ public:
         mayFinish, // may be writing the CLI's own files: given some patience
         stopAtOnce, // a web login: stopped before it has saved anything
     };
+    enum class Purpose {
+        none,
+        list, // reads the list: an older one never replaces a newer one
+    };
     struct Options
     {
-        QString startMessage;
+        QString startMessage = {};
         Kind kind = Kind::foreground;
         OnQuit onQuit = OnQuit::mayFinish;
-        QString purpose; // newest wins among jobs of one purpose; empty: none
+        Purpose purpose = Purpose::none; // newest wins among jobs of one purpose
     };
 
     struct Running
     {
         quint64 id;
-        QString startMessage;
+        QString startMessage = {};
         bool stopsAtOnce;
     };
 
@@ -76,10 +80,10 @@ Q_SIGNALS:
 
 private:
     struct Job;
-    Q_INVOKABLE void collectEnded();
+    void collectEnded();
 
     std::map<quint64, std::unique_ptr<Job>> m_jobs;
     quint64 m_lastID = 0;
     std::atomic<quint64> m_endedCount = 0;
-    QHash<QString, quint64> m_newestDelivered; // by purpose
+    std::map<Purpose, quint64> m_newestDelivered;
 };

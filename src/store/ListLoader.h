@@ -33,8 +33,8 @@ public:
     struct Reload
     {
         SelectionPolicy::Rule rule = SelectionPolicy::Rule::keep;
-        QString newAlias;
-        std::function<QString(qsizetype listed, int hidden)> message;
+        QString newAlias = {};
+        std::function<QString(qsizetype listed, int hidden)> message = {};
         bool quietWhenStale = false;
         // Another program changed the CLI's files: shown only when the connections differ from
         // those shown, and then the status line says so.
@@ -46,7 +46,7 @@ public:
     {
         Kind kind;
         JobRunner::Delivery delivery;
-        QList<CLIOrg> orgs; // the check's failure: none
+        QList<CLIOrg> orgs = {}; // the check's failure: none
         AliasTable aliases = {}; // a list job's, read with its list; the check keeps it
         Reload reload = {}; // a list job's; the check keeps the one of the list it checks
         QString error = {};

@@ -69,20 +69,22 @@ void OrgStore::noteJobs()
 
 void OrgStore::reloadQuietly()
 {
-    const ListLoader::Reload reload{SelectionPolicy::Rule::keep, {},
-                                    [](qsizetype count, int) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
-                                    true, true};
+    const ListLoader::Reload reload{
+        .rule = SelectionPolicy::Rule::keep,
+        .message = [](qsizetype count, int) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
+        .quietWhenStale = true,
+        .followsCLI = true};
     m_jobs.start(
         listJob({}, reload), [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
-        {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, u"list"_s});
+        {.kind = JobRunner::Kind::background, .onQuit = JobRunner::OnQuit::stopAtOnce, .purpose = JobRunner::Purpose::list});
     noteJobs();
 }
 
-void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, const QString &purpose)
+void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, JobRunner::Purpose purpose)
 {
     setStatus(message);
     const auto failed = [this](const JobRunner::Delivery &, const QString &description) { setStatus(description); };
-    m_jobs.start(std::move(work), failed, {message, JobRunner::Kind::foreground, onQuit, purpose});
+    m_jobs.start(std::move(work), failed, {.startMessage = message, .kind = JobRunner::Kind::foreground, .onQuit = onQuit, .purpose = purpose});
     setBusy(!m_jobs.running().isEmpty()); // once the job is there to be seen
     noteJobs();
 }
@@ -90,7 +92,7 @@ void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::On
 void OrgStore::reload(const QString &message, std::function<void()> action, ListLoader::Reload reload,
                       JobRunner::OnQuit onQuit)
 {
-    start(message, listJob(std::move(action), std::move(reload)), onQuit, u"list"_s);
+    start(message, listJob(std::move(action), std::move(reload)), onQuit, JobRunner::Purpose::list);
 }
 
 JobRunner::Work OrgStore::listJob(std::function<void()> action, ListLoader::Reload reload)
@@ -102,7 +104,8 @@ JobRunner::Work OrgStore::listJob(std::function<void()> action, ListLoader::Relo
         SFCLI::Listing listing = cli->listing();
         const auto kind = listing.quick ? ListLoader::Kind::quickList : ListLoader::Kind::fullList;
         return [this, kind, listing = std::move(listing), reload](const JobRunner::Delivery &delivery) mutable {
-            arrive({kind, delivery, std::move(listing.orgs), std::move(listing.aliases), reload, {}, listing.hiddenScratchOrgs});
+            arrive({.kind = kind, .delivery = delivery, .orgs = std::move(listing.orgs), .aliases = std::move(listing.aliases),
+                    .reload = reload, .hiddenScratchOrgs = listing.hiddenScratchOrgs});
         };
     };
 }
@@ -110,14 +113,14 @@ JobRunner::Work OrgStore::listJob(std::function<void()> action, ListLoader::Relo
 void OrgStore::startCheck()
 {
     const auto failed = [this](const JobRunner::Delivery &delivery, const QString &description) {
-        arrive({ListLoader::Kind::checkFailure, delivery, {}, {}, {}, description});
+        arrive({.kind = ListLoader::Kind::checkFailure, .delivery = delivery, .error = description});
     };
     m_loader.checkStarted(m_jobs.start(
         [this, cli = m_cli, listed = m_orgs.size()]() -> JobRunner::Apply {
             int hidden = 0;
             QList<CLIOrg> orgs = cli->checkedOrgs(listed, &hidden); // before `hidden` is captured
             return [this, orgs = std::move(orgs), hidden](const JobRunner::Delivery &delivery) mutable {
-                arrive({ListLoader::Kind::check, delivery, std::move(orgs), {}, {}, {}, hidden});
+                arrive({.kind = ListLoader::Kind::check, .delivery = delivery, .orgs = std::move(orgs), .hiddenScratchOrgs = hidden});
             };
         },
         failed, {{}, JobRunner::Kind::background, JobRunner::OnQuit::stopAtOnce, {}}));

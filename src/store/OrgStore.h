@@ -140,7 +140,7 @@ private:
     // The start message, then `work` as a foreground job whose outcome, or the description of
     // what it threw, is applied on the main thread; busy while it runs.
     void start(const QString &message, JobRunner::Work work,
-               JobRunner::OnQuit onQuit = JobRunner::OnQuit::mayFinish, const QString &purpose = {});
+               JobRunner::OnQuit onQuit = JobRunner::OnQuit::mayFinish, JobRunner::Purpose purpose = JobRunner::Purpose::none);
     // The org with the name that reaches it, or the no-target message (or why the CLI cannot
     // reach it) and nothing.
     struct Reached

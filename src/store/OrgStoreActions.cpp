@@ -67,7 +67,7 @@ QString confirmedTarget(const SFCLI &cli, const QString &target, const QString &
 
 void OrgStore::refresh()
 {
-    reload(tr("Reading sf org list..."), {}, {SelectionPolicy::Rule::keep, {}, loadedMessage, true});
+    reload(tr("Reading sf org list..."), {}, {.rule = SelectionPolicy::Rule::keep, .message = loadedMessage, .quietWhenStale = true});
 }
 
 void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)
@@ -176,7 +176,7 @@ void OrgStore::deleteOrg(const CLIOrg &confirmed)
            [cli = m_cli, target, username = org->org.username, known = m_aliases, nothingDone] {
                cli->logout(confirmedTarget(*cli, target, username, known, nothingDone));
            },
-           {SelectionPolicy::Rule::fallBack, {}, [target](qsizetype, int) { return tr("Deleted connection %1.").arg(target); }});
+           {.rule = SelectionPolicy::Rule::fallBack, .message = [target](qsizetype, int) { return tr("Deleted connection %1.").arg(target); }});
 }
 
 void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserChoice browser,
@@ -186,8 +186,8 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
     const QString shown = trimmed.isEmpty() ? kind.label() : trimmed;
     reload(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...").arg(shown),
            [cli = m_cli, kind, trimmed, browser, setDefault] { cli->login(kind, trimmed, browser, setDefault); },
-           {SelectionPolicy::Rule::preferNew, trimmed,
-            [](qsizetype count, int) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
+           {.rule = SelectionPolicy::Rule::preferNew, .newAlias = trimmed,
+            .message = [](qsizetype count, int) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
            JobRunner::OnQuit::stopAtOnce);
 }
 
@@ -247,7 +247,7 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
     const QString importAs = trimmed.isEmpty() ? SFCLI::aliasForImport(filePath) : trimmed;
     reload(tr("Importing auth JSON as %1...").arg(importAs),
            [cli = m_cli, filePath, importAs, setDefault] { cli->importAuth(filePath, importAs, setDefault); },
-           {SelectionPolicy::Rule::preferNew, importAs, [importAs](qsizetype, int) {
+           {.rule = SelectionPolicy::Rule::preferNew, .newAlias = importAs, .message = [importAs](qsizetype, int) {
                 return tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs);
             }});
 }
@@ -260,7 +260,7 @@ void OrgStore::cleanUpScratchOrgs(int count)
     auto outcome = std::make_shared<SFCLI::CleanUp>();
     reload(tr("Removing the connections of %n expired scratch orgs...", nullptr, count),
            [cli = m_cli, outcome] { *outcome = cli->cleanScratchOrgs(); },
-           {SelectionPolicy::Rule::keep, {}, [count, outcome](qsizetype, int hidden) -> QString {
+           {.rule = SelectionPolicy::Rule::keep, .message = [count, outcome](qsizetype, int hidden) -> QString {
                 const int removed = outcome->removed.value_or(std::max(0, count - hidden));
                 if (!outcome->left.isEmpty())
                     return tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
