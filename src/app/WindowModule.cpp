@@ -55,7 +55,7 @@ void onQuitSignal(int)
 
 bool catchQuitSignals()
 {
-    if (!PosixFiles::openPipe(quitSignalPipe, true))
+    if (!PosixFiles::openPipe(quitSignalPipe, PosixFiles::PipeMode::nonBlocking))
         return false;
     struct sigaction action = {};
     action.sa_handler = onQuitSignal;

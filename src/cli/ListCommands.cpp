@@ -15,21 +15,21 @@ constexpr double kOrgListTimeout = 60.0;
 
 } // namespace
 
-QList<CLIOrg> SFCLI::orgs(bool checkConnections, int *hiddenScratchOrgs) const
+QList<CLIOrg> SFCLI::orgs(ConnectionCheck check, int *hiddenScratchOrgs) const
 {
-    return listOrgs(checkConnections, kOrgListTimeout, hiddenScratchOrgs);
+    return listOrgs(check, kOrgListTimeout, hiddenScratchOrgs);
 }
 
 QList<CLIOrg> SFCLI::checkedOrgs(qsizetype known, int *hiddenScratchOrgs) const
 {
     // 3,000 orgs took four and a half minutes offline.
-    return listOrgs(true, kOrgListTimeout + 0.2 * double(known), hiddenScratchOrgs);
+    return listOrgs(ConnectionCheck::run, kOrgListTimeout + 0.2 * double(known), hiddenScratchOrgs);
 }
 
-QList<CLIOrg> SFCLI::listOrgs(bool checkConnections, double timeout, int *hiddenScratchOrgs) const
+QList<CLIOrg> SFCLI::listOrgs(ConnectionCheck check, double timeout, int *hiddenScratchOrgs) const
 {
     QStringList arguments{u"org"_s, u"list"_s, u"--json"_s};
-    if (!checkConnections)
+    if (check == ConnectionCheck::skip)
         arguments.append(u"--skip-connection-status"_s);
     QList<CLIOrg> list = OrgList::decode(runForOutput(arguments, timeout), hiddenScratchOrgs);
     OrgList::sortForDisplay(list);
@@ -39,7 +39,7 @@ QList<CLIOrg> SFCLI::listOrgs(bool checkConnections, double timeout, int *hidden
 std::optional<QList<CLIOrg>> SFCLI::quickOrgs(int *hiddenScratchOrgs) const
 {
     try {
-        return orgs(false, hiddenScratchOrgs);
+        return orgs(ConnectionCheck::skip, hiddenScratchOrgs);
     } catch (const AppError &error) {
         // oclif's words for a flag it does not know: "Nonexistent flag: --x" (its JSON error's
         // message), "Unexpected argument: --x" from older releases.
@@ -69,7 +69,7 @@ SFCLI::Listing SFCLI::listing() const
     try {
         std::optional<QList<CLIOrg>> quick = quickOrgs(&listing.hiddenScratchOrgs);
         listing.quick = quick.has_value();
-        listing.orgs = quick ? std::move(*quick) : orgs(true, &listing.hiddenScratchOrgs);
+        listing.orgs = quick ? std::move(*quick) : orgs(ConnectionCheck::run, &listing.hiddenScratchOrgs);
     } catch (...) {
         aliasReader.join();
         throw;

@@ -79,7 +79,8 @@ public:
     // (--skip-connection-status) the CLI skips its network check of every connection, which
     // takes seconds per org whose instance does not answer, and no org has a connectedStatus.
     // `hiddenScratchOrgs`: as OrgList::decode.
-    QList<CLIOrg> orgs(bool checkConnections = true, int *hiddenScratchOrgs = nullptr) const;
+    enum class ConnectionCheck { run, skip };
+    QList<CLIOrg> orgs(ConnectionCheck check = ConnectionCheck::run, int *hiddenScratchOrgs = nullptr) const;
     // The full list while `known` orgs are listed: the CLI checks each one, which takes minutes
     // for thousands offline, so its time limit grows with them.
     QList<CLIOrg> checkedOrgs(qsizetype known, int *hiddenScratchOrgs = nullptr) const;
@@ -158,7 +159,7 @@ protected:
     virtual QByteArray runForOutput(const QStringList &arguments, double timeout) const;
 
 private:
-    QList<CLIOrg> listOrgs(bool checkConnections, double timeout, int *hiddenScratchOrgs) const;
+    QList<CLIOrg> listOrgs(ConnectionCheck check, double timeout, int *hiddenScratchOrgs) const;
     // `option` and `value` as two arguments, or as one joined by "=" when the value begins with
     // "-", which the CLI would otherwise read as an option of its own.
     static QStringList optionWithValue(const QString &option, const QString &value);

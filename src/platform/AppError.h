@@ -35,8 +35,6 @@ public:
     static AppError hiddenByAlias(const QString &username);
 
     Kind kind() const noexcept { return m_kind; }
-    // The message of the kind; for commandFailed, the carried text unchanged.
-    const QString &errorDescription() const noexcept { return description(); }
 
     static QString message(Kind kind, const QString &payload = {});
 

@@ -58,9 +58,10 @@ std::optional<QByteArray> PosixFiles::readSmallFile(const QString &path, qint64 
     return content;
 }
 
-bool PosixFiles::openPipe(int (&fds)[2], bool nonBlocking)
+bool PosixFiles::openPipe(int (&fds)[2], PipeMode mode)
 {
     int ends[2];
+    const bool nonBlocking = mode == PipeMode::nonBlocking;
 #if defined(__linux__)
     if (::pipe2(ends, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0)) != 0)
         return false;

@@ -20,7 +20,8 @@ bool isExecutableFile(const QString &path);
 std::optional<QByteArray> readSmallFile(const QString &path, qint64 cap);
 
 // A pipe whose ends are both close-on-exec, so that a child started meanwhile by another thread
-// inherits neither; `nonBlocking` makes both ends non-blocking. `fds` is set only on success.
-bool openPipe(int (&fds)[2], bool nonBlocking = false);
+// inherits neither; both ends blocking or not, as `mode` says. `fds` is set only on success.
+enum class PipeMode { blocking, nonBlocking };
+bool openPipe(int (&fds)[2], PipeMode mode = PipeMode::blocking);
 
 } // namespace PosixFiles

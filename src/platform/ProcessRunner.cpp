@@ -210,10 +210,8 @@ ProcessResult runProcess(const ProcessRequest &request)
     }
 
     FileDescriptor outRead, outWrite, errRead, errWrite;
-    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite)) {
-        result.startError = errno;
+    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite))
         return result;
-    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -252,10 +250,8 @@ ProcessResult runProcess(const ProcessRequest &request)
     posix_spawnattr_destroy(&attributes);
     outWrite.reset();
     errWrite.reset();
-    if (spawnError != 0) {
-        result.startError = spawnError;
+    if (spawnError != 0)
         return result;
-    }
 
     ::fcntl(outRead.get(), F_SETFL, ::fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
     ::fcntl(errRead.get(), F_SETFL, ::fcntl(errRead.get(), F_GETFL) | O_NONBLOCK);

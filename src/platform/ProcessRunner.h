@@ -40,7 +40,6 @@ struct ProcessResult
     State state = State::FailedToStart;
     int exitCode = -1; // valid when the child exited normally
     int signal = 0; // non-zero when a signal ended the child
-    int startError = 0; // errno of a failed start
     QByteArray standardOutput;
     QByteArray standardError;
 

@@ -15,7 +15,7 @@ thread_local const StopSignal *t_current = nullptr;
 StopSignal::StopSignal()
 {
     int fds[2];
-    if (!PosixFiles::openPipe(fds, true))
+    if (!PosixFiles::openPipe(fds, PosixFiles::PipeMode::nonBlocking))
         return;
     m_read = fds[0];
     m_write = fds[1];

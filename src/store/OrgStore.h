@@ -113,9 +113,6 @@ public:
     // The jobs that run and have not been stopped, oldest first, the connection check aside. The
     // store is busy while there is one.
     QList<RunningJob> runningJobs() const { return m_jobs.running(); }
-    // Ends the job's CLI command (termination request, grace period, kill, reaped) and drops its
-    // outcome. The status line is left as it is.
-    void stopJob(quint64 id) { m_jobs.stop(id); }
     // Before the process ends: stops what can stop at once, gives any other command up to
     // `patience` to finish (it may be writing the CLI's own files), then stops it. Returns when
     // every child has ended and been reaped; no outcome is applied, and the store is idle.

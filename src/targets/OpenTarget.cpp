@@ -98,7 +98,7 @@ void OpenTarget::openOrg(const SFCLI &cli, const QString &orgTarget, const QStri
 void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool privateWindow) const
 {
     // The system browser has no program of ours to start.
-    if (!isWebAddress(url) || !profileDirectory)
+    if (!WebAddress::isWebAddress(url) || !profileDirectory)
         throw AppError::noOpenURL();
     std::optional<QString> program;
     if (browser.isEmpty()) {
@@ -132,9 +132,4 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
     // Fully encoded, so the address stays one argument without spaces or control characters.
     arguments.append(url.toString(QUrl::FullyEncoded));
     locations.launchDetached(*program, arguments);
-}
-
-bool OpenTarget::isWebAddress(const QUrl &url)
-{
-    return WebAddress::isWebAddress(url);
 }

@@ -44,7 +44,7 @@ struct OpenTarget
     // By label in the user's locale, ignoring letter case.
     static void sortByLabel(QList<OpenTarget> &targets);
 
-    // Opens `url`, which must be a web address (see isWebAddress), in this target's browser
+    // Opens `url`, which must be a web address (WebAddress::isWebAddress), in this target's browser
     // without waiting for it. Throws AppError::noOpenURL for anything else and for the system
     // browser (openOrg reaches that through the CLI), AppError::chromeNotFound (or a DescribedError
     // for another browser that is gone), or BrowserLaunchError when the browser is there but cannot
@@ -57,10 +57,6 @@ struct OpenTarget
     // CLI gives, found only on the org's `instanceUrl` host outside the CLI's JSON.
     void openOrg(const SFCLI &cli, const QString &orgTarget, const QString &instanceUrl, const QString &path,
                  const BrowserLocations &locations, bool privateWindow) const;
-
-    // Only absolute http and https addresses with a host: anything else could reach a browser's
-    // command line as an option or open a local file.
-    static bool isWebAddress(const QUrl &url);
 
     friend bool operator==(const OpenTarget &, const OpenTarget &) = default;
 };

@@ -258,8 +258,8 @@ void ContentView::syncSelection()
 void ContentView::syncDetails()
 {
     const std::optional<CLIOrg> org = m_store->selectedOrg();
-    m_details->showOrg(org, org && m_store->isUnreachable(*org),
-                       m_store->connections() == OrgStore::Connections::checking);
+    m_details->showOrg(org, {.unreachable = org && m_store->isUnreachable(*org),
+                             .checking = m_store->connections() == OrgStore::Connections::checking});
     applyEnablement();
 }
 

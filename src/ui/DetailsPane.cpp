@@ -342,7 +342,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_statusLine->setAutoFillBackground(false);
     column->addWidget(statusArea);
 
-    showOrg(std::nullopt);
+    showOrg(std::nullopt, {});
 }
 
 void DetailsPane::requestOpen()
@@ -353,14 +353,14 @@ void DetailsPane::requestOpen()
 
 void DetailsPane::requestSetup() { Q_EMIT openRequested(m_privateBox->isChecked(), u"setup"_s); }
 
-void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bool checking)
+void DetailsPane::showOrg(const std::optional<CLIOrg> &org, OrgState state)
 {
     m_blocks->setCurrentIndex(org ? 1 : 0);
     if (!org)
         return;
     m_orgTitle->setWholeText(DisplayText::line(org->displayName()));
-    m_unreachableNote->setVisible(unreachable);
-    if (unreachable) {
+    m_unreachableNote->setVisible(state.unreachable);
+    if (state.unreachable) {
         m_unreachableNote->setText(tr("The Salesforce CLI cannot reach this org: another connection "
                                       "has %1 as its alias.\nRename or remove that alias to use it.")
                                        .arg(DisplayText::line(org->username)));
@@ -369,7 +369,7 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, bool unreachable, bo
         m_unreachableNote->setPalette(p);
     }
     const std::optional<QDate> expires = ScratchExpiry::date(*org);
-    const QString values[] = {checking ? tr("Checking...") : org->connectedStatus.value_or(tr("Unknown")),
+    const QString values[] = {state.checking ? tr("Checking...") : org->connectedStatus.value_or(tr("Unknown")),
                               org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString()), org->devHubUsername.value_or(QString()),

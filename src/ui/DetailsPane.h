@@ -26,7 +26,12 @@ public:
 
     // `unreachable`: another org's alias hides this one from the CLI; the pane says so.
     // `checking`: its connection is being checked, whatever its status says.
-    void showOrg(const std::optional<CLIOrg> &org, bool unreachable = false, bool checking = false);
+    struct OrgState
+    {
+        bool unreachable = false; // no name reaches it
+        bool checking = false; // its connection is being checked
+    };
+    void showOrg(const std::optional<CLIOrg> &org, OrgState state);
     void setTargets(const QList<OpenTarget> &targets, const QString &selectedID);
     void setStatus(const QString &status);
     void setEnablement(const Enablement &enablement);

@@ -211,7 +211,7 @@ private Q_SLOTS:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("timeout");
-        commandRow("orgs", on(&SFCLI::orgs, true, static_cast<int *>(nullptr)), u"org|list|--json"_s, 60);
+        commandRow("orgs", on(&SFCLI::orgs, SFCLI::ConnectionCheck::run, static_cast<int *>(nullptr)), u"org|list|--json"_s, 60);
         commandRow("clean scratch orgs", on(&SFCLI::cleanScratchOrgs), u"org|list|--clean|--no-prompt|--skip-connection-status|--json"_s, 120);
         // A value beginning with "-" is joined to its option, so it is never read as an option.
         commandRow("open dash target", on(&SFCLI::open, u"-x"_s, false, QString()), u"org|open|--target-org=-x"_s, 60);
@@ -249,7 +249,7 @@ private Q_SLOTS:
         fake.answer({}, kAnswer, 1, text);
         const std::optional<AppError> error = failureOf([&] { command(cli); });
         QVERIFY(error && error->kind() == AppError::Kind::commandFailed);
-        QCOMPARE(error->errorDescription(), QString::fromUtf8(text).trimmed());
+        QCOMPARE(error->description(), QString::fromUtf8(text).trimmed());
     }
 
     // A page by its name, or a path of the org: "label|path", or what the refusal quotes.
@@ -316,7 +316,7 @@ private Q_SLOTS:
         const std::optional<AppError> error = failureOf([&] { url = SFCLI(kFake, {}).openURL(u"acme"_s, u"https://ACME.my.salesforce.com"_s); });
         QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
         QCOMPARE(error.has_value(), expected.isEmpty());
-        QVERIFY(!error || (error->kind() == AppError::Kind::noOpenURL && error->errorDescription() == "Salesforce CLI did not return an open URL."_L1));
+        QVERIFY(!error || (error->kind() == AppError::Kind::noOpenURL && error->description() == "Salesforce CLI did not return an open URL."_L1));
     }
 
     void aliasForImport_data()

@@ -26,7 +26,7 @@ QString outcome(const SFCLI &cli, const QStringList &args = {u"org"_s}, double t
 {
     QString out;
     const std::optional<AppError> error = failureOf([&] { out = u'=' + cli.run(args, timeout); });
-    return error ? u'!' + error->errorDescription() : out;
+    return error ? u'!' + error->description() : out;
 }
 
 // Far more than a pipe holds on both streams: `mib` MiB on stdout, 4 MiB on stderr.
