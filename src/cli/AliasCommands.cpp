@@ -3,10 +3,8 @@
 
 #include "AppError.h"
 #include "PosixFiles.h"
-#include "StopSignal.h"
 
 #include <QCoreApplication>
-
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -61,13 +59,11 @@ QString SFCLI::checkedName(const QString &target, const QString &username, const
     try {
         now = currentAliases();
     } catch (const DescribedError &error) {
-        StopSignal::throwIfRequested();
         if (ifUnreadable == IfUnreadable::byUsername && !known.isAlias(username))
             return username;
         throw DescribedError(QCoreApplication::translate("SFCLI", "The CLI's alias table could not be read, so nothing ran for %1: %2")
                                  .arg(target, error.description()));
     }
-    StopSignal::throwIfRequested();
     if (!now) // a CLI without the table: the list's own aliases were the check
         return target;
     const std::optional<QString> reached = now->resolve(target);

@@ -87,7 +87,7 @@ std::optional<QString> AliasTable::nameFor(const CLIOrg &org) const
             names << alias;
     }
     names << org.username;
-    const auto reaches = [&](const QString &name) { return !name.isEmpty() && this->reaches(name, org.username); };
+    const auto reaches = [&](const QString &name) { return !name.isEmpty() && resolve(name) == org.username; };
     for (const QString &name : std::as_const(names)) {
         if (!name.startsWith(u'-') && reaches(name))
             return name;

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QJsonValue>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,7 +30,6 @@ public:
 
     // The username that the CLI reaches by `name`; nothing when `name` is a malformed entry.
     std::optional<QString> resolve(const QString &name) const;
-    bool reaches(const QString &name, const QString &username) const { return resolve(name) == username; }
     // A name that reaches the org: its reported alias, else another of its aliases, else its
     // username. A name beginning with "-" only when no other one reaches it: the CLI reads a
     // value that looks like one of its command's flags as that flag, even joined ("--x=-o").

@@ -91,12 +91,15 @@ void CLIWatcher::watch()
     QSet<QString> wanted{m_home};
     QStringList targets;
     for (const QString &folder : {m_sfdx, m_sf}) {
-        targets << QFileInfo(folder).canonicalFilePath();
-        if (QFileInfo(folder).isDir())
+        const QFileInfo info(folder);
+        targets << info.canonicalFilePath();
+        if (info.isDir())
             wanted.insert(folder);
     }
-    if (std::exchange(m_folderTargets, targets) != targets && !(m_watcher.files() + m_watcher.directories()).isEmpty())
-        m_watcher.removePaths(m_watcher.files() + m_watcher.directories());
+    if (std::exchange(m_folderTargets, targets) != targets) {
+        if (const QStringList all = m_watcher.files() + m_watcher.directories(); !all.isEmpty())
+            m_watcher.removePaths(all);
+    }
     for (const QString &name : QDir(m_sfdx).entryList({u"*.json"_s}, QDir::Files | QDir::Hidden))
         wanted.insert(m_sfdx + u'/' + name);
     if (QFileInfo(m_sf + "/config.json"_L1).isFile())

@@ -147,10 +147,8 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
     if (effect.select)
         select(*effect.select);
     // Entries the CLI never writes, a hand edit can: each is skipped, and said.
-    if (effect.status && effect.show && !effect.aliases.malformed().isEmpty())
-        *effect.status += u' '
-            + tr("The CLI's alias table has entries that name no username, which reach no org: %1.")
-                  .arg(effect.aliases.malformed().join(", "_L1));
+    if (const QStringList malformed = effect.show ? effect.aliases.malformed() : QStringList(); effect.status && !malformed.isEmpty())
+        *effect.status += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
     if (effect.status)
         setStatus(*effect.status);
     if (effect.startCheck)

@@ -7,6 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr QChar kWrapPoint(u'\u200B'); // a zero-width space
+
 QString visible(const QString &text, bool keepLineBreaks)
 {
     QString out;
@@ -47,6 +49,8 @@ QString DisplayText::line(const QString &text)
 
 QString DisplayText::lines(const QString &text) { return visible(text, true); }
 
+QString DisplayText::withoutWrapPoints(QString excerpt) { return excerpt.remove(kWrapPoint); }
+
 QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxChars, qsizetype wordLength, WholeText whole)
 {
     qsizetype end = std::min(text.size(), maxChars);
@@ -64,7 +68,7 @@ QString DisplayText::excerpt(const QString &text, int maxLines, qsizetype maxCha
         const QChar ch = text[i];
         run = ch.isSpace() ? 0 : run + 1;
         if (run > wordLength) {
-            out.append(QChar(u'\u200B'));
+            out.append(kWrapPoint);
             run = 1;
         }
         out.append(ch);

@@ -24,5 +24,8 @@ enum class WholeText { copyable, gone };
 // label can wrap it.
 QString excerpt(const QString &text, int maxLines = 200, qsizetype maxChars = 16 * 1024,
                 qsizetype wordLength = 80, WholeText whole = WholeText::copyable);
+// An excerpt as it reads: without its wrapping points, so that what is copied or read out works
+// where it is pasted.
+QString withoutWrapPoints(QString excerpt);
 
 } // namespace DisplayText

@@ -119,23 +119,17 @@ private:
     QAction *m_action;
 };
 
-} // namespace
-
-namespace {
-
-// The message as shown: a copy leaves out the wrapping points excerpt() puts into long words, so
-// that an address copied from an error works where it is pasted.
+// The message as shown: a copy leaves out the wrapping points of long words.
 class StatusLabel : public QLabel
 {
 public:
     using QLabel::QLabel;
-    static QString shown(QString text) { return text.remove(QChar(0x200B)); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->matches(QKeySequence::Copy) && hasSelectedText()) {
-            QGuiApplication::clipboard()->setText(shown(selectedText()));
+            QGuiApplication::clipboard()->setText(DisplayText::withoutWrapPoints(selectedText()));
             event->accept();
             return;
         }
@@ -325,7 +319,7 @@ DetailsPane::DetailsPane(QWidget *parent)
     m_statusLine->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto *copySelection = new QAction(tr("Copy"), m_statusLine);
     connect(copySelection, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(StatusLabel::shown(m_statusLine->selectedText())); });
+            [this] { QGuiApplication::clipboard()->setText(DisplayText::withoutWrapPoints(m_statusLine->selectedText())); });
     auto *copyWhole = new QAction(tr("Copy Whole Message"), m_statusLine);
     copyWhole->setObjectName(u"copyWholeMessage"_s);
     connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status); });

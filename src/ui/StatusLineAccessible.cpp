@@ -1,5 +1,7 @@
 #include "StatusLineAccessible.h"
 
+#include "DisplayText.h"
+
 #include <QAccessibleWidget>
 #include <QLabel>
 
@@ -39,7 +41,7 @@ public:
     }
 
 private:
-    QString shown() const { return static_cast<QLabel *>(widget())->text().remove(QChar(0x200B)); }
+    QString shown() const { return DisplayText::withoutWrapPoints(static_cast<QLabel *>(widget())->text()); }
 };
 
 QAccessibleInterface *forStatusLine(const QString &, QObject *object)
