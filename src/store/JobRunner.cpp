@@ -40,6 +40,8 @@ struct JobRunner::Job
 JobRunner::JobRunner(QObject *parent)
     : QObject(parent)
 {
+    // Queued through a connection made here, so the slot object is the GUI thread's own.
+    connect(this, &JobRunner::threadEnded, this, &JobRunner::collectEnded, Qt::QueuedConnection);
 }
 
 JobRunner::~JobRunner() { shutDown(std::chrono::milliseconds::zero()); }
@@ -70,8 +72,8 @@ quint64 JobRunner::start(Work work, Fail fail, Options options)
                 mailbox->endedAs = ++m_endedCount;
                 mailbox->ended = true;
             }
-            // The runner joins this thread before it goes, so it is still there to post to.
-            QMetaObject::invokeMethod(this, &JobRunner::collectEnded, Qt::QueuedConnection);
+            // The runner joins this thread before it goes, so it is still there to signal.
+            Q_EMIT threadEnded(QPrivateSignal{});
         });
     } catch (const std::system_error &error) { // no thread could be started
         job->fail({0, false}, QString::fromUtf8(error.what()));

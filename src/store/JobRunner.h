@@ -77,6 +77,8 @@ Q_SIGNALS:
     // After a job's outcome was applied, or after it was stopped.
     void ended(quint64 job, JobRunner::Kind kind);
     void stopped(quint64 job, JobRunner::Kind kind);
+    // From a job's own thread, once its outcome is in the mailbox.
+    void threadEnded(QPrivateSignal);
 
 private:
     struct Job;
