@@ -97,34 +97,6 @@ imports connections. Without options it opens its window.</source>
         <translation>Проверка подключений...</translation>
     </message>
     <message>
-        <source>Delete selected Salesforce CLI connection?</source>
-        <translation>Удалить выбранное подключение Salesforce CLI?</translation>
-    </message>
-    <message>
-        <source>This runs sf org logout for %1. You can re-create it later with New Connection.</source>
-        <translation>Будет выполнена команда sf org logout для %1. Позже подключение можно создать заново в разделе «Новое подключение».</translation>
-    </message>
-    <message>
-        <source>Delete Connection</source>
-        <translation>Удалить подключение</translation>
-    </message>
-    <message>
-        <source>Export selected connection auth JSON?</source>
-        <translation>Экспортировать JSON авторизации выбранного подключения?</translation>
-    </message>
-    <message>
-        <source>The exported JSON contains an OAuth refresh token. Anyone with this file can authorize Salesforce CLI for this org until the token is revoked or expires.</source>
-        <translation>Экспортированный JSON содержит токен обновления OAuth. Любой, у кого есть этот файл, может авторизовать Salesforce CLI в этой организации, пока токен не отозван и не истёк.</translation>
-    </message>
-    <message>
-        <source>Export Auth JSON</source>
-        <translation>Экспортировать JSON</translation>
-    </message>
-    <message>
-        <source>Export Salesforce Auth JSON</source>
-        <translation>Экспорт JSON авторизации Salesforce</translation>
-    </message>
-    <message>
         <source>JSON (*.json)</source>
         <translation>JSON (*.json)</translation>
     </message>
@@ -234,46 +206,6 @@ imports connections. Without options it opens its window.</source>
     <message>
         <source>/lightning/setup/SetupOneHome/home, or a pasted address of the org</source>
         <translation>/lightning/setup/SetupOneHome/home или вставленный адрес организации</translation>
-    </message>
-    <message>
-        <source>Open Connection</source>
-        <translation>Открыть</translation>
-    </message>
-    <message>
-        <source>Open the org in a browser session (%1)</source>
-        <translation>Открыть организацию в сеансе браузера (%1)</translation>
-    </message>
-    <message>
-        <source>Open Setup</source>
-        <translation>Открыть настройку</translation>
-    </message>
-    <message>
-        <source>Set Default</source>
-        <translation>По умолчанию</translation>
-    </message>
-    <message>
-        <source>Make this org the CLI&apos;s default org</source>
-        <translation>Сделать эту организацию организацией CLI по умолчанию</translation>
-    </message>
-    <message>
-        <source>Copy Target</source>
-        <translation>Копировать цель</translation>
-    </message>
-    <message>
-        <source>Copy the alias or username to the clipboard</source>
-        <translation>Скопировать псевдоним или имя пользователя в буфер обмена</translation>
-    </message>
-    <message>
-        <source>Delete Connection</source>
-        <translation>Удалить</translation>
-    </message>
-    <message>
-        <source>Export JSON</source>
-        <translation>Экспорт JSON</translation>
-    </message>
-    <message>
-        <source>Save the connection as an SFDX auth URL file (connected orgs only)</source>
-        <translation>Сохранить подключение в файл SFDX auth URL (только для подключённых организаций)</translation>
     </message>
     <message>
         <source>Copy</source>
@@ -474,6 +406,77 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>%1 - %2</source>
         <translation>%1 - %2</translation>
+    </message>
+</context>
+<context>
+    <name>OrgAction</name>
+    <message>
+        <source>Delete selected Salesforce CLI connection?</source>
+        <translation>Удалить выбранное подключение Salesforce CLI?</translation>
+    </message>
+    <message>
+        <source>This runs sf org logout for %1. You can re-create it later with New Connection.</source>
+        <translation>Будет выполнена команда sf org logout для %1. Позже подключение можно создать заново в разделе «Новое подключение».</translation>
+    </message>
+    <message>
+        <source>Delete Connection</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Export selected connection auth JSON?</source>
+        <translation>Экспортировать JSON авторизации выбранного подключения?</translation>
+    </message>
+    <message>
+        <source>The exported JSON contains an OAuth refresh token. Anyone with this file can authorize Salesforce CLI for this org until the token is revoked or expires.</source>
+        <translation>Экспортированный JSON содержит токен обновления OAuth. Любой, у кого есть этот файл, может авторизовать Salesforce CLI в этой организации, пока токен не отозван и не истёк.</translation>
+    </message>
+    <message>
+        <source>Export Auth JSON</source>
+        <translation>Экспортировать JSON</translation>
+    </message>
+    <message>
+        <source>Export Salesforce Auth JSON</source>
+        <translation>Экспорт JSON авторизации Salesforce</translation>
+    </message>
+    <message>
+        <source>JSON (*.json)</source>
+        <translation>JSON (*.json)</translation>
+    </message>
+    <message>
+        <source>Open Connection</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Open the org in a browser session (%1)</source>
+        <translation>Открыть организацию в сеансе браузера (%1)</translation>
+    </message>
+    <message>
+        <source>Open Setup</source>
+        <translation>Открыть настройку</translation>
+    </message>
+    <message>
+        <source>Set Default</source>
+        <translation>По умолчанию</translation>
+    </message>
+    <message>
+        <source>Make this org the CLI&apos;s default org</source>
+        <translation>Сделать эту организацию организацией CLI по умолчанию</translation>
+    </message>
+    <message>
+        <source>Copy Target</source>
+        <translation>Копировать цель</translation>
+    </message>
+    <message>
+        <source>Copy the alias or username to the clipboard</source>
+        <translation>Скопировать псевдоним или имя пользователя в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Export JSON</source>
+        <translation>Экспорт JSON</translation>
+    </message>
+    <message>
+        <source>Save the connection as an SFDX auth URL file (connected orgs only)</source>
+        <translation>Сохранить подключение в файл SFDX auth URL (только для подключённых организаций)</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "Enablement.h"
 #include "HeaderPanel.h"
 #include "NewConnectionPanel.h"
+#include "OrgActions.h"
 #include "OrgListModel.h"
 #include "OrgRowDelegate.h"
 #include "OrgStore.h"
@@ -58,6 +59,21 @@ void ContentView::build()
 
     auto *lower = new QHBoxLayout;
     lower->setSpacing(16);
+    lower->addWidget(buildListPanel());
+    m_details = new DetailsPane(this);
+    lower->addWidget(m_details, 1);
+    column->addLayout(lower, 1);
+    // Made last, so that Tab goes from the filter to the list and the details before it, though
+    // it stands above them.
+    m_newConnection = new NewConnectionPanel(this);
+    column->insertWidget(1, m_newConnection);
+
+    connectPanels();
+    connectList();
+}
+
+QWidget *ContentView::buildListPanel()
+{
     auto *listPanel = new Panel(this);
     listPanel->setMinimumWidth(430);
     auto *listColumn = new QVBoxLayout(listPanel);
@@ -68,22 +84,7 @@ void ContentView::build()
     Theme::applyFont(listTitle, Theme::TextStyle::Title3, Theme::Emphasis::Semibold);
     listHeader->addWidget(listTitle);
     listHeader->addStretch(1);
-    // Says that the list can be used while the CLI still checks the connections.
-    m_checkingIndicator = new QWidget(listPanel);
-    m_checkingIndicator->setObjectName(u"checkingIndicator"_s);
-    auto *checking = new QHBoxLayout(m_checkingIndicator);
-    checking->setContentsMargins(0, 0, 0, 0);
-    checking->setSpacing(6);
-    auto *checkingSpinner = new Spinner(m_checkingIndicator);
-    checkingSpinner->setAccessibleName(tr("Checking connections"));
-    checkingSpinner->setAccessibleDescription(tr("Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile."));
-    checking->addWidget(checkingSpinner);
-    auto *checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
-    Theme::applyFont(checkingText, Theme::TextStyle::Caption);
-    Theme::makeSecondary(checkingText);
-    checking->addWidget(checkingText);
-    m_checkingIndicator->hide();
-    listHeader->addWidget(m_checkingIndicator);
+    listHeader->addWidget(buildCheckingIndicator(listPanel));
     listColumn->addLayout(listHeader);
     m_model = new OrgListModel(this);
     m_list = new QListView(listPanel);
@@ -114,15 +115,31 @@ void ContentView::build()
     hiddenRow->addWidget(m_cleanUpButton, 0, Qt::AlignVCenter);
     m_hiddenScratch->hide();
     listColumn->addWidget(m_hiddenScratch);
-    lower->addWidget(listPanel);
-    m_details = new DetailsPane(this);
-    lower->addWidget(m_details, 1);
-    column->addLayout(lower, 1);
-    // Made last, so that Tab goes from the filter to the list and the details before it, though
-    // it stands above them.
-    m_newConnection = new NewConnectionPanel(this);
-    column->insertWidget(1, m_newConnection);
+    return listPanel;
+}
 
+// Says that the list can be used while the CLI still checks the connections.
+QWidget *ContentView::buildCheckingIndicator(QWidget *parent)
+{
+    m_checkingIndicator = new QWidget(parent);
+    m_checkingIndicator->setObjectName(u"checkingIndicator"_s);
+    auto *checking = new QHBoxLayout(m_checkingIndicator);
+    checking->setContentsMargins(0, 0, 0, 0);
+    checking->setSpacing(6);
+    auto *checkingSpinner = new Spinner(m_checkingIndicator);
+    checkingSpinner->setAccessibleName(tr("Checking connections"));
+    checkingSpinner->setAccessibleDescription(tr("Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile."));
+    checking->addWidget(checkingSpinner);
+    auto *checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
+    Theme::applyFont(checkingText, Theme::TextStyle::Caption);
+    Theme::makeSecondary(checkingText);
+    checking->addWidget(checkingText);
+    m_checkingIndicator->hide();
+    return m_checkingIndicator;
+}
+
+void ContentView::connectPanels()
+{
     connect(m_header, &HeaderPanel::refreshRequested, m_store, &OrgStore::refresh);
     connect(m_header, &HeaderPanel::searchEdited, m_store, &OrgStore::setSearch);
     connect(m_header, &HeaderPanel::downFromFilter, this, [this] {
@@ -132,11 +149,22 @@ void ContentView::build()
         if (!m_list->currentIndex().isValid())
             m_list->setCurrentIndex(m_model->index(0));
     });
+    connect(m_details, &DetailsPane::targetChosen, this, [this](const QString &id) {
+        m_selectedOpenTargetID = id;
+    });
+    connect(m_details, &DetailsPane::reloadTargetsRequested, this, &ContentView::reloadTargets);
+    connect(m_details, &DetailsPane::orgActionTriggered, this, &ContentView::runOrgAction);
+    connect(m_newConnection, &NewConnectionPanel::createRequested, m_store, &OrgStore::createConnection);
+    connect(m_newConnection, &NewConnectionPanel::importRequested, this, &ContentView::chooseImportFile);
+    connect(m_newConnection, &NewConnectionPanel::cancelLoginRequested, m_store, &OrgStore::cancelLogin);
+}
 
-    // The list's selection goes to the store only when the user picks a row: a click or the keys
-    // move the current row; a screen reader selects a row, or clears the selection, through the
-    // accessible selection, which leaves the current row where it was. Either way the org the
-    // actions act on is the one highlighted.
+// The list's selection goes to the store only when the user picks a row: a click or the keys
+// move the current row; a screen reader selects a row, or clears the selection, through the
+// accessible selection, which leaves the current row where it was. Either way the org the
+// actions act on is the one highlighted.
+void ContentView::connectList()
+{
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (m_syncingSelection || !current.isValid())
@@ -158,23 +186,6 @@ void ContentView::build()
         else if (rows.first().row() != m_list->currentIndex().row())
             m_store->selectOrg(m_model->orgs().at(rows.first().row()));
     });
-
-    connect(m_details, &DetailsPane::targetChosen, this, [this](const QString &id) {
-        m_selectedOpenTargetID = id;
-    });
-    connect(m_details, &DetailsPane::reloadTargetsRequested, this, &ContentView::reloadTargets);
-    connect(m_details, &DetailsPane::openRequested, this,
-            [this](bool privateWindow, const QString &page) {
-                m_store->openSelected(selectedOpenTarget(), privateWindow, page);
-            });
-    connect(m_details, &DetailsPane::setDefaultRequested, m_store, &OrgStore::setSelectedAsDefault);
-    connect(m_details, &DetailsPane::copyTargetRequested, m_store, &OrgStore::copyTarget);
-    connect(m_details, &DetailsPane::deleteRequested, this, &ContentView::confirmDelete);
-    connect(m_details, &DetailsPane::exportRequested, this, &ContentView::confirmExport);
-
-    connect(m_newConnection, &NewConnectionPanel::createRequested, m_store, &OrgStore::createConnection);
-    connect(m_newConnection, &NewConnectionPanel::importRequested, this, &ContentView::chooseImportFile);
-    connect(m_newConnection, &NewConnectionPanel::cancelLoginRequested, m_store, &OrgStore::cancelLogin);
 }
 
 void ContentView::connectStore()
@@ -272,7 +283,11 @@ void ContentView::syncBusy()
 
 Enablement ContentView::enablement() const
 {
-    return Enablement::compute(m_store->isBusy(), m_store->selectedOrg(), m_store->isLoginWaiting());
+    const std::optional<CLIOrg> org = m_store->selectedOrg();
+    return {.busy = m_store->isBusy(),
+            .hasOrg = org.has_value(),
+            .orgConnected = org && org->isConnected(),
+            .loginWaiting = m_store->isLoginWaiting()};
 }
 
 void ContentView::applyEnablement()
@@ -311,20 +326,22 @@ void ContentView::showEvent(QShowEvent *event)
     m_store->refresh();
 }
 
-// Both confirmations are bound to the org they name: the list may change while they are open.
-void ContentView::confirmDelete()
+// Every action on the org runs from here, bound to the org selected when it was triggered: the
+// list may change while its question is open, and the question names that org.
+void ContentView::runOrgAction(const OrgAction &action)
 {
     const std::optional<CLIOrg> org = m_store->selectedOrg();
     if (!org)
         return;
-    Dialogs::Confirmation request;
-    request.title = tr("Delete selected Salesforce CLI connection?");
-    request.message = tr("This runs sf org logout for %1. You can re-create it later with New Connection.")
-                          .arg(DisplayText::line(org->displayName()));
-    request.confirmLabel = tr("Delete Connection");
-    request.destructive = true;
-    if (Dialogs::confirm(this, request))
-        m_store->deleteOrg(*org);
+    if (action.question && !Dialogs::confirm(this, action.question(*org)))
+        return;
+    const DetailsPane::OpenChoice open = m_details->openChoice();
+    action.run({.store = *m_store,
+                .window = this,
+                .org = *org,
+                .target = selectedOpenTarget(),
+                .privateWindow = open.privateWindow,
+                .page = open.page});
 }
 
 // Nothing is removed without this confirmation; the safe answer is the default.
@@ -341,27 +358,6 @@ void ContentView::confirmCleanUp()
     request.destructive = true;
     if (Dialogs::confirm(this, request))
         m_store->cleanUpScratchOrgs(hidden);
-}
-
-void ContentView::confirmExport()
-{
-    const std::optional<CLIOrg> org = m_store->selectedOrg();
-    if (!org)
-        return;
-    Dialogs::Confirmation request;
-    request.title = tr("Export selected connection auth JSON?");
-    request.message = tr("The exported JSON contains an OAuth refresh token. Anyone with this file can "
-                         "authorize Salesforce CLI for this org until the token is revoked or expires.");
-    request.confirmLabel = tr("Export Auth JSON");
-    if (!Dialogs::confirm(this, request))
-        return;
-    Dialogs::FileChoice choice;
-    choice.title = tr("Export Salesforce Auth JSON");
-    choice.nameFilters = {tr("JSON (*.json)")};
-    // An alias may hold "/": as a file name it would point into another folder.
-    choice.proposedName = QString(org->displayName()).replace(u'/', u'_') + "-sfdx-auth.json"_L1;
-    if (const std::optional<QString> path = Dialogs::chooseSaveFile(this, choice))
-        m_store->exportOrg(*org, *path);
 }
 
 void ContentView::chooseImportFile(const QString &alias, bool setDefault)

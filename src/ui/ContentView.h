@@ -15,7 +15,7 @@ class OrgStore;
 class QLabel;
 class QListView;
 class QPushButton;
-class SFCLI;
+class OrgAction;
 struct BrowserLocations;
 struct Enablement;
 
@@ -43,10 +43,13 @@ protected:
 
 private:
     void build();
+    QWidget *buildListPanel();
+    QWidget *buildCheckingIndicator(QWidget *parent);
+    void connectPanels();
+    void connectList();
     void reloadTargets();
-    void confirmDelete();
+    void runOrgAction(const OrgAction &action);
     void confirmCleanUp();
-    void confirmExport();
     void chooseImportFile(const QString &alias, bool setDefault);
     void connectStore();
     void syncList();

@@ -141,15 +141,28 @@ protected:
 
 DetailsPane::DetailsPane(QWidget *parent)
     : Panel(parent)
+    , m_orgActions(OrgAction::all())
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(22, 22, 22, 22);
     column->setSpacing(18);
-
     m_blocks = new QStackedWidget(this);
     m_blocks->setObjectName(u"blocks"_s);
     column->addWidget(m_blocks);
+    buildEmptyBlock();
+    m_blocks->addWidget(buildOrgBlock());
+    column->addStretch(1);
+    auto *divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setForegroundRole(QPalette::Mid);
+    column->addWidget(divider);
+    buildStatusLine(column);
+    showOrg(std::nullopt, {});
+}
 
+void DetailsPane::buildEmptyBlock()
+{
     auto *empty = new QWidget(m_blocks);
     auto *emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setContentsMargins(0, 0, 0, 0);
@@ -162,23 +175,33 @@ DetailsPane::DetailsPane(QWidget *parent)
     emptyLayout->addWidget(emptyHint);
     emptyLayout->addStretch(1);
     m_blocks->addWidget(empty);
+}
 
-    auto *orgBlock = new QWidget(m_blocks);
-    auto *orgLayout = new QVBoxLayout(orgBlock);
-    orgLayout->setContentsMargins(0, 0, 0, 0);
-    orgLayout->setSpacing(18);
-    m_orgTitle = new TitleLabel(orgBlock);
+QWidget *DetailsPane::buildOrgBlock()
+{
+    auto *block = new QWidget(m_blocks);
+    auto *column = new QVBoxLayout(block);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(18);
+    m_orgTitle = new TitleLabel(block);
     m_orgTitle->setObjectName(u"orgTitle"_s);
     m_orgTitle->setTextFormat(Qt::PlainText);
     m_orgTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Theme::applyFont(m_orgTitle, Theme::TextStyle::LargeTitle, Theme::Emphasis::Bold);
-    orgLayout->addWidget(m_orgTitle);
-    m_unreachableNote = new QLabel(orgBlock);
+    column->addWidget(m_orgTitle);
+    m_unreachableNote = new QLabel(block);
     m_unreachableNote->setObjectName(u"unreachableNote"_s);
     m_unreachableNote->setTextFormat(Qt::PlainText);
     m_unreachableNote->setWordWrap(true);
-    orgLayout->addWidget(m_unreachableNote);
+    column->addWidget(m_unreachableNote);
+    buildDetailRows(block, column);
+    buildOpenRows(block, column);
+    buildActionRow(block, column);
+    return block;
+}
 
+void DetailsPane::buildDetailRows(QWidget *block, QVBoxLayout *column)
+{
     auto *rows = new QGridLayout;
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(8);
@@ -189,15 +212,15 @@ DetailsPane::DetailsPane(QWidget *parent)
         {"loginUrl", tr("Login URL")}, {"orgId", tr("Org ID")},    {"clientId", tr("Client")},
         {"devHub", tr("Dev Hub")},  {"edition", tr("Edition")},   {"expiry", tr("Expiry")}};
     // One width for every label: the longest one's, in whatever language they are.
-    int labelWidth = std::max({kLabelWidth, fontMetrics().horizontalAdvance(tr("Open in")) + 4,
-                               fontMetrics().horizontalAdvance(tr("Page")) + 4});
+    m_labelWidth = std::max({kLabelWidth, fontMetrics().horizontalAdvance(tr("Open in")) + 4,
+                             fontMetrics().horizontalAdvance(tr("Page")) + 4});
     for (const auto &[key, text] : rowLabels)
-        labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(text) + 4);
+        m_labelWidth = std::max(m_labelWidth, fontMetrics().horizontalAdvance(text) + 4);
     for (const auto &[key, text] : rowLabels) {
-        QLabel *value = selectableValue(orgBlock);
+        QLabel *value = selectableValue(block);
         value->setObjectName("value:"_L1 + QLatin1StringView(key));
         const int row = static_cast<int>(m_rowValues.size());
-        QLabel *label = rowLabel(text, orgBlock, labelWidth);
+        QLabel *label = rowLabel(text, block, m_labelWidth);
         label->setBuddy(value); // a screen reader reads the value with its label
         rows->addWidget(label, row, 0, Qt::AlignTop | Qt::AlignLeft);
         rows->addWidget(value, row, 1, Qt::AlignTop);
@@ -208,50 +231,49 @@ DetailsPane::DetailsPane(QWidget *parent)
             value->hide();
         }
     }
-    orgLayout->addLayout(rows);
+    column->addLayout(rows);
+}
 
-    // A labelled row that starts with a picker; the rest of the row is the caller's.
-    const auto pickerRow = [&](const QString &label, const char *name, QComboBox *&picker) {
-        auto *row = new QHBoxLayout;
-        row->setSpacing(12);
-        row->addWidget(rowLabel(label, orgBlock, labelWidth), 0, Qt::AlignVCenter);
-        picker = new QComboBox(orgBlock);
-        picker->setObjectName(QLatin1StringView(name));
-        picker->setFixedWidth(250);
-        picker->setAccessibleName(label);
-        row->addWidget(picker, 0, Qt::AlignVCenter);
-        orgLayout->addLayout(row);
-        return row;
-    };
-    // The actions on the org: each enabled by its member of Enablement, its keys live while the
-    // org shows.
-    const auto orgAction = [&](const QString &text, const char *name, bool Enablement::*enabledBy,
-                               void (DetailsPane::*intent)()) {
-        auto *action = new QAction(text, this);
-        action->setObjectName(QLatin1StringView(name));
-        connect(action, &QAction::triggered, this, intent);
-        orgBlock->addAction(action);
-        m_actions.append({action, enabledBy});
-        return action;
-    };
+// A labelled row that starts with a picker; the rest of the row is the caller's.
+QHBoxLayout *DetailsPane::pickerRow(QWidget *block, QVBoxLayout *column, const QString &label, const char *name,
+                                    QComboBox *&picker)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(rowLabel(label, block, m_labelWidth), 0, Qt::AlignVCenter);
+    picker = new QComboBox(block);
+    picker->setObjectName(QLatin1StringView(name));
+    picker->setFixedWidth(250);
+    picker->setAccessibleName(label);
+    row->addWidget(picker, 0, Qt::AlignVCenter);
+    column->addLayout(row);
+    return row;
+}
 
-    QHBoxLayout *openIn = pickerRow(tr("Open in"), "targetPicker", m_targetPicker);
-    QAction *reload = orgAction(tr("Reload"), "reloadTargets", &Enablement::reloadTargets,
-                                &DetailsPane::reloadTargetsRequested);
+void DetailsPane::buildOpenRows(QWidget *block, QVBoxLayout *column)
+{
+    QHBoxLayout *openIn = pickerRow(block, column, tr("Open in"), "targetPicker", m_targetPicker);
+    auto *reload = new QAction(tr("Reload"), this);
+    reload->setObjectName(u"reloadTargets"_s);
     reload->setToolTip(tr("Look for browsers and their profiles again"));
-    openIn->addWidget(new ActionButton(reload, orgBlock), 0, Qt::AlignVCenter);
-    m_privateBox = new QCheckBox(tr("Private window"), orgBlock);
+    connect(reload, &QAction::triggered, this, &DetailsPane::reloadTargetsRequested);
+    block->addAction(reload);
+    m_enabled.append({reload, Enablement::Rule::always});
+    openIn->addWidget(new ActionButton(reload, block), 0, Qt::AlignVCenter);
+    m_privateBox = new QCheckBox(tr("Private window"), block);
     m_privateBox->setObjectName(u"privateBox"_s);
     openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
     openIn->addStretch(1);
+    connect(m_targetPicker, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
     // The page of the org to start on; "Custom path..." shows a field for any path.
-    QHBoxLayout *pageRow = pickerRow(tr("Page"), "pagePicker", m_pagePicker);
+    QHBoxLayout *pageRow = pickerRow(block, column, tr("Page"), "pagePicker", m_pagePicker);
     for (const OrgPage &page : OrgPage::all())
         m_pagePicker->addItem(page.shownLabel(), page.path.isEmpty() ? QString() : page.id);
     m_pagePicker->addItem(tr("Custom path..."), u"custom"_s);
     pageRow->addWidget(m_pagePicker, 0, Qt::AlignVCenter);
-    m_pathField = new QLineEdit(orgBlock);
+    m_pathField = new QLineEdit(block);
     m_pathField->setObjectName(u"pathField"_s);
     m_pathField->setPlaceholderText(tr("/lightning/setup/SetupOneHome/home, or a pasted address of the org"));
     m_pathField->hide();
@@ -259,53 +281,44 @@ DetailsPane::DetailsPane(QWidget *parent)
     pageRow->addStretch(0);
     connect(m_pagePicker, &QComboBox::currentIndexChanged, this,
             [this] { m_pathField->setVisible(m_pagePicker->currentData() == "custom"_L1); });
-    connect(m_targetPicker, &QComboBox::activated, this,
-            [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
+}
 
-    QAction *open = orgAction(tr("Open Connection"), "open", &Enablement::openConnection,
-                              &DetailsPane::requestOpen);
-    // Ctrl+Return (Command-Return on macOS), and the same with the keypad's Enter.
-    open->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
-                        QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)});
-    open->setToolTip(tr("Open the org in a browser session (%1)")
-                         .arg(open->shortcut().toString(QKeySequence::NativeText)));
-    // Ctrl+Shift+Return: Setup, whatever page is chosen; keys only, no button.
-    orgAction(tr("Open Setup"), "openSetup", &Enablement::openConnection, &DetailsPane::requestSetup)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return));
-    QAction *setDefault = orgAction(tr("Set Default"), "setDefault", &Enablement::setDefault,
-                                    &DetailsPane::setDefaultRequested);
-    setDefault->setToolTip(tr("Make this org the CLI's default org"));
-    QAction *copyTarget = orgAction(tr("Copy Target"), "copyTarget", &Enablement::copyTarget,
-                                    &DetailsPane::copyTargetRequested);
-    copyTarget->setToolTip(tr("Copy the alias or username to the clipboard"));
-    QAction *remove = orgAction(tr("Delete Connection"), "delete", &Enablement::deleteConnection,
-                                &DetailsPane::deleteRequested);
-    QAction *exportJSON = orgAction(tr("Export JSON"), "export", &Enablement::exportJSON,
-                                    &DetailsPane::exportRequested);
-    exportJSON->setToolTip(tr("Save the connection as an SFDX auth URL file (connected orgs only)"));
-    auto *actions = new QHBoxLayout;
-    actions->setSpacing(10);
-    for (QAction *action : {open, setDefault, copyTarget, remove, exportJSON}) {
-        auto *button = new ActionButton(action, orgBlock);
-        if (action == open)
+// Each action of the table: its keys live while the org shows, its button (if it has one) in a
+// row in the table's order.
+void DetailsPane::buildActionRow(QWidget *block, QVBoxLayout *column)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(10);
+    for (qsizetype i = 0; i < m_orgActions.size(); ++i) {
+        const OrgAction &orgAction = m_orgActions.at(i);
+        auto *action = new QAction(orgAction.label, this);
+        action->setObjectName(QLatin1StringView(orgAction.name));
+        action->setShortcuts(orgAction.keys);
+        if (!orgAction.toolTip.isEmpty()) {
+            action->setToolTip(orgAction.keys.isEmpty()
+                                   ? orgAction.toolTip
+                                   : orgAction.toolTip.arg(orgAction.keys.first().toString(QKeySequence::NativeText)));
+        }
+        connect(action, &QAction::triggered, this, [this, i] { Q_EMIT orgActionTriggered(m_orgActions.at(i)); });
+        block->addAction(action);
+        m_enabled.append({action, orgAction.enabledWhen});
+        if (orgAction.button == OrgAction::Button::none)
+            continue;
+        auto *button = new ActionButton(action, block);
+        if (orgAction.button == OrgAction::Button::prominent)
             Theme::makeProminent(button);
-        else if (action == remove)
+        else if (orgAction.button == OrgAction::Button::destructive)
             Theme::makeDestructive(button);
         button->setMinimumHeight(32);
-        actions->addWidget(button);
+        row->addWidget(button);
     }
-    actions->addStretch(1);
-    orgLayout->addLayout(actions);
-    m_blocks->addWidget(orgBlock);
+    row->addStretch(1);
+    column->addLayout(row);
+}
 
-    column->addStretch(1);
-    auto *divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    divider->setForegroundRole(QPalette::Mid);
-    column->addWidget(divider);
-
-    // A long CLI error stays within a few lines and scrolls instead of pushing the layout.
+// A long CLI error stays within a few lines and scrolls instead of pushing the layout.
+void DetailsPane::buildStatusLine(QVBoxLayout *column)
+{
     StatusLineAccessible::install();
     m_statusLine = new StatusLabel(this);
     m_statusLine->setObjectName(u"statusLine"_s);
@@ -335,17 +348,13 @@ DetailsPane::DetailsPane(QWidget *parent)
     statusArea->viewport()->setAutoFillBackground(false);
     m_statusLine->setAutoFillBackground(false);
     column->addWidget(statusArea);
-
-    showOrg(std::nullopt, {});
 }
 
-void DetailsPane::requestOpen()
+DetailsPane::OpenChoice DetailsPane::openChoice() const
 {
     const QString page = m_pagePicker->currentData().toString();
-    Q_EMIT openRequested(m_privateBox->isChecked(), page == "custom"_L1 ? m_pathField->text() : page);
+    return {.privateWindow = m_privateBox->isChecked(), .page = page == "custom"_L1 ? m_pathField->text() : page};
 }
-
-void DetailsPane::requestSetup() { Q_EMIT openRequested(m_privateBox->isChecked(), u"setup"_s); }
 
 void DetailsPane::showOrg(const std::optional<CLIOrg> &org, OrgState state)
 {
@@ -385,8 +394,8 @@ void DetailsPane::setTargets(const QList<OpenTarget> &targets, const QString &se
 
 void DetailsPane::setEnablement(const Enablement &enablement)
 {
-    for (const auto &[action, enabledBy] : m_actions)
-        action->setEnabled(enablement.*enabledBy);
+    for (const auto &[action, rule] : m_enabled)
+        action->setEnabled(enablement.allows(rule));
 }
 
 bool DetailsPane::isWarning(const QString &status)

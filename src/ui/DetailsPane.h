@@ -2,6 +2,7 @@
 
 #include "CLIOrg.h"
 #include "OpenTarget.h"
+#include "OrgActions.h"
 #include "Panel.h"
 
 #include <QList>
@@ -11,10 +12,12 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QStackedWidget;
-struct Enablement;
+class QVBoxLayout;
 
 // The selected org: its details, where to open it, the actions on it, and the status line.
 class DetailsPane : public Panel
@@ -38,29 +41,40 @@ public:
     // Orange for a status that speaks of something expired, else the secondary colour.
     static bool isWarning(const QString &status);
 
+    // Where an Open opens the org: in a private window or not, and on which page (a page's id, or
+    // the custom path as typed; empty for the org's home page).
+    struct OpenChoice
+    {
+        bool privateWindow = false;
+        QString page;
+    };
+    OpenChoice openChoice() const;
+
 Q_SIGNALS:
     void targetChosen(const QString &id);
     void reloadTargetsRequested();
-    // `page`: a page's id, or the custom path as typed; empty for the org's home page.
-    void openRequested(bool privateWindow, const QString &page);
-    void setDefaultRequested();
-    void copyTargetRequested();
-    void deleteRequested();
-    void exportRequested();
+    // One of OrgAction::all(), by its button or its keys.
+    void orgActionTriggered(const OrgAction &action);
 
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // An action on the org and the member of Enablement that enables it.
-    struct OrgAction
+    // A control and the rule that enables it.
+    struct Enabled
     {
         QAction *action;
-        bool Enablement::*enabledBy;
+        Enablement::Rule rule;
     };
 
-    void requestOpen();
-    void requestSetup();
+    void buildEmptyBlock();
+    QWidget *buildOrgBlock();
+    void buildDetailRows(QWidget *block, QVBoxLayout *column);
+    void buildOpenRows(QWidget *block, QVBoxLayout *column);
+    void buildActionRow(QWidget *block, QVBoxLayout *column);
+    QHBoxLayout *pickerRow(QWidget *block, QVBoxLayout *column, const QString &label, const char *name,
+                           QComboBox *&picker);
+    void buildStatusLine(QVBoxLayout *column);
 
     QStackedWidget *m_blocks; // page 0: no org, page 1: the org
     class TitleLabel *m_orgTitle;
@@ -71,7 +85,9 @@ private:
     QCheckBox *m_privateBox;
     QComboBox *m_pagePicker;
     QLineEdit *m_pathField;
-    QList<OrgAction> m_actions;
+    int m_labelWidth = 0; // of every row's label
+    QList<OrgAction> m_orgActions;
+    QList<Enabled> m_enabled;
     QLabel *m_statusLine = nullptr;
     QString m_status; // whole, as the store has it
 };

@@ -18,9 +18,9 @@ namespace Dialogs {
 struct Confirmation
 {
     QString title;
-    QString message; // empty: no message
-    QString confirmLabel;
-    QString cancelLabel; // empty: the platform's Cancel
+    QString message = {}; // empty: no message
+    QString confirmLabel = {};
+    QString cancelLabel = {}; // empty: the platform's Cancel
     bool destructive = false;
 };
 

@@ -1,35 +1,35 @@
 #pragma once
 
-#include "CLIOrg.h"
-
-#include <optional>
-
-// Which controls may start an action, decided in one place from the store's state.
+// Which controls may start an action, decided in one place from the store's state: each control
+// names its rule, and allows() is the one function that answers it.
 struct Enablement
 {
-    bool refresh = false;
-    bool openConnection = false;
-    bool setDefault = false;
-    bool copyTarget = false;
-    bool deleteConnection = false;
-    bool exportJSON = false;
-    bool create = false;
-    bool importJSON = false;
-    bool reloadTargets = true; // never disabled
-    bool cancelLogin = false; // only while a web login waits for the browser
+    enum class Rule {
+        always,
+        idle, // nothing runs in the background
+        org, // an org is selected, whatever runs
+        idleOrg,
+        idleConnectedOrg, // the selected org's connection works
+        loginWaiting, // a web login waits for the browser
+    };
 
-    // Every action that runs in the background waits while another runs. Copying the target
-    // never runs in the background, so it only needs an org.
-    static Enablement compute(bool busy, const std::optional<CLIOrg> &selected, bool loginWaiting = false)
+    bool busy = false;
+    bool hasOrg = false;
+    bool orgConnected = false;
+    bool loginWaiting = false;
+
+    // Every action that runs in the background waits while another runs; one that never does
+    // (copying) only needs an org.
+    constexpr bool allows(Rule rule) const
     {
-        Enablement e;
-        e.cancelLogin = loginWaiting;
-        e.refresh = e.create = e.importJSON = !busy;
-        e.openConnection = e.setDefault = e.deleteConnection = selected && !busy;
-        e.copyTarget = selected.has_value();
-        e.exportJSON = selected && !busy && selected->isConnected();
-        return e;
+        switch (rule) {
+        case Rule::always: return true;
+        case Rule::idle: return !busy;
+        case Rule::org: return hasOrg;
+        case Rule::idleOrg: return hasOrg && !busy;
+        case Rule::idleConnectedOrg: return hasOrg && !busy && orgConnected;
+        case Rule::loginWaiting: return loginWaiting;
+        }
+        return false;
     }
-
-    friend bool operator==(const Enablement &, const Enablement &) = default;
 };

@@ -97,7 +97,7 @@ void HeaderPanel::setBusy(bool busy, const QString &waitingFor)
 
 void HeaderPanel::setEnablement(const Enablement &enablement)
 {
-    m_refreshButton->setEnabled(enablement.refresh);
+    m_refreshButton->setEnabled(enablement.allows(Enablement::Rule::idle));
 }
 
 void HeaderPanel::setSearch(const QString &text)

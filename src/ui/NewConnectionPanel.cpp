@@ -144,11 +144,12 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
 
 void NewConnectionPanel::setEnablement(const Enablement &enablement)
 {
-    m_createButton->setEnabled(enablement.create);
-    m_importButton->setEnabled(enablement.importJSON);
+    m_createButton->setEnabled(enablement.allows(Enablement::Rule::idle));
+    m_importButton->setEnabled(enablement.allows(Enablement::Rule::idle));
     // Cancel takes Create's place while the login waits: nothing else moves.
-    m_createButton->setVisible(!enablement.cancelLogin);
-    m_cancelLoginButton->setVisible(enablement.cancelLogin);
+    const bool waiting = enablement.allows(Enablement::Rule::loginWaiting);
+    m_createButton->setVisible(!waiting);
+    m_cancelLoginButton->setVisible(waiting);
 }
 
 LoginKind NewConnectionPanel::kind() const
