@@ -63,10 +63,11 @@ struct FirstPaint : QObject
 };
 
 ContentView *content() { return window->findChild<ContentView *>(); }
+OrgStore *store() { return window->findChild<OrgStore *>(); }
 
 void filterOnly(benchmark::State &state)
 {
-    const QList<CLIOrg> &orgs = content()->store().orgs();
+    const QList<CLIOrg> &orgs = store()->orgs();
     const QString texts[] = {QStringLiteral("o"), QStringLiteral("org-0"), QStringLiteral("org-01"),
                              QStringLiteral("org-012"), QStringLiteral("user12")};
     size_t i = 0;
@@ -76,7 +77,7 @@ void filterOnly(benchmark::State &state)
 
 void keystroke(benchmark::State &state)
 {
-    OrgStore &store = content()->store();
+    OrgStore &store = *::store();
     QListView *list = content()->findChild<QListView *>();
     const QString texts[] = {QStringLiteral("o"), QStringLiteral("org-0"), QStringLiteral("org-01"),
                              QStringLiteral("org-012"), QStringLiteral("org-01"), QString()};
@@ -149,14 +150,14 @@ int main(int argc, char **argv)
     while (!firstPaint.painted)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double paintedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    while (content()->store().isBusy() || content()->store().orgs().isEmpty())
+    while (store()->isBusy() || store()->orgs().isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (actionable) {
         const double readyMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        const bool checking = content()->store().connections() == OrgStore::Connections::checking;
+        const bool checking = store()->connections() == OrgStore::Connections::checking;
         std::printf("actionable list of %lld orgs %.1f ms after the start (connections %s); the quick list "
                     "command alone %.1f ms; the app adds %.1f ms\n",
-                    static_cast<long long>(content()->store().orgs().size()), readyMs,
+                    static_cast<long long>(store()->orgs().size()), readyMs,
                     checking ? "still being checked" : "already checked", quickMs, readyMs - quickMs);
         window.reset();
         return 0;
@@ -164,7 +165,7 @@ int main(int argc, char **argv)
     QTest::qWait(50); // let the list paint itself
     if (startup) {
         std::printf("first paint %.1f ms after the start of Qt; %lld orgs loaded; resident %ld kB\n", paintedMs,
-                    static_cast<long long>(content()->store().orgs().size()), residentKilobytes());
+                    static_cast<long long>(store()->orgs().size()), residentKilobytes());
         window.reset();
         return 0;
     }

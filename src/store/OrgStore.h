@@ -97,13 +97,11 @@ public:
     // table cannot be read, right before the command. Open and Set Default check the name the same
     // way; when it reaches another org nothing runs and the list is read again.
     void deleteOrg(const CLIOrg &org);
-    void deleteSelected();
     void createConnection(LoginKind kind, const QString &alias, BrowserChoice browser, bool setDefault);
     // Stops a web login that waits for the browser.
     void cancelLogin();
     bool isLoginWaiting() const;
     void exportOrg(const CLIOrg &org, const QString &filePath);
-    void exportSelected(const QString &filePath);
     void importConnection(const QString &filePath, const QString &alias, bool setDefault);
     // Removes the local connections of the hidden scratch orgs (`sf org list --clean`), then
     // reloads; `count` is the number the user confirmed.

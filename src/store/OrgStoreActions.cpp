@@ -155,14 +155,6 @@ void OrgStore::copyFailed(const QString &target)
     setStatus(tr("Could not copy %1: no clipboard is available.").arg(target));
 }
 
-void OrgStore::deleteSelected()
-{
-    if (const std::optional<CLIOrg> org = selectedOrg())
-        deleteOrg(*org);
-    else
-        requireSelection();
-}
-
 void OrgStore::deleteOrg(const CLIOrg &confirmed)
 {
     const QString nothingDone = tr("%1 changed while you confirmed; nothing was deleted. Refresh and try again.")
@@ -208,14 +200,6 @@ void OrgStore::cancelLogin()
     }
     if (stopped)
         setStatus(tr("Login cancelled."));
-}
-
-void OrgStore::exportSelected(const QString &filePath)
-{
-    if (const std::optional<CLIOrg> org = selectedOrg())
-        exportOrg(*org, filePath);
-    else
-        requireSelection();
 }
 
 void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)

@@ -31,7 +31,6 @@ public:
     ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent = nullptr);
     ~ContentView() override;
 
-    OrgStore &store() const { return *m_store; }
     const QList<OpenTarget> &openTargets() const { return m_openTargets; }
     const QString &selectedOpenTargetID() const { return m_selectedOpenTargetID; }
     // The chosen target, or the system browser when the choice is no longer offered.

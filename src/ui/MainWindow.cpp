@@ -23,6 +23,7 @@ constexpr QSize kMinimumSize(980, 720);
 
 MainWindow::MainWindow(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QMainWindow(parent)
+    , m_store(store)
     , m_content(new ContentView(store, std::move(browsers)))
 {
     setWindowTitle(appName);
@@ -81,7 +82,7 @@ void MainWindow::fitToScreen()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    const QList<OrgStore::RunningJob> jobs = m_content->store().runningJobs();
+    const QList<OrgStore::RunningJob> jobs = m_store->runningJobs();
     if (!m_quitting && !jobs.isEmpty()) {
         QStringList running;
         for (const OrgStore::RunningJob &job : jobs)
@@ -110,5 +111,5 @@ void MainWindow::quitWithoutAsking()
 void MainWindow::finishJobs()
 {
     hide();
-    m_content->store().shutDown(std::chrono::seconds(10));
+    m_store->shutDown(std::chrono::seconds(10));
 }

@@ -37,6 +37,7 @@ private:
     // minimum size and scrolls when the screen is smaller than that.
     void fitToScreen();
 
+    OrgStore *m_store;
     ContentView *m_content;
     bool m_quitting = false;
     std::optional<QMargins> m_fittedFrame;

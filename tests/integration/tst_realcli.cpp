@@ -247,7 +247,7 @@ private Q_SLOTS:
     {
         const auto browsers = std::make_shared<BrowserLocations>();
         MainWindow window(new OrgStore(std::make_shared<const SFCLI>(m_cli.executableURL(), m_cli.baseArguments()), browsers), browsers);
-        OrgStore &store = window.findChild<ContentView *>()->store();
+        OrgStore &store = *window.findChild<OrgStore *>();
         const QAbstractItemModel *rows = window.findChild<QListView *>(u"orgList"_s)->model();
         store.followCLI(m_home);
         window.show(); // which loads the list

@@ -103,7 +103,7 @@ private Q_SLOTS:
             return [=](Ctx &c) { c.store.openSelected({u"chrome-P"_s, u"Chrome - work"_s, u"Profile 2"_s}, privately, page); };
         };
         const Step chrome = chromeOpen(false);
-        const Step exportOld = [](Ctx &c) { c.store.exportSelected(c.dir + "/old"_L1); };
+        const Step exportOld = [](Ctx &c) { c.store.exportOrg(*c.store.selectedOrg(), c.dir + "/old"_L1); };
         const QByteArray frontDoor = "{\"result\": {\"url\": \"https://b.example/secur/fd?otp=x\"}}";
         const char *loaded2 = "Reading sf org list...|Loaded 2 CLI connections.", *listing = "org list --json",
                    *authShow = "org auth show-sfdx-auth-url --target-org b --json";
@@ -162,12 +162,14 @@ private Q_SLOTS:
         const Step every = [](Ctx &c) {
             c.store.openSelected(OpenTarget::systemDefault());
             c.store.setSelectedAsDefault();
-            c.store.deleteSelected();
-            c.store.exportSelected(c.dir + "/old"_L1);
+            if (const std::optional<CLIOrg> org = c.store.selectedOrg()) { // with none, the window offers neither
+                c.store.deleteOrg(*org);
+                c.store.exportOrg(*org, c.dir + "/old"_L1);
+            }
             c.store.copyTarget();
         };
         row("nothing selected", [=](Ctx &c) { c.store.setSelectedID({}); every(c); },
-            QStringList(4, u"Select an org with an alias or username."_s).join(u'|').toUtf8(), "", "4/4 > none");
+            QStringList(2, u"Select an org with an alias or username."_s).join(u'|').toUtf8(), "", "4/4 > none");
         const auto pick = [](const QString &username) { // of the two orgs named c, "c" is the one c's alias hides
             return [=](Ctx &c) {
                 for (const CLIOrg &o : c.store.orgs())
@@ -178,7 +180,7 @@ private Q_SLOTS:
         const QByteArray hidden = "The Salesforce CLI cannot reach c: another connection has c as its alias, and the CLI "
                                   "looks up aliases first. Rename or remove that alias (sf alias unset c).";
         row("an alias hides the username", [=](Ctx &c) { pick(u"c"_s)(c); every(c); }, QByteArrayList(5, hidden).join('|'), "", "4/4 > c");
-        row("the alias holder is acted on", [=](Ctx &c) { pick(u"c@x.com"_s)(c); c.store.deleteSelected(); },
+        row("the alias holder is acted on", [=](Ctx &c) { pick(u"c@x.com"_s)(c); c.store.deleteOrg(*c.store.selectedOrg()); },
             "Deleting connection c...|Deleted connection c.", "org logout --target-org c --no-prompt|org list --json",
             "3/3 > c@x.com");
 
@@ -200,12 +202,12 @@ private Q_SLOTS:
             "Reading sf org list...|Loaded 5 CLI connections.|" + QStringList(5, AppError::hiddenByAlias(u"d"_s).description()).join(u'|').toUtf8(),
             listing, "5/5 > d");
         const QString changed = u"b changed while you confirmed; nothing was %1. Refresh and try again."_s;
-        row("delete: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); c.store.deleteSelected(); },
+        row("delete: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); c.store.deleteOrg(*c.store.selectedOrg()); },
             "Deleting connection b...|" + changed.arg(u"deleted"_s).toUtf8(), "-");
         row("export: the name now reaches another org", [=](Ctx &c) { aliases(R"({"alias":"b","value":"c@x.com"})")(c); exportOld(c); },
             "Exporting b auth JSON...|" + changed.arg(u"exported"_s).toUtf8(), "-");
         const Step unreadable = [](Ctx &c) { c.fake.answer(kAliasRead.join(u'_'), {}, 1, "Error (E): boom"); };
-        row("delete: the alias table cannot be read", [=](Ctx &c) { unreadable(c); c.store.deleteSelected(); },
+        row("delete: the alias table cannot be read", [=](Ctx &c) { unreadable(c); c.store.deleteOrg(*c.store.selectedOrg()); },
             "Deleting connection b...|The CLI's alias table could not be read, so nothing ran for b: Error (E): boom", "-");
         row("open: the alias table cannot be read, by the username", [=](Ctx &c) { unreadable(c); c.store.openSelected(OpenTarget::systemDefault()); },
             "Opening b...|Opened b in System default.", "org open --target-org b@x.com");
@@ -440,11 +442,11 @@ private Q_SLOTS:
                 c.fake.answer(u"org_list_--json_--skip-connection-status"_s, orgListJson({u"c?"_s, u"a?"_s}));
                 c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s}));
                 c.store.selectOrg(*c.store.selectedOrg()); // a pick counts only until the list it was made in goes
-                c.store.deleteSelected();
+                c.store.deleteOrg(*c.store.selectedOrg());
             }, nothing, "c+ a > c 1 Deleted connection b.", "a+ c > a 0 Deleted connection b.", "logout|quick|full");
         row("a pick during a delete's check outlives its fallback", true, [](Ctx &c) {
                 c.fake.answer(u"org_list_--json"_s, orgListJson({u"c"_s, u"a+"_s, u"b"_s}));
-                c.store.deleteSelected();
+                c.store.deleteOrg(*c.store.selectedOrg());
             }, [](Ctx &c) { c.store.selectOrg(c.store.orgs()[1]); }, "b+ c+ a > b 1 Deleted connection b.",
             "a+ b c > c 0 Deleted connection b.", "logout|quick|full");
         row("a newer reload replaces the check", true, refresh, [](Ctx &c) {

@@ -75,7 +75,7 @@ class TestWindow : public QObject
             return found;
         qFatal("no %s named %s", T::staticMetaObject.className(), name);
     }
-    OrgStore &store() const { return m_window->findChild<ContentView *>()->store(); }
+    OrgStore &store() const { return *m_window->findChild<OrgStore *>(); }
     bool settled() const { return !store().isBusy() && store().connections() != OrgStore::Connections::checking; }
     QString text(const char *label) const { return part<QLabel>(label)->text(); }
     QString texts(std::initializer_list<const char *> labels) const
