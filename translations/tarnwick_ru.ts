@@ -125,11 +125,11 @@ imports connections. Without options it opens its window.</source>
         <translation>Удалить подключения истёкших временных организаций?</translation>
     </message>
     <message numerus="yes">
-        <source>This runs sf org list --clean, which removes the local connections of the %n expired or deleted scratch orgs the CLI hides. The orgs themselves are not contacted.</source>
+        <source>This removes the local connections of the %n expired or deleted scratch orgs the CLI hides: it runs sf org list --clean, then sf org logout for any that remain. The orgs themselves are not contacted.</source>
         <translation>
-            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальное подключение %n истёкшей или удалённой временной организации, которую скрывает CLI. К самой организации обращений не будет.</numerusform>
-            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI. К самим организациям обращений не будет.</numerusform>
-            <numerusform>Будет выполнена команда sf org list --clean: она удалит локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI. К самим организациям обращений не будет.</numerusform>
+            <numerusform>Будет удалено локальное подключение %n истёкшей или удалённой временной организации, которую скрывает CLI: выполняется sf org list --clean, затем sf org logout для оставшихся. К самой организации обращений не будет.</numerusform>
+            <numerusform>Будут удалены локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI: выполняется sf org list --clean, затем sf org logout для оставшихся. К самим организациям обращений не будет.</numerusform>
+            <numerusform>Будут удалены локальные подключения %n истёкших или удалённых временных организаций, которые скрывает CLI: выполняется sf org list --clean, затем sf org logout для оставшихся. К самим организациям обращений не будет.</numerusform>
         </translation>
     </message>
     <message>

@@ -22,9 +22,9 @@ struct CLIOrg
     std::optional<bool> isDefaultUsername;
     QString category;
     // A scratch org's, each absent when the CLI gives none or not as a string.
-    std::optional<QString> devHubUsername;
-    std::optional<QString> edition;
-    std::optional<QString> expirationDate; // as the CLI gives it: "2026-12-20"
+    std::optional<QString> devHubUsername = {};
+    std::optional<QString> edition = {};
+    std::optional<QString> expirationDate = {}; // as the CLI gives it: "2026-12-20"
 
     // The alias when present and not empty, else the username: the CLI refuses an empty target.
     const QString &id() const { return alias && !alias->isEmpty() ? *alias : username; }

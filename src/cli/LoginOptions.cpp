@@ -2,84 +2,51 @@
 
 #include <QCoreApplication>
 
-using namespace Qt::Literals::StringLiterals;
+namespace {
 
-QString LoginKind::rawValue() const
+// By case, in the order of the enumeration.
+struct KindRow
 {
-    switch (m_case) {
-    case Case::production:
-        return u"Production"_s;
-    case Case::sandbox:
-        return u"Sandbox"_s;
-    }
-    Q_UNREACHABLE();
-    return {};
-}
+    const char *rawValue; // also the label's source text
+    const char *instanceUrl;
+};
+constexpr KindRow kKinds[] = {
+    {QT_TRANSLATE_NOOP("LoginKind", "Production"), "https://login.salesforce.com/"},
+    {QT_TRANSLATE_NOOP("LoginKind", "Sandbox"), "https://test.salesforce.com/"},
+};
 
-QString LoginKind::label() const
+struct BrowserRow
 {
-    return m_case == Case::production ? QCoreApplication::translate("LoginKind", "Production")
-                                      : QCoreApplication::translate("LoginKind", "Sandbox");
-}
+    const char *rawValue;
+    const char *cliValue; // none: the CLI picks the browser
+};
+constexpr BrowserRow kBrowsers[] = {
+    {QT_TRANSLATE_NOOP("BrowserChoice", "System default"), nullptr},
+    {"Chrome", "chrome"},
+    {"Firefox", "firefox"},
+    {"Edge", "edge"},
+};
 
-QString LoginKind::instanceUrl() const
-{
-    switch (m_case) {
-    case Case::production:
-        return u"https://login.salesforce.com/"_s;
-    case Case::sandbox:
-        return u"https://test.salesforce.com/"_s;
-    }
-    Q_UNREACHABLE();
-    return {};
-}
+} // namespace
 
-QList<LoginKind> LoginKind::allCases()
-{
-    return {production, sandbox};
-}
+QString LoginKind::rawValue() const { return QString::fromLatin1(kKinds[m_case].rawValue); }
 
-QString BrowserChoice::rawValue() const
-{
-    switch (m_case) {
-    case Case::systemDefault:
-        return u"System default"_s;
-    case Case::chrome:
-        return u"Chrome"_s;
-    case Case::firefox:
-        return u"Firefox"_s;
-    case Case::edge:
-        return u"Edge"_s;
-    }
-    Q_UNREACHABLE();
-    return {};
-}
+QString LoginKind::label() const { return QCoreApplication::translate("LoginKind", kKinds[m_case].rawValue); }
 
+QString LoginKind::instanceUrl() const { return QString::fromLatin1(kKinds[m_case].instanceUrl); }
+
+QString BrowserChoice::rawValue() const { return QString::fromLatin1(kBrowsers[m_case].rawValue); }
+
+// The browsers' names are their own in every language.
 QString BrowserChoice::label() const
 {
-    // The browsers' names are their own in every language.
-    return m_case == Case::systemDefault ? QCoreApplication::translate("BrowserChoice", "System default") : rawValue();
+    return m_case == systemDefault ? QCoreApplication::translate("BrowserChoice", kBrowsers[m_case].rawValue) : rawValue();
 }
 
 std::optional<QString> BrowserChoice::cliValue() const
 {
-    switch (m_case) {
-    case Case::systemDefault:
-        return std::nullopt;
-    case Case::chrome:
-        return u"chrome"_s;
-    case Case::firefox:
-        return u"firefox"_s;
-    case Case::edge:
-        return u"edge"_s;
-    }
-    Q_UNREACHABLE();
-    return std::nullopt;
-}
-
-QList<BrowserChoice> BrowserChoice::allCases()
-{
-    return {systemDefault, chrome, firefox, edge};
+    const char *value = kBrowsers[m_case].cliValue;
+    return value ? std::optional(QString::fromLatin1(value)) : std::nullopt;
 }
 
 std::optional<BrowserChoice> BrowserChoice::fromRawValue(QStringView text)

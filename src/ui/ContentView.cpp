@@ -352,8 +352,9 @@ void ContentView::confirmCleanUp()
         return;
     Dialogs::Confirmation request;
     request.title = tr("Remove the connections of expired scratch orgs?");
-    request.message = tr("This runs sf org list --clean, which removes the local connections of the %n expired or "
-                         "deleted scratch orgs the CLI hides. The orgs themselves are not contacted.", nullptr, hidden);
+    request.message = tr("This removes the local connections of the %n expired or deleted scratch orgs the CLI hides: "
+                         "it runs sf org list --clean, then sf org logout for any that remain. The orgs themselves "
+                         "are not contacted.", nullptr, hidden);
     request.confirmLabel = tr("Remove Connections");
     request.destructive = true;
     if (Dialogs::confirm(this, request))

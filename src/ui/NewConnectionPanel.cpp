@@ -95,7 +95,7 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     m_browserPicker->setFixedWidth(165);
     m_browserPicker->setAccessibleName(tr("Browser"));
     for (const BrowserChoice &choice : BrowserChoice::allCases())
-        m_browserPicker->addItem(choice.label(), choice.id());
+        m_browserPicker->addItem(choice.label(), choice.rawValue());
     form->addLayout(column(caption(tr("Browser"), this), m_browserPicker));
 
     m_defaultBox = new QCheckBox(tr("Default"), this);
