@@ -1,26 +1,16 @@
 #include "AuthFile.h"
 
+#include "CLIJson.h"
 #include "WebAddress.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
 std::optional<QString> AuthFile::sfdxAuthURL(const QByteArray &json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject top = document.object();
-    const QJsonValue resultValue = top.value("result"_L1);
-    const QJsonObject result = resultValue.isObject() ? resultValue.toObject() : QJsonObject();
-    for (const QJsonValue &candidate : {result.value("sfdxAuthUrl"_L1), top.value("sfdxAuthUrl"_L1),
-                                        top.value("url"_L1)}) {
+    const auto values = CLIJson::values(json, {"result.sfdxAuthUrl"_L1, "sfdxAuthUrl"_L1, "url"_L1});
+    for (const QJsonValue &candidate : values.value_or(QList<QJsonValue>())) {
         if (candidate.isString()) {
             QString url = candidate.toString();
             return url.isEmpty() ? std::nullopt : std::optional(std::move(url));

@@ -1,11 +1,8 @@
 #include "FrontDoorURL.h"
 
+#include "CLIJson.h"
 #include "WebAddress.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,15 +11,9 @@ namespace {
 
 std::optional<QUrl> fromJson(const QByteArray &utf8Output)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(utf8Output, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject top = document.object();
-    const QJsonValue resultValue = top.value("result"_L1);
-    const QJsonObject result = resultValue.isObject() ? resultValue.toObject() : QJsonObject();
-    for (const QJsonValue &candidate : {result.value("url"_L1), result.value("orgUrl"_L1),
-                                        result.value("frontDoorUrl"_L1), top.value("url"_L1)}) {
+    const auto values = CLIJson::values(
+        utf8Output, {"result.url"_L1, "result.orgUrl"_L1, "result.frontDoorUrl"_L1, "url"_L1});
+    for (const QJsonValue &candidate : values.value_or(QList<QJsonValue>())) {
         if (!candidate.isString())
             continue;
         if (std::optional<QUrl> url = WebAddress::parse(candidate.toString()))
