@@ -23,6 +23,10 @@
         <source>The Salesforce CLI cannot reach %1: another connection has %1 as its alias, and the CLI looks up aliases first. Rename or remove that alias (sf alias unset %1).</source>
         <translation>Salesforce CLI не может обратиться к %1: у другого подключения псевдоним %1, а CLI сначала ищет псевдонимы. Переименуйте или удалите этот псевдоним (sf alias unset %1).</translation>
     </message>
+    <message>
+        <source>%1 was not found.</source>
+        <translation>%1 не найден.</translation>
+    </message>
 </context>
 <context>
     <name>BrowserChoice</name>
@@ -391,10 +395,6 @@ Rename or remove that alias to use it.</source>
 </context>
 <context>
     <name>OpenTarget</name>
-    <message>
-        <source>%1 was not found.</source>
-        <translation>%1 не найден.</translation>
-    </message>
     <message>
         <source>System default</source>
         <translation>Системный браузер</translation>

@@ -23,7 +23,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         };
         // The window never lets one org stand for another; neither does a name that is both.
         if (username != org && named(org) != listing.orgs.cend())
-            return fail(AppError::hiddenByAlias(org).description());
+            return fail(AppError::message(AppError::Kind::hiddenByAlias, org));
         const auto found = named(username);
         if (found == listing.orgs.cend())
             return fail(u"No Salesforce CLI connection has the alias or username %1."_s.arg(org));

@@ -29,6 +29,8 @@ QString AppError::message(Kind kind, const QString &payload)
         return QCoreApplication::translate("AppError", "Salesforce CLI did not return an open URL.");
     case Kind::chromeNotFound:
         return QCoreApplication::translate("AppError", "Google Chrome was not found.");
+    case Kind::browserNotFound:
+        return QCoreApplication::translate("AppError", "%1 was not found.").arg(payload);
     case Kind::hiddenByAlias:
         return QCoreApplication::translate("AppError", "The Salesforce CLI cannot reach %1: another connection has %1 as its "
                                                        "alias, and the CLI looks up aliases first. Rename or remove that alias "
@@ -44,4 +46,5 @@ AppError AppError::sfNotFound() { return {Kind::sfNotFound, {}}; }
 AppError AppError::noTarget() { return {Kind::noTarget, {}}; }
 AppError AppError::noOpenURL() { return {Kind::noOpenURL, {}}; }
 AppError AppError::chromeNotFound() { return {Kind::chromeNotFound, {}}; }
+AppError AppError::browserNotFound(const QString &name) { return {Kind::browserNotFound, name}; }
 AppError AppError::hiddenByAlias(const QString &username) { return {Kind::hiddenByAlias, username}; }

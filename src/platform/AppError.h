@@ -23,19 +23,22 @@ private:
 class AppError : public DescribedError
 {
 public:
-    enum class Kind { commandFailed, sfNotFound, noTarget, noOpenURL, chromeNotFound, hiddenByAlias };
+    enum class Kind { commandFailed, sfNotFound, noTarget, noOpenURL, chromeNotFound, browserNotFound, hiddenByAlias };
 
     static AppError commandFailed(const QString &message);
     static AppError sfNotFound();
     static AppError noTarget();
     static AppError noOpenURL();
     static AppError chromeNotFound();
+    // Any other browser of the profiles offered; the payload is its name.
+    static AppError browserNotFound(const QString &name);
     // The CLI looks a name up as an alias first: an org whose username is another org's alias
     // cannot be named. The payload is that username.
     static AppError hiddenByAlias(const QString &username);
 
     Kind kind() const noexcept { return m_kind; }
 
+    // The message alone, for a refusal that is no failure of a command.
     static QString message(Kind kind, const QString &payload = {});
 
 private:

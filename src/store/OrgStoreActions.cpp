@@ -26,7 +26,7 @@ QString loadedMessage(qsizetype count, int)
 std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &org)
 {
     if (!org) {
-        setStatus(AppError::noTarget().description());
+        setStatus(AppError::message(AppError::Kind::noTarget));
         return std::nullopt;
     }
     // Acting on the selection makes it the user's pick: the check does not move it afterwards.
@@ -34,7 +34,7 @@ std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &or
         m_userPicked = true;
     const std::optional<QString> target = targetOf(*org);
     if (!target) {
-        setStatus(AppError::hiddenByAlias(org->username).description());
+        setStatus(AppError::message(AppError::Kind::hiddenByAlias, org->username));
         return std::nullopt;
     }
     return Reached{*org, *target};

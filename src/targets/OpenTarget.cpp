@@ -111,7 +111,7 @@ void OpenTarget::open(const QUrl &url, const BrowserLocations &locations, bool p
             known = kind.key == browser ? &kind : known;
         const std::optional<BrowserInstall> install = known ? BrowserLocations::installed(*known) : std::nullopt;
         if (!install)
-            throw DescribedError(QCoreApplication::translate("OpenTarget", "%1 was not found.").arg(known ? known->name : browser));
+            throw AppError::browserNotFound(known ? known->name : browser);
         program = install->program;
     }
 

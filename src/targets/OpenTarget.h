@@ -46,8 +46,8 @@ struct OpenTarget
 
     // Opens `url`, which must be a web address (WebAddress::isWebAddress), in this target's browser
     // without waiting for it. Throws AppError::noOpenURL for anything else and for the system
-    // browser (openOrg reaches that through the CLI), AppError::chromeNotFound (or a DescribedError
-    // for another browser that is gone), or BrowserLaunchError when the browser is there but cannot
+    // browser (openOrg reaches that through the CLI), AppError::chromeNotFound (browserNotFound for
+    // another browser that is gone), or BrowserLaunchError when the browser is there but cannot
     // be started.
     // `privateWindow`: in the browser's private (incognito) window.
     void open(const QUrl &url, const BrowserLocations &locations, bool privateWindow = false) const;
