@@ -88,6 +88,9 @@ public:
                                 const AliasTable &aliasesOfB);
 
 private:
+    Effect arriveList(Arrival arrival, const Context &context);
+    Effect arriveCheck(Arrival arrival, const Context &context);
+    void carryStatuses(QList<CLIOrg> &orgs) const;
     void remember(const QList<CLIOrg> &orgs);
 
     Phase m_phase = Phase::idle;
