@@ -4,13 +4,13 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
+ListLoader::Effect ListLoader::arrive(Arrival arrival, const std::optional<OrgRef> &selection)
 {
     if (arrival.kind == Kind::check || arrival.kind == Kind::checkFailure) {
         // Only the check of the list shown counts; a newer list has stopped any other.
         if (m_phase != Phase::checking || arrival.delivery.job != m_check.job)
             return {};
-        return arriveCheck(std::move(arrival), context);
+        return arriveCheck(std::move(arrival), selection);
     }
     if (arrival.delivery.stale) {
         // A newer list is shown already: only the action's own word is said.
@@ -19,15 +19,15 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const Context &context)
             effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         return effect;
     }
-    if (arrival.reload.followsCLI && m_phase != Phase::idle && arrival.hiddenScratchOrgs == context.shownHiddenScratchOrgs
-        && sameConnections(arrival.orgs, arrival.aliases, context.shown, context.shownAliases))
+    if (arrival.reload.followsCLI && m_phase != Phase::idle && arrival.hiddenScratchOrgs == m_hiddenScratchOrgs
+        && sameConnections(arrival.orgs, arrival.aliases, m_orgs, m_aliases))
         return {};
-    return arriveList(std::move(arrival), context);
+    return arriveList(std::move(arrival), selection);
 }
 
 // The quick list, or the full one in one step: shown at once, the selection placed by the
 // action's rule.
-ListLoader::Effect ListLoader::arriveList(Arrival arrival, const Context &context)
+ListLoader::Effect ListLoader::arriveList(Arrival arrival, const std::optional<OrgRef> &selection)
 {
     Effect effect;
     if (arrival.kind == Kind::quickList)
@@ -37,50 +37,44 @@ ListLoader::Effect ListLoader::arriveList(Arrival arrival, const Context &contex
     effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
     if (arrival.kind == Kind::quickList) {
         m_phase = Phase::checking;
-        m_check = {0, arrival.reload, context.selection, arrival.aliases, context.statusSerial + 1};
+        m_check = {0, arrival.reload, selection, arrival.aliases, m_statusSerial + 1};
         effect.startCheck = true;
     } else {
         m_phase = Phase::checked;
         remember(arrival.orgs);
     }
     const SelectionPolicy::Input input{.rule = arrival.reload.rule, .newAlias = arrival.reload.newAlias,
-                                       .before = context.selection, .current = context.selection,
+                                       .before = selection, .current = selection,
                                        .step = SelectionPolicy::Step::firstList};
     effect.phaseChanged = true;
     effect.select = SelectionPolicy::choose(input, arrival.orgs);
-    effect.followsCLI = arrival.reload.followsCLI;
-    effect.hiddenScratchOrgs = arrival.hiddenScratchOrgs;
-    effect.show = std::move(arrival.orgs);
-    effect.aliases = std::move(arrival.aliases);
+    show(std::move(arrival.orgs), arrival.aliases, arrival.hiddenScratchOrgs, arrival.reload.followsCLI, effect);
     return effect;
 }
 
 // The check of the list shown, or its failure: the selection placed again by the rule of the
 // action behind the list, unless the user picked a row since.
-ListLoader::Effect ListLoader::arriveCheck(Arrival arrival, const Context &context)
+ListLoader::Effect ListLoader::arriveCheck(Arrival arrival, const std::optional<OrgRef> &selection)
 {
     Effect effect;
     SelectionPolicy::Input input{.rule = m_check.reload.rule, .newAlias = m_check.reload.newAlias, .before = m_check.before,
-                                 .current = context.selection, .userPicked = context.userPicked,
+                                 .current = selection, .userPicked = m_userPicked,
                                  .step = SelectionPolicy::Step::checked};
     effect.phaseChanged = true;
-    effect.followsCLI = m_check.reload.followsCLI;
     if (arrival.kind == Kind::checkFailure) {
         m_phase = Phase::checkFailed;
         input.step = SelectionPolicy::Step::checkFailed;
         effect.status = arrival.error;
-        effect.select = SelectionPolicy::choose(input, context.shown);
+        effect.select = SelectionPolicy::choose(input, m_orgs);
         return effect;
     }
     m_phase = Phase::checked;
     remember(arrival.orgs);
     // The check repeats the quick list's message, unless anything was said since.
-    if (context.statusSerial == m_check.statusSerial)
+    if (m_statusSerial == m_check.statusSerial)
         effect.status = m_check.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
     effect.select = SelectionPolicy::choose(input, arrival.orgs);
-    effect.hiddenScratchOrgs = arrival.hiddenScratchOrgs;
-    effect.show = std::move(arrival.orgs);
-    effect.aliases = m_check.aliases;
+    show(std::move(arrival.orgs), m_check.aliases, arrival.hiddenScratchOrgs, m_check.reload.followsCLI, effect);
     return effect;
 }
 
@@ -98,6 +92,37 @@ void ListLoader::carryStatuses(QList<CLIOrg> &orgs) const
     }
     if (carried) // else it is in display order already
         OrgList::sortForDisplay(orgs);
+}
+
+// A new list shown: the user's pick was made in the list it replaces.
+void ListLoader::show(QList<CLIOrg> orgs, const AliasTable &aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect)
+{
+    m_userPicked = false;
+    m_followsCLI = followsCLI;
+    effect.hiddenScratchOrgsChanged = std::exchange(m_hiddenScratchOrgs, hiddenScratchOrgs) != hiddenScratchOrgs;
+    m_orgs = std::move(orgs);
+    m_aliases = aliases;
+    m_targets.clear();
+    m_unreachable.clear();
+    for (const CLIOrg &org : std::as_const(m_orgs)) {
+        if (const std::optional<QString> name = m_aliases.nameFor(org))
+            m_targets.insert(org.username, *name);
+        else
+            m_unreachable.insert(org.username);
+    }
+    effect.shown = true;
+}
+
+std::optional<QString> ListLoader::targetOf(const CLIOrg &org) const
+{
+    const auto it = m_targets.constFind(org.username);
+    return it == m_targets.cend() ? std::nullopt : std::optional(*it);
+}
+
+void ListLoader::markDefault(const QString &username)
+{
+    for (CLIOrg &org : m_orgs)
+        org.isDefaultUsername = org.username == username;
 }
 
 bool ListLoader::sameConnections(const QList<CLIOrg> &a, const AliasTable &aliasesOfA, const QList<CLIOrg> &b,
