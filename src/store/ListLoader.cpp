@@ -19,7 +19,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const std::optional<OrgRe
             effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         return effect;
     }
-    if (arrival.reload.followsCLI && m_phase != Phase::idle && arrival.hiddenScratchOrgs == m_hiddenScratchOrgs
+    if (arrival.reload.followsCLI && m_listed && arrival.hiddenScratchOrgs == m_hiddenScratchOrgs
         && sameConnections(arrival.orgs, arrival.aliases, m_orgs, m_aliases))
         return {};
     return arriveList(std::move(arrival), selection);
@@ -62,7 +62,7 @@ ListLoader::Effect ListLoader::arriveCheck(Arrival arrival, const std::optional<
                                  .step = SelectionPolicy::Step::checked};
     effect.phaseChanged = true;
     if (arrival.kind == Kind::checkFailure) {
-        m_phase = Phase::checkFailed;
+        m_phase = Phase::unchecked;
         input.step = SelectionPolicy::Step::checkFailed;
         effect.status = arrival.error;
         effect.select = SelectionPolicy::choose(input, m_orgs);
@@ -97,6 +97,7 @@ void ListLoader::carryStatuses(QList<CLIOrg> &orgs) const
 // A new list shown: the user's pick was made in the list it replaces.
 void ListLoader::show(QList<CLIOrg> orgs, const AliasTable &aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect)
 {
+    m_listed = true;
     m_userPicked = false;
     m_followsCLI = followsCLI;
     effect.hiddenScratchOrgsChanged = std::exchange(m_hiddenScratchOrgs, hiddenScratchOrgs) != hiddenScratchOrgs;

@@ -21,11 +21,13 @@
 class ListLoader
 {
 public:
+    // Whether the listed orgs' connection statuses are those of the CLI's check.
     enum class Phase {
-        idle, // nothing listed yet
+        checked, // the list is the check's, or a full list read in one step, or none is listed yet
         checking, // the quick list is shown, statuses carried from the last check only order it
-        checked, // the list is the check's, or a full list read in one step
-        checkFailed, // the quick list stays, with the statuses the last successful check gave
+        // The check failed: the quick list stays, with the statuses the last successful check gave
+        // (an org it did not know has none).
+        unchecked,
     };
 
     // What the action behind a reload wants: its selection rule and its message for N orgs listed
@@ -99,7 +101,8 @@ private:
     void remember(const QList<CLIOrg> &orgs);
     void show(QList<CLIOrg> orgs, const AliasTable &aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect);
 
-    Phase m_phase = Phase::idle;
+    Phase m_phase = Phase::checked;
+    bool m_listed = false; // a list has been shown
     QHash<QString, QString> m_lastStatuses; // by username, from the last full list
     struct Check
     {

@@ -37,20 +37,6 @@ void OrgStore::shutDown(std::chrono::milliseconds patience)
         setBusy(false);
 }
 
-OrgStore::Connections OrgStore::connections() const
-{
-    switch (m_loader.phase()) {
-    case ListLoader::Phase::checking:
-        return Connections::checking;
-    case ListLoader::Phase::checkFailed:
-        return Connections::unchecked;
-    case ListLoader::Phase::idle:
-    case ListLoader::Phase::checked:
-        break;
-    }
-    return Connections::checked;
-}
-
 void OrgStore::followCLI(const QString &home)
 {
     delete m_watcher;

@@ -32,10 +32,9 @@ class OrgStore : public QObject
     Q_OBJECT
 
 public:
-    // Whether the listed orgs' connection statuses are those of the CLI's check: being checked
-    // (a status carried over from the previous check only orders the list), or the check failed
-    // (a status is the last successful check's, and an org it did not know has none).
-    enum class Connections { checked, checking, unchecked };
+    // Whether the listed orgs' connection statuses are those of the CLI's check, or it runs, or it
+    // failed: the list's phase.
+    using Connections = ListLoader::Phase;
 
     OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
              QObject *parent = nullptr);
@@ -50,7 +49,7 @@ public:
     const QString &search() const { return m_search; }
     const QString &status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
-    Connections connections() const;
+    Connections connections() const { return m_loader.phase(); }
     // Whether the list shown (or being checked) came from another program's change to the CLI's
     // files rather than from an action: the window then keeps its place in the list.
     bool followsCLI() const { return m_loader.followsCLI(); }
