@@ -19,6 +19,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const std::optional<OrgRe
             effect.status = arrival.reload.message(arrival.orgs.size(), arrival.hiddenScratchOrgs);
         return effect;
     }
+    // Another program's change that leaves the connections as they are shown changes nothing.
     if (arrival.reload.followsCLI && m_listed && arrival.hiddenScratchOrgs == m_hiddenScratchOrgs
         && sameConnections(arrival.orgs, arrival.aliases, m_orgs, m_aliases))
         return {};
@@ -48,7 +49,7 @@ ListLoader::Effect ListLoader::arriveList(Arrival arrival, const std::optional<O
                                        .step = SelectionPolicy::Step::firstList};
     effect.phaseChanged = true;
     effect.select = SelectionPolicy::choose(input, arrival.orgs);
-    show(std::move(arrival.orgs), arrival.aliases, arrival.hiddenScratchOrgs, arrival.reload.followsCLI, effect);
+    show(std::move(arrival.orgs), std::move(arrival.aliases), arrival.hiddenScratchOrgs, arrival.reload.followsCLI, effect);
     return effect;
 }
 
@@ -95,14 +96,14 @@ void ListLoader::carryStatuses(QList<CLIOrg> &orgs) const
 }
 
 // A new list shown: the user's pick was made in the list it replaces.
-void ListLoader::show(QList<CLIOrg> orgs, const AliasTable &aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect)
+void ListLoader::show(QList<CLIOrg> orgs, AliasTable aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect)
 {
     m_listed = true;
     m_userPicked = false;
     m_followsCLI = followsCLI;
     effect.hiddenScratchOrgsChanged = std::exchange(m_hiddenScratchOrgs, hiddenScratchOrgs) != hiddenScratchOrgs;
     m_orgs = std::move(orgs);
-    m_aliases = aliases;
+    m_aliases = std::move(aliases);
     m_targets.clear();
     m_unreachable.clear();
     for (const CLIOrg &org : std::as_const(m_orgs)) {

@@ -13,11 +13,11 @@
 #include <functional>
 #include <optional>
 
-// The list shown, the names that reach its orgs, and its phases. A reload reads the quick list (no connection check, which costs seconds per
-// org whose instance does not answer) and shows it at once, then the check's full list replaces
-// it; a CLI without the quick list gives the full list in one step. arrive() is the one place
-// that decides what a list, or the check's failure, does: whether it is shown, with which
-// statuses, what is selected and what the status line says.
+// The list shown, the names that reach its orgs, and its phases. A reload reads the quick list
+// (no connection check, which costs seconds per org whose instance does not answer) and shows it
+// at once, then the check's full list replaces it; a CLI without the quick list gives the full
+// list in one step. arrive() is the one place that decides what a list, or the check's failure,
+// does: whether it is shown, with which statuses, what is selected and what the status line says.
 class ListLoader
 {
 public:
@@ -99,7 +99,7 @@ private:
     Effect arriveCheck(Arrival arrival, const std::optional<OrgRef> &selection);
     void carryStatuses(QList<CLIOrg> &orgs) const;
     void remember(const QList<CLIOrg> &orgs);
-    void show(QList<CLIOrg> orgs, const AliasTable &aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect);
+    void show(QList<CLIOrg> orgs, AliasTable aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect);
 
     Phase m_phase = Phase::checked;
     bool m_listed = false; // a list has been shown

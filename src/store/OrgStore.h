@@ -6,7 +6,6 @@
 #include "LoginOptions.h"
 #include "SelectionPolicy.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
