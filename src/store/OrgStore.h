@@ -24,8 +24,8 @@ class SFCLI;
 // The observable model behind the window: the orgs last read from the CLI, the selection, the
 // filter text, the status line and the busy flag, and the actions that change them. It belongs
 // to the main thread and composes its parts: the jobs run in a JobRunner, the list shown and its
-// phases live in a ListLoader, and SelectionPolicy says what a reload selects. Every setter notifies,
-// also when the value is unchanged.
+// phases live in a ListLoader, and SelectionPolicy says what a reload selects. Every setter
+// notifies, also when the value is unchanged.
 class OrgStore : public QObject
 {
     Q_OBJECT
