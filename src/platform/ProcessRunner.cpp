@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <fcntl.h>
@@ -198,32 +199,40 @@ std::vector<char *> nullTerminated(const QByteArrayList &list, const QByteArray 
     return out;
 }
 
-} // namespace
+constexpr int kChunksPerWake = 16;
+constexpr int kChunksAfterEnd = 4096; // bounded: a grandchild may write without end
 
-ProcessResult runProcess(const ProcessRequest &request)
+// The child's standard output and error: the write ends are the child's, the read ends ours.
+struct OutputPipes
 {
-    ProcessResult result;
-    const StopSignal *stop = request.stop;
-    if (stop && stop->requested()) {
-        result.state = ProcessResult::State::Stopped;
-        return result;
-    }
-
     FileDescriptor outRead, outWrite, errRead, errWrite;
-    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite))
-        return result;
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
+    bool open() { return makePipe(outRead, outWrite) && makePipe(errRead, errWrite); }
+    // Our copies of the child's ends closed, so that an end of file comes once the child's close.
+    void closeChildEnds()
+    {
+        outWrite.reset();
+        errWrite.reset();
+    }
+    void setNonBlocking()
+    {
+        ::fcntl(outRead.get(), F_SETFL, ::fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
+        ::fcntl(errRead.get(), F_SETFL, ::fcntl(errRead.get(), F_GETFL) | O_NONBLOCK);
+    }
+};
+
+void redirectStreams(posix_spawn_file_actions_t &actions, const OutputPipes &pipes)
+{
+    posix_spawn_file_actions_adddup2(&actions, pipes.outWrite.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipes.errWrite.get(), STDERR_FILENO);
     // In a group of its own the child is not in the terminal's foreground: reading it would stop
     // the child. No command asks for input.
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+}
 
-    // The child starts with no blocked signals and default handlers, whatever this thread has.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
+// The child starts with no blocked signals and default handlers, whatever this thread has.
+void setChildAttributes(posix_spawnattr_t &attributes)
+{
     sigset_t noSignals;
     sigemptyset(&noSignals);
     posix_spawnattr_setsigmask(&attributes, &noSignals);
@@ -239,6 +248,17 @@ ProcessResult runProcess(const ProcessRequest &request)
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
 #endif
     posix_spawnattr_setflags(&attributes, flags);
+}
+
+// The child's id; nothing when it could not start.
+std::optional<pid_t> spawnChild(const ProcessRequest &request, const OutputPipes &pipes)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    redirectStreams(actions, pipes);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    setChildAttributes(attributes);
 
     const std::vector<char *> argv = nullTerminated(request.arguments, &request.program);
     const std::vector<char *> envp = nullTerminated(request.environment);
@@ -248,94 +268,159 @@ ProcessResult runProcess(const ProcessRequest &request)
                                          argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    outWrite.reset();
-    errWrite.reset();
     if (spawnError != 0)
-        return result;
+        return std::nullopt;
+    return pid;
+}
 
-    ::fcntl(outRead.get(), F_SETFL, ::fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
-    ::fcntl(errRead.get(), F_SETFL, ::fcntl(errRead.get(), F_GETFL) | O_NONBLOCK);
-    const FileDescriptor processHandle(openProcessHandle(pid));
-    const Clock::time_point deadline = deadlineAfter(request.timeout);
+// A started child, read from until it ends, or ended (its whole group) when it has to stop early.
+class ChildRun
+{
+public:
+    ChildRun(const ProcessRequest &request, pid_t pid, OutputPipes &pipes, ProcessResult &result)
+        : m_request(request)
+        , m_stop(request.stop)
+        , m_pid(pid)
+        , m_pipes{&pipes.outRead, &pipes.errRead}
+        , m_sinks{&result.standardOutput, &result.standardError}
+        , m_result(result)
+        , m_processHandle(openProcessHandle(pid))
+        , m_deadline(deadlineAfter(request.timeout))
+    {
+    }
 
-    int status = 0;
-    bool statusLost = false;
-    constexpr int kChunksPerWake = 16;
-    constexpr int kChunksAfterEnd = 4096; // bounded: a grandchild may write without end
-    bool overflowed = false;
-    // Whatever goes wrong from here on (memory, say), the child does not outlive the run.
-    try {
-        while (!reapIfEnded(pid, status, statusLost)) {
-            const bool stopped = stop && stop->requested();
-            if (stopped || overflowed || Clock::now() >= deadline) {
-                endChild(pid, processHandle.get(), request.killGrace);
-                result.state = stopped    ? ProcessResult::State::Stopped
-                    : overflowed          ? ProcessResult::State::OutputTooLarge
-                                          : ProcessResult::State::TimedOut;
-                return result;
-            }
-
-            pollfd fds[4];
-            nfds_t count = 0;
-            FileDescriptor *pipes[2] = {&outRead, &errRead};
-            QByteArray *sinks[2] = {&result.standardOutput, &result.standardError};
-            int pipeAt[2] = {-1, -1};
-            for (int i = 0; i < 2; ++i) {
-                if (pipes[i]->isOpen()) {
-                    pipeAt[i] = static_cast<int>(count);
-                    fds[count++] = {pipes[i]->get(), POLLIN, 0};
+    // Returns with the child reaped and the result's state set.
+    void run()
+    {
+        // Whatever goes wrong from here on (memory, say), the child does not outlive the run.
+        try {
+            while (!reapIfEnded(m_pid, m_status, m_statusLost)) {
+                if (const std::optional<ProcessResult::State> early = reasonToEnd()) {
+                    endChild(m_pid, m_processHandle.get(), m_request.killGrace);
+                    m_result.state = *early;
+                    return;
                 }
+                readWhatArrives();
             }
-            const bool pipesOpen = count > 0;
-            if (processHandle.isOpen())
-                fds[count++] = {processHandle.get(), POLLIN, 0};
-            if (stop && stop->waitHandle() >= 0)
-                fds[count++] = {stop->waitHandle(), POLLIN, 0};
-            int waitMs = millisecondsUntil(deadline);
-            // Without a process handle, look at the child now and then: a grandchild may hold the
-            // pipes open long after the child has ended.
-            if (!processHandle.isOpen())
-                waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
-            if (stop && stop->waitHandle() < 0)
-                waitMs = std::min(waitMs, 10);
-            if (::poll(count ? fds : nullptr, count, std::max(waitMs, 1)) < 0 && errno != EINTR)
-                ::poll(nullptr, 0, 1);
+        } catch (...) {
+            endChild(m_pid, m_processHandle.get(), m_request.killGrace);
+            throw;
+        }
+        takeWhatIsLeft();
+        setEndState();
+    }
 
-            for (int i = 0; i < 2; ++i) {
-                if (pipeAt[i] >= 0 && (fds[pipeAt[i]].revents & (POLLIN | POLLHUP | POLLERR))) {
-                    const Read read
-                        = readAvailable(pipes[i]->get(), *sinks[i], kChunksPerWake, request.outputCap);
-                    overflowed = overflowed || read == Read::overflowed;
-                    if (read == Read::finished)
-                        pipes[i]->reset();
-                }
+private:
+    std::optional<ProcessResult::State> reasonToEnd() const
+    {
+        if (m_stop && m_stop->requested())
+            return ProcessResult::State::Stopped;
+        if (m_overflowed)
+            return ProcessResult::State::OutputTooLarge;
+        if (Clock::now() >= m_deadline)
+            return ProcessResult::State::TimedOut;
+        return std::nullopt;
+    }
+
+    // One wait for output, the child's end, a stop or the deadline, then what the pipes hold.
+    void readWhatArrives()
+    {
+        pollfd fds[4];
+        nfds_t count = 0;
+        int pipeAt[2] = {-1, -1};
+        for (int i = 0; i < 2; ++i) {
+            if (m_pipes[i]->isOpen()) {
+                pipeAt[i] = static_cast<int>(count);
+                fds[count++] = {m_pipes[i]->get(), POLLIN, 0};
             }
         }
-    } catch (...) {
-        endChild(pid, processHandle.get(), request.killGrace);
-        throw;
+        const bool pipesOpen = count > 0;
+        if (m_processHandle.isOpen())
+            fds[count++] = {m_processHandle.get(), POLLIN, 0};
+        if (m_stop && m_stop->waitHandle() >= 0)
+            fds[count++] = {m_stop->waitHandle(), POLLIN, 0};
+        if (::poll(count ? fds : nullptr, count, std::max(waitMilliseconds(pipesOpen), 1)) < 0 && errno != EINTR)
+            ::poll(nullptr, 0, 1);
+
+        for (int i = 0; i < 2; ++i) {
+            if (pipeAt[i] >= 0 && (fds[pipeAt[i]].revents & (POLLIN | POLLHUP | POLLERR))) {
+                const Read read = readAvailable(m_pipes[i]->get(), *m_sinks[i], kChunksPerWake, m_request.outputCap);
+                m_overflowed = m_overflowed || read == Read::overflowed;
+                if (read == Read::finished)
+                    m_pipes[i]->reset();
+            }
+        }
+    }
+
+    int waitMilliseconds(bool pipesOpen) const
+    {
+        int waitMs = millisecondsUntil(m_deadline);
+        // Without a process handle, look at the child now and then: a grandchild may hold the
+        // pipes open long after the child has ended.
+        if (!m_processHandle.isOpen())
+            waitMs = std::min(waitMs, pipesOpen ? 10 : 1);
+        if (m_stop && m_stop->waitHandle() < 0)
+            waitMs = std::min(waitMs, 10);
+        return waitMs;
     }
 
     // The child can write no more; take what its pipes hold now instead of waiting for an end of
     // file that a grandchild holding the pipes (a browser the CLI started) may never give.
-    for (auto [pipe, sink] : {std::pair{&outRead, &result.standardOutput},
-                              std::pair{&errRead, &result.standardError}}) {
-        if (pipe->isOpen()
-            && readAvailable(pipe->get(), *sink, kChunksAfterEnd, request.outputCap) == Read::overflowed)
-            overflowed = true;
-    }
-    if (overflowed) {
-        result.state = ProcessResult::State::OutputTooLarge;
-        return result;
+    void takeWhatIsLeft()
+    {
+        for (int i = 0; i < 2; ++i) {
+            if (m_pipes[i]->isOpen()
+                && readAvailable(m_pipes[i]->get(), *m_sinks[i], kChunksAfterEnd, m_request.outputCap) == Read::overflowed)
+                m_overflowed = true;
+        }
     }
 
-    result.state = ProcessResult::State::Exited;
-    if (statusLost) {
-        result.exitCode = -1;
-    } else if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
+    void setEndState()
+    {
+        if (m_overflowed) {
+            m_result.state = ProcessResult::State::OutputTooLarge;
+            return;
+        }
+        m_result.state = ProcessResult::State::Exited;
+        if (m_statusLost) {
+            m_result.exitCode = -1;
+        } else if (WIFEXITED(m_status)) {
+            m_result.exitCode = WEXITSTATUS(m_status);
+        } else if (WIFSIGNALED(m_status)) {
+            m_result.signal = WTERMSIG(m_status);
+        }
     }
+
+    const ProcessRequest &m_request;
+    const StopSignal *m_stop;
+    const pid_t m_pid;
+    FileDescriptor *m_pipes[2]; // standard output, standard error
+    QByteArray *m_sinks[2];
+    ProcessResult &m_result;
+    const FileDescriptor m_processHandle;
+    const Clock::time_point m_deadline;
+    int m_status = 0;
+    bool m_statusLost = false;
+    bool m_overflowed = false;
+};
+
+} // namespace
+
+ProcessResult runProcess(const ProcessRequest &request)
+{
+    ProcessResult result;
+    if (request.stop && request.stop->requested()) {
+        result.state = ProcessResult::State::Stopped;
+        return result;
+    }
+    OutputPipes pipes;
+    if (!pipes.open())
+        return result;
+    const std::optional<pid_t> pid = spawnChild(request, pipes);
+    pipes.closeChildEnds();
+    if (!pid)
+        return result;
+    pipes.setNonBlocking();
+    ChildRun(request, *pid, pipes, result).run();
     return result;
 }

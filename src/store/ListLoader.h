@@ -7,24 +7,27 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
-// The list's phases. A reload reads the quick list (no connection check, which costs seconds per
-// org whose instance does not answer) and shows it at once, then the check's full list replaces
-// it; a CLI without the quick list gives the full list in one step. arrive() is the one place
-// that decides what a list, or the check's failure, does: whether it is shown, with which
-// statuses, what is selected and what the status line says.
+// The list shown, the names that reach its orgs, and its phases. A reload reads the quick list
+// (no connection check, which costs seconds per org whose instance does not answer) and shows it
+// at once, then the check's full list replaces it; a CLI without the quick list gives the full
+// list in one step. arrive() is the one place that decides what a list, or the check's failure,
+// does: whether it is shown, with which statuses, what is selected and what the status line says.
 class ListLoader
 {
 public:
+    // Whether the listed orgs' connection statuses are those of the CLI's check.
     enum class Phase {
-        idle, // nothing listed yet
+        checked, // the list is the check's, or a full list read in one step, or none is listed yet
         checking, // the quick list is shown, statuses carried from the last check only order it
-        checked, // the list is the check's, or a full list read in one step
-        checkFailed, // the quick list stays, with the statuses the last successful check gave
+        // The check failed: the quick list stays, with the statuses the last successful check gave
+        // (an org it did not know has none).
+        unchecked,
     };
 
     // What the action behind a reload wants: its selection rule and its message for N orgs listed
@@ -53,44 +56,53 @@ public:
         int hiddenScratchOrgs = 0; // as the CLI's warning counts them
     };
 
-    // The store's side of the decision.
-    struct Context
-    {
-        const QList<CLIOrg> &shown;
-        const AliasTable &shownAliases;
-        int shownHiddenScratchOrgs = 0;
-        std::optional<OrgRef> selection;
-        bool userPicked = false; // since the shown list arrived
-        quint64 statusSerial = 0; // counts the status line's changes
-    };
-
-    // What the store does, in this order.
+    // What the store announces and does, in this order; the list's own state has changed already.
     struct Effect
     {
         quint64 stopJob = 0; // the check of a list that is replaced
-        std::optional<QList<CLIOrg>> show;
-        AliasTable aliases; // the names that reach the orgs shown
+        bool hiddenScratchOrgsChanged = false;
         bool phaseChanged = false;
+        bool shown = false; // a list replaced the one shown
         std::optional<std::optional<OrgRef>> select;
         std::optional<QString> status;
         bool startCheck = false;
-        bool followsCLI = false; // the list shown, or checked, is one another program's change brought
-        int hiddenScratchOrgs = 0; // with `show`
     };
 
-    Phase phase() const { return m_phase; }
-    Effect arrive(Arrival arrival, const Context &context);
+    // `selection`: the store's, as the arrival finds it.
+    Effect arrive(Arrival arrival, const std::optional<OrgRef> &selection);
     // The check that follows the quick list; 0 when none could start (its failure arrives as job 0).
     void checkStarted(quint64 job) { m_check.job = job; }
+    // A row picked, or the selection acted on: the check of the list shown leaves the selection
+    // where the user put it.
+    void notePick() { m_userPicked = true; }
+    // The status line changed: a check that ends after that does not repeat its list's message.
+    void noteStatus() { ++m_statusSerial; }
+    // The badge follows a new default org at once, as the next list would show it.
+    void markDefault(const QString &username);
+
+    Phase phase() const { return m_phase; }
+    const QList<CLIOrg> &orgs() const { return m_orgs; }
+    // The names that reach the orgs shown.
+    const AliasTable &aliases() const { return m_aliases; }
+    std::optional<QString> targetOf(const CLIOrg &org) const;
+    const QSet<QString> &unreachable() const { return m_unreachable; }
+    int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
+    // The list shown, or checked, is one another program's change brought.
+    bool followsCLI() const { return m_followsCLI; }
 
     // The same connections by the same names, whatever their statuses and order.
     static bool sameConnections(const QList<CLIOrg> &a, const AliasTable &aliasesOfA, const QList<CLIOrg> &b,
                                 const AliasTable &aliasesOfB);
 
 private:
+    Effect arriveList(Arrival arrival, const std::optional<OrgRef> &selection);
+    Effect arriveCheck(Arrival arrival, const std::optional<OrgRef> &selection);
+    void carryStatuses(QList<CLIOrg> &orgs) const;
     void remember(const QList<CLIOrg> &orgs);
+    void show(QList<CLIOrg> orgs, AliasTable aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect);
 
-    Phase m_phase = Phase::idle;
+    Phase m_phase = Phase::checked;
+    bool m_listed = false; // a list has been shown
     QHash<QString, QString> m_lastStatuses; // by username, from the last full list
     struct Check
     {
@@ -100,4 +112,13 @@ private:
         AliasTable aliases;
         quint64 statusSerial = 0; // the status line's, as the quick list left it
     } m_check;
+    quint64 m_statusSerial = 0; // counts every status change
+    bool m_userPicked = false; // since the list shown arrived
+
+    QList<CLIOrg> m_orgs;
+    AliasTable m_aliases;
+    QHash<QString, QString> m_targets; // by username
+    QSet<QString> m_unreachable;
+    int m_hiddenScratchOrgs = 0; // as the CLI's warning counts them
+    bool m_followsCLI = false;
 };

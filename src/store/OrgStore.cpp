@@ -37,20 +37,6 @@ void OrgStore::shutDown(std::chrono::milliseconds patience)
         setBusy(false);
 }
 
-OrgStore::Connections OrgStore::connections() const
-{
-    switch (m_loader.phase()) {
-    case ListLoader::Phase::checking:
-        return Connections::checking;
-    case ListLoader::Phase::checkFailed:
-        return Connections::unchecked;
-    case ListLoader::Phase::idle:
-    case ListLoader::Phase::checked:
-        break;
-    }
-    return Connections::checked;
-}
-
 void OrgStore::followCLI(const QString &home)
 {
     delete m_watcher;
@@ -116,7 +102,7 @@ void OrgStore::startCheck()
         arrive({.kind = ListLoader::Kind::checkFailure, .delivery = delivery, .error = description});
     };
     m_loader.checkStarted(m_jobs.start(
-        [this, cli = m_cli, listed = m_orgs.size()]() -> JobRunner::Apply {
+        [this, cli = m_cli, listed = m_loader.orgs().size()]() -> JobRunner::Apply {
             int hidden = 0;
             QList<CLIOrg> orgs = cli->checkedOrgs(listed, &hidden); // before `hidden` is captured
             return [this, orgs = std::move(orgs), hidden](const JobRunner::Delivery &delivery) mutable {
@@ -129,25 +115,19 @@ void OrgStore::startCheck()
 
 void OrgStore::arrive(ListLoader::Arrival arrival)
 {
-    ListLoader::Effect effect
-        = m_loader.arrive(std::move(arrival), {m_orgs, m_aliases, m_hiddenScratchOrgs, m_selection, m_userPicked, m_statusSerial});
+    ListLoader::Effect effect = m_loader.arrive(std::move(arrival), m_selection);
     if (effect.stopJob)
         m_jobs.stop(effect.stopJob);
-    if (effect.show) {
-        m_userPicked = false;
-        m_followsCLI = effect.followsCLI;
-        if (std::exchange(m_hiddenScratchOrgs, effect.hiddenScratchOrgs) != effect.hiddenScratchOrgs)
-            Q_EMIT hiddenScratchOrgsChanged();
-        if (effect.phaseChanged) // before the rows show, so that none shows a stale status
-            Q_EMIT connectionsChanged();
-        setOrgs(std::move(*effect.show), effect.aliases);
-    } else if (effect.phaseChanged) {
+    if (effect.hiddenScratchOrgsChanged)
+        Q_EMIT hiddenScratchOrgsChanged();
+    if (effect.phaseChanged) // before the rows show, so that none shows a stale status
         Q_EMIT connectionsChanged();
-    }
+    if (effect.shown)
+        Q_EMIT orgsChanged();
     if (effect.select)
         select(*effect.select);
     // Entries the CLI never writes, a hand edit can: each is skipped, and said.
-    if (const QStringList malformed = effect.show ? effect.aliases.malformed() : QStringList(); effect.status && !malformed.isEmpty())
+    if (const QStringList malformed = effect.shown ? m_loader.aliases().malformed() : QStringList(); effect.status && !malformed.isEmpty())
         *effect.status += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
     if (effect.status)
         setStatus(*effect.status);
@@ -155,34 +135,15 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
         startCheck();
 }
 
-void OrgStore::setOrgs(QList<CLIOrg> orgs, const AliasTable &aliases)
-{
-    m_orgs = std::move(orgs);
-    m_aliases = aliases;
-    m_targets.clear();
-    m_unreachable.clear();
-    for (const CLIOrg &org : std::as_const(m_orgs)) {
-        if (const std::optional<QString> name = aliases.nameFor(org))
-            m_targets.insert(org.username, *name);
-        else
-            m_unreachable.insert(org.username);
-    }
-    Q_EMIT orgsChanged();
-}
-
-std::optional<QString> OrgStore::targetOf(const CLIOrg &org) const
-{
-    const auto it = m_targets.constFind(org.username);
-    return it == m_targets.cend() ? std::nullopt : std::optional(*it);
-}
+std::optional<QString> OrgStore::targetOf(const CLIOrg &org) const { return m_loader.targetOf(org); }
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {
-    m_userPicked = true;
+    m_loader.notePick();
     if (!id)
         return select(std::nullopt);
     const OrgRef byID{*id, std::nullopt};
-    const CLIOrg *org = byID.in(m_orgs);
+    const CLIOrg *org = byID.in(m_loader.orgs());
     select(org ? OrgRef::of(*org) : byID);
 }
 
@@ -190,13 +151,13 @@ std::optional<QString> OrgStore::selectedID() const
 {
     if (!m_selection)
         return std::nullopt;
-    const CLIOrg *org = m_selection->in(m_orgs);
+    const CLIOrg *org = m_selection->in(m_loader.orgs());
     return org ? org->id() : m_selection->id;
 }
 
 void OrgStore::selectOrg(const CLIOrg &org)
 {
-    m_userPicked = true;
+    m_loader.notePick();
     select(OrgRef::of(org));
 }
 
@@ -214,7 +175,7 @@ void OrgStore::setSearch(const QString &text)
 
 void OrgStore::setStatus(const QString &status)
 {
-    ++m_statusSerial;
+    m_loader.noteStatus();
     m_status = status;
     Q_EMIT statusChanged();
 }
@@ -225,7 +186,7 @@ void OrgStore::setBusy(bool busy)
     Q_EMIT isBusyChanged();
 }
 
-QList<CLIOrg> OrgStore::filteredOrgs() const { return filter(m_orgs, m_search); }
+QList<CLIOrg> OrgStore::filteredOrgs() const { return filter(m_loader.orgs(), m_search); }
 
 QList<CLIOrg> OrgStore::filter(const QList<CLIOrg> &orgs, const QString &search)
 {
@@ -246,6 +207,6 @@ QList<CLIOrg> OrgStore::filter(const QList<CLIOrg> &orgs, const QString &search)
 
 std::optional<CLIOrg> OrgStore::selectedOrg() const
 {
-    const CLIOrg *org = m_selection ? m_selection->in(m_orgs) : nullptr;
+    const CLIOrg *org = m_selection ? m_selection->in(m_loader.orgs()) : nullptr;
     return org ? std::optional(*org) : std::nullopt;
 }

@@ -6,7 +6,6 @@
 #include "LoginOptions.h"
 #include "SelectionPolicy.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -24,25 +23,24 @@ class SFCLI;
 
 // The observable model behind the window: the orgs last read from the CLI, the selection, the
 // filter text, the status line and the busy flag, and the actions that change them. It belongs
-// to the main thread and composes its parts: the jobs run in a JobRunner, the list's phases
-// live in a ListLoader, and SelectionPolicy says what a reload selects. Every setter notifies,
-// also when the value is unchanged.
+// to the main thread and composes its parts: the jobs run in a JobRunner, the list shown and its
+// phases live in a ListLoader, and SelectionPolicy says what a reload selects. Every setter
+// notifies, also when the value is unchanged.
 class OrgStore : public QObject
 {
     Q_OBJECT
 
 public:
-    // Whether the listed orgs' connection statuses are those of the CLI's check: being checked
-    // (a status carried over from the previous check only orders the list), or the check failed
-    // (a status is the last successful check's, and an org it did not know has none).
-    enum class Connections { checked, checking, unchecked };
+    // Whether the listed orgs' connection statuses are those of the CLI's check, or it runs, or it
+    // failed: the list's phase.
+    using Connections = ListLoader::Phase;
 
     OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const BrowserLocations> browsers,
              QObject *parent = nullptr);
     // Stops every running job and waits for its thread: the children are ended and reaped.
     ~OrgStore() override;
 
-    const QList<CLIOrg> &orgs() const { return m_orgs; }
+    const QList<CLIOrg> &orgs() const { return m_loader.orgs(); }
     // The selected org's id as it is listed now; the id chosen while no listed org has it.
     std::optional<QString> selectedID() const;
     // The selected org, known by its username once a list holds it.
@@ -50,12 +48,12 @@ public:
     const QString &search() const { return m_search; }
     const QString &status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
-    Connections connections() const;
+    Connections connections() const { return m_loader.phase(); }
     // Whether the list shown (or being checked) came from another program's change to the CLI's
     // files rather than from an action: the window then keeps its place in the list.
-    bool followsCLI() const { return m_followsCLI; }
+    bool followsCLI() const { return m_loader.followsCLI(); }
     // How many expired or deleted scratch orgs the CLI says it leaves out of the list shown.
-    int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
+    int hiddenScratchOrgs() const { return m_loader.hiddenScratchOrgs(); }
 
     // The user's choice by id: the first listed org with it, kept by its username from then on.
     void setSelectedID(const std::optional<QString> &id);
@@ -74,8 +72,8 @@ public:
     // reaches (its username is another org's alias), and every action on it is refused.
     std::optional<QString> targetOf(const CLIOrg &org) const;
     // The usernames of the listed orgs that no name reaches.
-    const QSet<QString> &unreachable() const { return m_unreachable; }
-    bool isUnreachable(const CLIOrg &org) const { return m_unreachable.contains(org.username); }
+    const QSet<QString> &unreachable() const { return m_loader.unreachable(); }
+    bool isUnreachable(const CLIOrg &org) const { return m_loader.unreachable().contains(org.username); }
 
     // From now on, a change that another program makes to the CLI's files under `home` leads to
     // a quiet reload: nothing is busy, and when the connections shown have not changed nothing
@@ -127,7 +125,6 @@ Q_SIGNALS:
     void textToCopy(const QString &text);
 
 private:
-    void setOrgs(QList<CLIOrg> orgs, const AliasTable &aliases);
     void setStatus(const QString &status);
     void setBusy(bool busy);
     void select(std::optional<OrgRef> selection);
@@ -165,17 +162,8 @@ private:
     std::shared_ptr<const BrowserLocations> m_browsers;
     JobRunner m_jobs;
     ListLoader m_loader;
-    quint64 m_statusSerial = 0; // counts every status change
-    bool m_userPicked = false; // a row picked, or the selection acted on, since the last list arrived
-
-    QList<CLIOrg> m_orgs;
     std::optional<OrgRef> m_selection;
-    QHash<QString, QString> m_targets; // by username
-    QSet<QString> m_unreachable;
-    AliasTable m_aliases;
     CLIWatcher *m_watcher = nullptr;
-    bool m_followsCLI = false;
-    int m_hiddenScratchOrgs = 0;
     QString m_search;
     QString m_status;
     bool m_isBusy = false;

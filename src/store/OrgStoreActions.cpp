@@ -31,7 +31,7 @@ std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &or
     }
     // Acting on the selection makes it the user's pick: the check does not move it afterwards.
     if (m_selection && m_selection->names(*org))
-        m_userPicked = true;
+        m_loader.notePick();
     const std::optional<QString> target = targetOf(*org);
     if (!target) {
         setStatus(AppError::message(AppError::Kind::hiddenByAlias, org->username));
@@ -42,8 +42,9 @@ std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &or
 
 std::optional<OrgStore::Reached> OrgStore::reachConfirmed(const CLIOrg &org, const QString &nothingDone)
 {
-    const auto listed = std::find_if(m_orgs.cbegin(), m_orgs.cend(), [&](const CLIOrg &o) { return o.username == org.username; });
-    if (listed == m_orgs.cend()) {
+    const QList<CLIOrg> &shown = m_loader.orgs();
+    const auto listed = std::find_if(shown.cbegin(), shown.cend(), [&](const CLIOrg &o) { return o.username == org.username; });
+    if (listed == shown.cend()) {
         setStatus(nothingDone);
         return std::nullopt;
     }
@@ -85,7 +86,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     const QString name = org->org.displayName();
     start(tr("Opening %1...").arg(name),
           [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username,
-           known = m_aliases, instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {
+           known = m_loader.aliases(), instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {
               try {
                   target.openOrg(*cli, cli->checkedName(orgTarget, username, known, SFCLI::IfUnreadable::byUsername), instanceUrl, chosen.path,
                                  *browsers, privateWindow);
@@ -114,18 +115,14 @@ void OrgStore::setSelectedAsDefault()
         return;
     const QString name = org->org.displayName();
     start(tr("Setting default org to %1...").arg(name),
-          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_aliases, name]() -> JobRunner::Apply {
+          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_loader.aliases(), name]() -> JobRunner::Apply {
               try {
                   cli->setDefault(cli->checkedName(target, username, known, SFCLI::IfUnreadable::byUsername));
               } catch (const SFCLI::NameChanged &changed) {
                   return refusal(changed.description());
               }
               return [this, name, username](const JobRunner::Delivery &) {
-                  // The badge follows at once, as the next list would show it.
-                  QList<CLIOrg> orgs = m_orgs;
-                  for (CLIOrg &o : orgs)
-                      o.isDefaultUsername = o.username == username;
-                  m_orgs = std::move(orgs);
+                  m_loader.markDefault(username);
                   Q_EMIT orgsChanged();
                   setStatus(tr("Default org set to %1.").arg(name));
               };
@@ -165,7 +162,7 @@ void OrgStore::deleteOrg(const CLIOrg &confirmed)
     const QString target = org->target;
     // Always the fallback, never a neighbour of the deleted org as such.
     reload(tr("Deleting connection %1...").arg(org->org.displayName()),
-           [cli = m_cli, target, username = org->org.username, known = m_aliases, nothingDone] {
+           [cli = m_cli, target, username = org->org.username, known = m_loader.aliases(), nothingDone] {
                cli->logout(confirmedTarget(*cli, target, username, known, nothingDone));
            },
            {.rule = SelectionPolicy::Rule::fallBack, .message = [target](qsizetype, int) { return tr("Deleted connection %1.").arg(target); }});
@@ -210,7 +207,7 @@ void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)
     if (!org)
         return;
     start(tr("Exporting %1 auth JSON...").arg(org->org.displayName()),
-          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_aliases, nothingDone,
+          [this, cli = m_cli, target = org->target, username = org->org.username, known = m_loader.aliases(), nothingDone,
            filePath]() -> JobRunner::Apply {
               const QByteArray data = cli->exportAuth(confirmedTarget(*cli, target, username, known, nothingDone)).toUtf8();
               StopSignal::throwIfRequested();

@@ -15,14 +15,13 @@ std::shared_ptr<const BrowserLocations> BrowserLocations::system()
     return locations;
 }
 
-BrowserLocations BrowserLocations::forHome(const QString &home, const QString &xdgConfigHome)
-{
-    BrowserLocations locations;
+namespace {
+
 #if defined(Q_OS_MACOS)
-    Q_UNUSED(xdgConfigHome);
-    const QString bundled = u"/Applications/Google Chrome.app/Contents/MacOS/Google Chrome"_s;
-    locations.chromeCandidates = {bundled, home + bundled};
-    locations.localStatePath = home + "/Library/Application Support/Google/Chrome/Local State"_L1;
+
+QList<BrowserKind> otherChromiums(const QString &home)
+{
+    QList<BrowserKind> out;
     // key, name, the app bundle's program, the profile data's folder in Application Support
     for (const auto &[key, name, program, data] :
          {std::tuple("chromium", "Chromium", "Chromium.app/Contents/MacOS/Chromium", "Chromium"),
@@ -33,28 +32,44 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
         BrowserKind browser{QLatin1StringView(key), QLatin1StringView(name), {}};
         for (const QString &applications : QStringList{u"/Applications/"_s, home + "/Applications/"_L1})
             browser.installs.append({applications + QLatin1StringView(program), localState});
-        locations.chromiums.append(browser);
+        out.append(browser);
     }
+    return out;
+}
+
+BrowserKind firefoxKind(const QString &home)
+{
     const QString firefoxData = home + "/Library/Application Support/Firefox/profiles.ini"_L1;
-    locations.firefox = {u"firefox"_s, u"Firefox"_s,
-                         {{u"/Applications/Firefox.app/Contents/MacOS/firefox"_s, firefoxData},
-                          {home + "/Applications/Firefox.app/Contents/MacOS/firefox"_L1, firefoxData}}};
+    return {u"firefox"_s, u"Firefox"_s,
+            {{u"/Applications/Firefox.app/Contents/MacOS/firefox"_s, firefoxData},
+             {home + "/Applications/Firefox.app/Contents/MacOS/firefox"_L1, firefoxData}}};
+}
+
 #else
-    locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s, u"/usr/bin/google-chrome-stable"_s,
-                                  u"/usr/bin/google-chrome"_s, u"google-chrome-stable"_s, u"google-chrome"_s};
-    // The XDG rules ignore a relative value.
-    const QString config = QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome
-                                                                : home + "/.config"_L1;
-    locations.localStatePath = config + "/google-chrome/Local State"_L1;
-    // key, name, the profile data's folder, the programs (paths, then commands on PATH), the Snap
-    // and the Flatpak names
-    struct Known
-    {
-        const char *key, *name, *data;
-        QStringList programs;
-        const char *snap, *flatpak;
-    };
-    const Known known[] = {
+
+// The XDG rules ignore a relative value.
+QString configFolder(const QString &home, const QString &xdgConfigHome)
+{
+    return QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome : home + "/.config"_L1;
+}
+
+QStringList flatpakExports(const QString &home)
+{
+    return {u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1};
+}
+
+// key, name, the profile data's folder, the programs (paths, then commands on PATH), the Snap
+// and the Flatpak names
+struct KnownChromium
+{
+    const char *key, *name, *data;
+    QStringList programs;
+    const char *snap, *flatpak;
+};
+
+QList<KnownChromium> knownChromiums()
+{
+    return {
         {"chromium", "Chromium", "chromium",
          {u"/usr/bin/chromium"_s, u"/usr/bin/chromium-browser"_s, u"chromium"_s, u"chromium-browser"_s},
          "chromium", "org.chromium.Chromium"},
@@ -71,30 +86,67 @@ BrowserLocations BrowserLocations::forHome(const QString &home, const QString &x
           u"vivaldi"_s},
          "vivaldi", "com.vivaldi.Vivaldi"},
     };
-    const QStringList flatpakExports{u"/var/lib/flatpak/exports/bin/"_s, home + "/.local/share/flatpak/exports/bin/"_L1};
-    for (const Known &k : known) {
-        const QString data = QLatin1StringView(k.data) + "/Local State"_L1;
-        BrowserKind browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
-        for (const QString &program : k.programs)
-            browser.installs.append({program, config + u'/' + data});
-        if (k.snap) // a Snap keeps its data in the user's snap folder, outside XDG_CONFIG_HOME
-            browser.installs.append({"/snap/bin/"_L1 + QLatin1StringView(k.snap),
-                                     home + "/snap/"_L1 + QLatin1StringView(k.snap) + "/common/"_L1 + data});
-        const QString flatpak = QLatin1StringView(k.flatpak);
-        for (const QString &exports : flatpakExports)
-            browser.installs.append({exports + flatpak, home + "/.var/app/"_L1 + flatpak + "/config/"_L1 + data});
-        locations.chromiums.append(browser);
-    }
+}
+
+// Its programs, then its Snap, then its Flatpaks, each with the profile data it keeps.
+BrowserKind chromiumKind(const KnownChromium &k, const QString &home, const QString &config)
+{
+    const QString data = QLatin1StringView(k.data) + "/Local State"_L1;
+    BrowserKind browser{QLatin1StringView(k.key), QLatin1StringView(k.name), {}};
+    for (const QString &program : k.programs)
+        browser.installs.append({program, config + u'/' + data});
+    if (k.snap) // a Snap keeps its data in the user's snap folder, outside XDG_CONFIG_HOME
+        browser.installs.append({"/snap/bin/"_L1 + QLatin1StringView(k.snap),
+                                 home + "/snap/"_L1 + QLatin1StringView(k.snap) + "/common/"_L1 + data});
+    const QString flatpak = QLatin1StringView(k.flatpak);
+    for (const QString &exports : flatpakExports(home))
+        browser.installs.append({exports + flatpak, home + "/.var/app/"_L1 + flatpak + "/config/"_L1 + data});
+    return browser;
+}
+
+QList<BrowserKind> otherChromiums(const QString &home, const QString &config)
+{
+    QList<BrowserKind> out;
+    for (const KnownChromium &k : knownChromiums())
+        out.append(chromiumKind(k, home, config));
+    return out;
+}
+
+BrowserKind firefoxKind(const QString &home)
+{
     const QString firefoxData = home + "/.mozilla/firefox/profiles.ini"_L1;
-    locations.firefox = {u"firefox"_s, u"Firefox"_s, {}};
+    BrowserKind browser{u"firefox"_s, u"Firefox"_s, {}};
     for (const QString &program : {u"/usr/lib/firefox/firefox"_s, u"/usr/bin/firefox"_s, u"/usr/lib/firefox-esr/firefox-esr"_s,
                                    u"/usr/bin/firefox-esr"_s, u"firefox"_s, u"firefox-esr"_s})
-        locations.firefox.installs.append({program, firefoxData});
-    locations.firefox.installs.append({u"/snap/bin/firefox"_s, home + "/snap/firefox/common/.mozilla/firefox/profiles.ini"_L1});
-    for (const QString &exports : flatpakExports)
-        locations.firefox.installs.append(
+        browser.installs.append({program, firefoxData});
+    browser.installs.append({u"/snap/bin/firefox"_s, home + "/snap/firefox/common/.mozilla/firefox/profiles.ini"_L1});
+    for (const QString &exports : flatpakExports(home))
+        browser.installs.append(
             {exports + "org.mozilla.firefox"_L1, home + "/.var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_L1});
+    return browser;
+}
+
 #endif
+
+} // namespace
+
+BrowserLocations BrowserLocations::forHome(const QString &home, const QString &xdgConfigHome)
+{
+    BrowserLocations locations;
+#if defined(Q_OS_MACOS)
+    Q_UNUSED(xdgConfigHome);
+    const QString bundled = u"/Applications/Google Chrome.app/Contents/MacOS/Google Chrome"_s;
+    locations.chromeCandidates = {bundled, home + bundled};
+    locations.localStatePath = home + "/Library/Application Support/Google/Chrome/Local State"_L1;
+    locations.chromiums = otherChromiums(home);
+#else
+    locations.chromeCandidates = {u"/opt/google/chrome/chrome"_s, u"/usr/bin/google-chrome-stable"_s,
+                                  u"/usr/bin/google-chrome"_s, u"google-chrome-stable"_s, u"google-chrome"_s};
+    const QString config = configFolder(home, xdgConfigHome);
+    locations.localStatePath = config + "/google-chrome/Local State"_L1;
+    locations.chromiums = otherChromiums(home, config);
+#endif
+    locations.firefox = firefoxKind(home);
     return locations;
 }
 

@@ -42,7 +42,15 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(16, 16, 16, 16);
     rows->setSpacing(12);
+    rows->addLayout(buildTitleRow());
+    rows->addLayout(buildForm());
+    rows->addWidget(buildNote());
+    connectControls();
+    setKind(LoginKind::sandbox);
+}
 
+QHBoxLayout *NewConnectionPanel::buildTitleRow()
+{
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(tr("New Connection"), this);
     Theme::applyFont(title, Theme::TextStyle::Title3, Theme::Emphasis::Semibold);
@@ -55,17 +63,36 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     Theme::applyFont(m_loginURL, Theme::TextStyle::Caption);
     Theme::makeSecondary(m_loginURL);
     titleRow->addWidget(m_loginURL);
-    rows->addLayout(titleRow);
+    return titleRow;
+}
 
+// Each control made before its caption: a screen reader lists them in the order they were made.
+QHBoxLayout *NewConnectionPanel::buildForm()
+{
     auto *form = new QHBoxLayout;
     form->setSpacing(12);
+    QLineEdit *alias = buildAliasField();
+    form->addLayout(column(caption(tr("Alias"), this), alias), 1);
+    QWidget *segments = buildKindSegments();
+    form->addLayout(column(caption(tr("Org Type"), this), segments));
+    QComboBox *browsers = buildBrowserPicker();
+    form->addLayout(column(caption(tr("Browser"), this), browsers));
+    form->addLayout(buildDefaultColumn());
+    buildButtons(form);
+    return form;
+}
 
+QLineEdit *NewConnectionPanel::buildAliasField()
+{
     m_aliasField = new QLineEdit(this);
     m_aliasField->setObjectName(u"aliasField"_s);
     m_aliasField->setPlaceholderText(tr("e.g. quintellwharf-s-2026"));
-    form->addLayout(column(caption(tr("Alias"), this), m_aliasField), 1);
+    return m_aliasField;
+}
 
-    // A segmented control: one checkable button per login kind, exactly one chosen.
+// A segmented control: one checkable button per login kind, exactly one chosen.
+QWidget *NewConnectionPanel::buildKindSegments()
+{
     auto *segments = new QWidget(this);
     segments->setFixedWidth(220);
     segments->setAccessibleName(tr("Org Type"));
@@ -84,20 +111,22 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
         m_kindGroup->addButton(segment, i);
         segmentLayout->addWidget(segment, 1);
     }
-    connect(m_kindGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            m_loginURL->setText(kind().instanceUrl());
-    });
-    form->addLayout(column(caption(tr("Org Type"), this), segments));
+    return segments;
+}
 
+QComboBox *NewConnectionPanel::buildBrowserPicker()
+{
     m_browserPicker = new QComboBox(this);
     m_browserPicker->setObjectName(u"browserPicker"_s);
     m_browserPicker->setFixedWidth(165);
     m_browserPicker->setAccessibleName(tr("Browser"));
     for (const BrowserChoice &choice : BrowserChoice::allCases())
         m_browserPicker->addItem(choice.label(), choice.rawValue());
-    form->addLayout(column(caption(tr("Browser"), this), m_browserPicker));
+    return m_browserPicker;
+}
 
+QVBoxLayout *NewConnectionPanel::buildDefaultColumn()
+{
     m_defaultBox = new QCheckBox(tr("Default"), this);
     m_defaultBox->setObjectName(u"defaultBox"_s);
     m_defaultBox->setToolTip(tr("Make the new connection the CLI's default org"));
@@ -105,41 +134,52 @@ NewConnectionPanel::NewConnectionPanel(QWidget *parent)
     boxColumn->addStretch(1);
     boxColumn->addWidget(m_defaultBox);
     boxColumn->addSpacing(6);
-    form->addLayout(boxColumn);
+    return boxColumn;
+}
 
+void NewConnectionPanel::buildButtons(QHBoxLayout *form)
+{
     m_createButton = new QPushButton(tr("Create"), this);
     m_createButton->setObjectName(u"createButton"_s);
     Theme::makeProminent(m_createButton);
     m_createButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     m_createButton->setToolTip(tr("Log in through the CLI in a browser (%1)")
                                    .arg(m_createButton->shortcut().toString(QKeySequence::NativeText)));
-    connect(m_createButton, &QPushButton::clicked, this, [this] {
-        Q_EMIT createRequested(kind(), m_aliasField->text(), browser(), m_defaultBox->isChecked());
-    });
     form->addWidget(m_createButton, 0, Qt::AlignBottom);
     m_cancelLoginButton = new QPushButton(tr("Cancel"), this);
     m_cancelLoginButton->setObjectName(u"cancelLoginButton"_s);
     m_cancelLoginButton->setToolTip(tr("Stop waiting for the browser login; nothing is created"));
     m_cancelLoginButton->setMinimumWidth(m_createButton->sizeHint().width());
     m_cancelLoginButton->hide();
-    connect(m_cancelLoginButton, &QPushButton::clicked, this, &NewConnectionPanel::cancelLoginRequested);
     form->addWidget(m_cancelLoginButton, 0, Qt::AlignBottom);
     m_importButton = new QPushButton(tr("Import JSON"), this);
     m_importButton->setObjectName(u"importButton"_s);
-    connect(m_importButton, &QPushButton::clicked, this,
-            [this] { Q_EMIT importRequested(m_aliasField->text(), m_defaultBox->isChecked()); });
     form->addWidget(m_importButton, 0, Qt::AlignBottom);
-    rows->addLayout(form);
+}
 
+QLabel *NewConnectionPanel::buildNote()
+{
     auto *note = new QLabel(tr("Import/export JSON uses Salesforce CLI SFDX auth URL files. These files "
                          "contain refresh tokens; treat them like passwords."),
                       this);
     note->setWordWrap(true);
     Theme::applyFont(note, Theme::TextStyle::Caption);
     Theme::makeSecondary(note);
-    rows->addWidget(note);
+    return note;
+}
 
-    setKind(LoginKind::sandbox);
+void NewConnectionPanel::connectControls()
+{
+    connect(m_kindGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            m_loginURL->setText(kind().instanceUrl());
+    });
+    connect(m_createButton, &QPushButton::clicked, this, [this] {
+        Q_EMIT createRequested(kind(), m_aliasField->text(), browser(), m_defaultBox->isChecked());
+    });
+    connect(m_cancelLoginButton, &QPushButton::clicked, this, &NewConnectionPanel::cancelLoginRequested);
+    connect(m_importButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT importRequested(m_aliasField->text(), m_defaultBox->isChecked()); });
 }
 
 void NewConnectionPanel::setEnablement(const Enablement &enablement)

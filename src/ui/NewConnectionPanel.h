@@ -6,9 +6,11 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 struct Enablement;
 
 // The form for new connections: the CLI's web login ("Create") or an auth file ("Import JSON").
@@ -29,6 +31,16 @@ Q_SIGNALS:
     void cancelLoginRequested();
 
 private:
+    QHBoxLayout *buildTitleRow();
+    QHBoxLayout *buildForm();
+    QLineEdit *buildAliasField();
+    QWidget *buildKindSegments();
+    QComboBox *buildBrowserPicker();
+    QVBoxLayout *buildDefaultColumn();
+    void buildButtons(QHBoxLayout *form);
+    QLabel *buildNote();
+    void connectControls();
+
     LoginKind kind() const;
     void setKind(LoginKind kind);
     BrowserChoice browser() const;
