@@ -65,7 +65,7 @@ ListLoader::Effect ListLoader::arriveCheck(Arrival arrival, const std::optional<
     if (arrival.kind == Kind::checkFailure) {
         m_phase = Phase::unchecked;
         input.step = SelectionPolicy::Step::checkFailed;
-        effect.status = arrival.error;
+        effect.status = StatusMessage::failure(arrival.error);
         effect.select = SelectionPolicy::choose(input, m_orgs);
         return effect;
     }

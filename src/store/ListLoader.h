@@ -4,6 +4,7 @@
 #include "CLIOrg.h"
 #include "JobRunner.h"
 #include "SelectionPolicy.h"
+#include "StatusMessage.h"
 
 #include <QHash>
 #include <QList>
@@ -37,7 +38,7 @@ public:
     {
         SelectionPolicy::Rule rule = SelectionPolicy::Rule::keep;
         QString newAlias = {};
-        std::function<QString(qsizetype listed, int hidden)> message = {};
+        std::function<StatusMessage(qsizetype listed, int hidden)> message = {};
         bool quietWhenStale = false;
         // Another program changed the CLI's files: shown only when the connections differ from
         // those shown, and then the status line says so.
@@ -64,7 +65,7 @@ public:
         bool phaseChanged = false;
         bool shown = false; // a list replaced the one shown
         std::optional<std::optional<OrgRef>> select;
-        std::optional<QString> status;
+        std::optional<StatusMessage> status;
         bool startCheck = false;
     };
 

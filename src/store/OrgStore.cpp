@@ -14,7 +14,7 @@ OrgStore::OrgStore(std::shared_ptr<const SFCLI> cli, std::shared_ptr<const Brows
     : QObject(parent)
     , m_cli(std::move(cli))
     , m_browsers(std::move(browsers))
-    , m_status(tr("Loading Salesforce CLI connections..."))
+    , m_status{tr("Loading Salesforce CLI connections..."), StatusMessage::Severity::progress}
 {
     connect(&m_jobs, &JobRunner::ended, this, [this](quint64, JobRunner::Kind kind) {
         if (kind == JobRunner::Kind::foreground)
@@ -57,7 +57,7 @@ void OrgStore::reloadQuietly()
 {
     const ListLoader::Reload reload{
         .rule = SelectionPolicy::Rule::keep,
-        .message = [](qsizetype count, int) { return tr("The CLI's connections changed: %n listed.", nullptr, int(count)); },
+        .message = [](qsizetype count, int) -> StatusMessage { return {tr("The CLI's connections changed: %n listed.", nullptr, int(count))}; },
         .quietWhenStale = true,
         .followsCLI = true};
     m_jobs.start(
@@ -68,8 +68,10 @@ void OrgStore::reloadQuietly()
 
 void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, JobRunner::Purpose purpose)
 {
-    setStatus(message);
-    const auto failed = [this](const JobRunner::Delivery &, const QString &description) { setStatus(description); };
+    setStatus(message, StatusMessage::Severity::progress);
+    const auto failed = [this](const JobRunner::Delivery &, const QString &description) {
+        setStatus(StatusMessage::failure(description));
+    };
     m_jobs.start(std::move(work), failed, {.startMessage = message, .kind = JobRunner::Kind::foreground, .onQuit = onQuit, .purpose = purpose});
     setBusy(!m_jobs.running().isEmpty()); // once the job is there to be seen
     noteJobs();
@@ -127,8 +129,10 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
     if (effect.select)
         select(*effect.select);
     // Entries the CLI never writes, a hand edit can: each is skipped, and said.
-    if (const QStringList malformed = effect.shown ? m_loader.aliases().malformed() : QStringList(); effect.status && !malformed.isEmpty())
-        *effect.status += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
+    if (const QStringList malformed = effect.shown ? m_loader.aliases().malformed() : QStringList(); effect.status && !malformed.isEmpty()) {
+        effect.status->text += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
+        effect.status->severity = std::max(effect.status->severity, StatusMessage::Severity::warning);
+    }
     if (effect.status)
         setStatus(*effect.status);
     if (effect.startCheck)
@@ -173,12 +177,14 @@ void OrgStore::setSearch(const QString &text)
     Q_EMIT searchChanged();
 }
 
-void OrgStore::setStatus(const QString &status)
+void OrgStore::setStatus(const StatusMessage &status)
 {
     m_loader.noteStatus();
     m_status = status;
     Q_EMIT statusChanged();
 }
+
+void OrgStore::setStatus(const QString &text, StatusMessage::Severity severity) { setStatus({text, severity}); }
 
 void OrgStore::setBusy(bool busy)
 {

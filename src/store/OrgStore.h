@@ -5,6 +5,7 @@
 #include "ListLoader.h"
 #include "LoginOptions.h"
 #include "SelectionPolicy.h"
+#include "StatusMessage.h"
 
 #include <QList>
 #include <QObject>
@@ -46,7 +47,8 @@ public:
     // The selected org, known by its username once a list holds it.
     const std::optional<OrgRef> &selection() const { return m_selection; }
     const QString &search() const { return m_search; }
-    const QString &status() const { return m_status; }
+    const QString &status() const { return m_status.text; }
+    StatusMessage::Severity statusSeverity() const { return m_status.severity; }
     bool isBusy() const { return m_isBusy; }
     Connections connections() const { return m_loader.phase(); }
     // Whether the list shown (or being checked) came from another program's change to the CLI's
@@ -125,7 +127,8 @@ Q_SIGNALS:
     void textToCopy(const QString &text);
 
 private:
-    void setStatus(const QString &status);
+    void setStatus(const QString &text, StatusMessage::Severity severity);
+    void setStatus(const StatusMessage &status);
     void setBusy(bool busy);
     void select(std::optional<OrgRef> selection);
 
@@ -165,6 +168,6 @@ private:
     std::optional<OrgRef> m_selection;
     CLIWatcher *m_watcher = nullptr;
     QString m_search;
-    QString m_status;
+    StatusMessage m_status;
     bool m_isBusy = false;
 };

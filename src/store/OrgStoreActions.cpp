@@ -16,9 +16,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString loadedMessage(qsizetype count, int)
+StatusMessage loadedMessage(qsizetype count, int)
 {
-    return OrgStore::tr("Loaded %n CLI connections.", nullptr, int(count));
+    return {OrgStore::tr("Loaded %n CLI connections.", nullptr, int(count))};
 }
 
 } // namespace
@@ -26,7 +26,7 @@ QString loadedMessage(qsizetype count, int)
 std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &org)
 {
     if (!org) {
-        setStatus(AppError::message(AppError::Kind::noTarget));
+        setStatus(AppError::message(AppError::Kind::noTarget), StatusMessage::Severity::error);
         return std::nullopt;
     }
     // Acting on the selection makes it the user's pick: the check does not move it afterwards.
@@ -34,7 +34,7 @@ std::optional<OrgStore::Reached> OrgStore::reach(const std::optional<CLIOrg> &or
         m_loader.notePick();
     const std::optional<QString> target = targetOf(*org);
     if (!target) {
-        setStatus(AppError::message(AppError::Kind::hiddenByAlias, org->username));
+        setStatus(AppError::message(AppError::Kind::hiddenByAlias, org->username), StatusMessage::Severity::error);
         return std::nullopt;
     }
     return Reached{*org, *target};
@@ -45,7 +45,7 @@ std::optional<OrgStore::Reached> OrgStore::reachConfirmed(const CLIOrg &org, con
     const QList<CLIOrg> &shown = m_loader.orgs();
     const auto listed = std::find_if(shown.cbegin(), shown.cend(), [&](const CLIOrg &o) { return o.username == org.username; });
     if (listed == shown.cend()) {
-        setStatus(nothingDone);
+        setStatus(nothingDone, StatusMessage::Severity::error);
         return std::nullopt;
     }
     return reach(*listed);
@@ -79,7 +79,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     // A page the org cannot have is refused before anything runs.
     const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, org->org.instanceUrl);
     if (const QString *refusal = std::get_if<QString>(&resolved)) {
-        setStatus(*refusal);
+        setStatus(*refusal, StatusMessage::Severity::error);
         return;
     }
     const OrgPage chosen = std::get<OrgPage>(resolved);
@@ -95,7 +95,8 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
               }
               return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
                   setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
-                                                  : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()));
+                                                  : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()),
+                            StatusMessage::Severity::success);
               };
           });
 }
@@ -103,7 +104,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
 JobRunner::Apply OrgStore::refusal(const QString &why)
 {
     return [this, why](const JobRunner::Delivery &) {
-        setStatus(why);
+        setStatus(why, StatusMessage::Severity::error);
         reloadQuietly();
     };
 }
@@ -124,7 +125,7 @@ void OrgStore::setSelectedAsDefault()
               return [this, name, username](const JobRunner::Delivery &) {
                   m_loader.markDefault(username);
                   Q_EMIT orgsChanged();
-                  setStatus(tr("Default org set to %1.").arg(name));
+                  setStatus(tr("Default org set to %1.").arg(name), StatusMessage::Severity::success);
               };
           });
 }
@@ -140,16 +141,17 @@ void OrgStore::copyTarget()
     // Pasted into a terminal, a line break would run what follows it.
     if (std::any_of(org->target.cbegin(), org->target.cend(), [](QChar c) { return c.category() == QChar::Other_Control; })) {
         setStatus(tr("The target of %1 holds a line break or another control character; it was not copied, "
-                     "since a terminal would run what follows it.").arg(org->org.username));
+                     "since a terminal would run what follows it.").arg(org->org.username),
+                  StatusMessage::Severity::error);
         return;
     }
-    setStatus(tr("Copied target: %1").arg(org->target));
+    setStatus(tr("Copied target: %1").arg(org->target), StatusMessage::Severity::success);
     Q_EMIT textToCopy(org->target);
 }
 
 void OrgStore::copyFailed(const QString &target)
 {
-    setStatus(tr("Could not copy %1: no clipboard is available.").arg(target));
+    setStatus(tr("Could not copy %1: no clipboard is available.").arg(target), StatusMessage::Severity::error);
 }
 
 void OrgStore::deleteOrg(const CLIOrg &confirmed)
@@ -165,7 +167,7 @@ void OrgStore::deleteOrg(const CLIOrg &confirmed)
            [cli = m_cli, target, username = org->org.username, known = m_loader.aliases(), nothingDone] {
                cli->logout(confirmedTarget(*cli, target, username, known, nothingDone));
            },
-           {.rule = SelectionPolicy::Rule::fallBack, .message = [target](qsizetype, int) { return tr("Deleted connection %1.").arg(target); }});
+           {.rule = SelectionPolicy::Rule::fallBack, .message = [target](qsizetype, int) -> StatusMessage { return {tr("Deleted connection %1.").arg(target)}; }});
 }
 
 void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserChoice browser,
@@ -176,7 +178,7 @@ void OrgStore::createConnection(LoginKind kind, const QString &alias, BrowserCho
     reload(tr("Opening Salesforce login for %1. Complete login and click Allow in the browser...").arg(shown),
            [cli = m_cli, kind, trimmed, browser, setDefault] { cli->login(kind, trimmed, browser, setDefault); },
            {.rule = SelectionPolicy::Rule::preferNew, .newAlias = trimmed,
-            .message = [](qsizetype count, int) { return tr("Connection created. Loaded %n CLI connections.", nullptr, int(count)); }},
+            .message = [](qsizetype count, int) -> StatusMessage { return {tr("Connection created. Loaded %n CLI connections.", nullptr, int(count))}; }},
            JobRunner::OnQuit::stopAtOnce);
 }
 
@@ -196,7 +198,7 @@ void OrgStore::cancelLogin()
         }
     }
     if (stopped)
-        setStatus(tr("Login cancelled."));
+        setStatus(tr("Login cancelled."), StatusMessage::Severity::success);
 }
 
 void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)
@@ -217,7 +219,7 @@ void OrgStore::exportOrg(const CLIOrg &confirmed, const QString &filePath)
                                           "%1; nothing was written.").arg(target));
               SecretFile::write(filePath, data);
               return [this, target](const JobRunner::Delivery &) {
-                  setStatus(tr("Exported auth JSON for %1. Treat this file like a password.").arg(target));
+                  setStatus(tr("Exported auth JSON for %1. Treat this file like a password.").arg(target), StatusMessage::Severity::success);
               };
           });
 }
@@ -228,8 +230,8 @@ void OrgStore::importConnection(const QString &filePath, const QString &alias, b
     const QString importAs = trimmed.isEmpty() ? SFCLI::aliasForImport(filePath) : trimmed;
     reload(tr("Importing auth JSON as %1...").arg(importAs),
            [cli = m_cli, filePath, importAs, setDefault] { cli->importAuth(filePath, importAs, setDefault); },
-           {.rule = SelectionPolicy::Rule::preferNew, .newAlias = importAs, .message = [importAs](qsizetype, int) {
-                return tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs);
+           {.rule = SelectionPolicy::Rule::preferNew, .newAlias = importAs, .message = [importAs](qsizetype, int) -> StatusMessage {
+                return {tr("Imported auth JSON as %1. Treat imported files like passwords.").arg(importAs)};
             }});
 }
 
@@ -241,17 +243,21 @@ void OrgStore::cleanUpScratchOrgs(int count)
     auto outcome = std::make_shared<SFCLI::CleanUp>();
     reload(tr("Removing the connections of %n expired scratch orgs...", nullptr, count),
            [cli = m_cli, outcome] { *outcome = cli->cleanScratchOrgs(); },
-           {.rule = SelectionPolicy::Rule::keep, .message = [count, outcome](qsizetype, int hidden) -> QString {
+           {.rule = SelectionPolicy::Rule::keep, .message = [count, outcome](qsizetype, int hidden) -> StatusMessage {
                 const int removed = outcome->removed.value_or(std::max(0, count - hidden));
+                using Severity = StatusMessage::Severity;
                 if (!outcome->left.isEmpty())
-                    return tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
+                    return {tr("The Salesforce CLI could not remove the connections of %1 of the %2 expired scratch orgs:")
                                .arg(outcome->left.size())
                                .arg(count)
-                        + u'\n' + outcome->left.join(u'\n');
+                        + u'\n' + outcome->left.join(u'\n'),
+                            Severity::warning};
                 if (removed == 0)
-                    return tr("The Salesforce CLI removed none of the %n expired scratch orgs' connections.", nullptr, count);
+                    return {tr("The Salesforce CLI removed none of the %n expired scratch orgs' connections.", nullptr, count),
+                            Severity::warning};
                 if (removed < count)
-                    return tr("Removed the connections of %1 of the %2 expired scratch orgs.").arg(removed).arg(count);
-                return tr("Removed the connections of %n expired scratch orgs.", nullptr, removed);
+                    return {tr("Removed the connections of %1 of the %2 expired scratch orgs.").arg(removed).arg(count),
+                            Severity::warning};
+                return {tr("Removed the connections of %n expired scratch orgs.", nullptr, removed), Severity::success};
             }});
 }

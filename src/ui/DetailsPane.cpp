@@ -335,7 +335,7 @@ void DetailsPane::buildStatusLine(QVBoxLayout *column)
             [this] { QGuiApplication::clipboard()->setText(DisplayText::withoutWrapPoints(m_statusLine->selectedText())); });
     auto *copyWhole = new QAction(tr("Copy Whole Message"), m_statusLine);
     copyWhole->setObjectName(u"copyWholeMessage"_s);
-    connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status); });
+    connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status.text); });
     m_statusLine->addActions({copySelection, copyWhole});
     auto *statusArea = new QScrollArea(this);
     statusArea->setObjectName(u"statusArea"_s);
@@ -398,20 +398,15 @@ void DetailsPane::setEnablement(const Enablement &enablement)
         action->setEnabled(enablement.allows(rule));
 }
 
-bool DetailsPane::isWarning(const QString &status)
+void DetailsPane::setStatus(const StatusMessage &status)
 {
-    return status.contains(u"expired"_s, Qt::CaseInsensitive);
-}
-
-void DetailsPane::setStatus(const QString &status)
-{
-    const bool changed = status != m_status;
+    const bool changed = status.text != m_status.text;
     m_status = status;
     // The label's new text reaches screen readers as its name changing (the label has no name of
     // its own); a Qt that can also has them read it out.
-    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status)));
+    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status.text)));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    if (changed && !status.isEmpty()) {
+    if (changed && !status.text.isEmpty()) {
         QAccessibleAnnouncementEvent announcement(m_statusLine, m_statusLine->text());
         QAccessible::updateAccessibility(&announcement);
     }
@@ -419,8 +414,8 @@ void DetailsPane::setStatus(const QString &status)
     Q_UNUSED(changed)
 #endif
     QPalette p = m_statusLine->palette();
-    p.setColor(QPalette::WindowText,
-               isWarning(status) ? Theme::warningOrange(p) : Theme::secondary(palette()));
+    const bool warning = status.severity == StatusMessage::Severity::warning;
+    p.setColor(QPalette::WindowText, warning ? Theme::warningOrange(p) : Theme::secondary(palette()));
     m_statusLine->setPalette(p);
 }
 

@@ -4,6 +4,7 @@
 #include "OpenTarget.h"
 #include "OrgActions.h"
 #include "Panel.h"
+#include "StatusMessage.h"
 
 #include <QList>
 
@@ -36,10 +37,8 @@ public:
     };
     void showOrg(const std::optional<CLIOrg> &org, OrgState state);
     void setTargets(const QList<OpenTarget> &targets, const QString &selectedID);
-    void setStatus(const QString &status);
+    void setStatus(const StatusMessage &status);
     void setEnablement(const Enablement &enablement);
-    // Orange for a status that speaks of something expired, else the secondary colour.
-    static bool isWarning(const QString &status);
 
     // Where an Open opens the org: in a private window or not, and on which page (a page's id, or
     // the custom path as typed; empty for the org's home page).
@@ -89,5 +88,5 @@ private:
     QList<OrgAction> m_orgActions;
     QList<Enabled> m_enabled;
     QLabel *m_statusLine = nullptr;
-    QString m_status; // whole, as the store has it
+    StatusMessage m_status; // whole, as the store has it
 };

@@ -364,12 +364,14 @@ private Q_SLOTS:
                                                                    "would reach. Remove that alias first (sf alias unset y)."_L1));
         QCOMPARE(m_fake->commands(2).mid(0, 3), (QStringList{u"org list --clean --no-prompt --skip-connection-status --json"_s,
                                                              u"org logout --target-org x --no-prompt"_s, u"org list --json --skip-connection-status"_s}));
+        // A warning, drawn orange; our own success mentions "expired" too, and is none.
+        const auto orange = [this] { return part<QLabel>("statusLine")->palette().color(QPalette::WindowText) == Theme::warningOrange(part<QLabel>("statusLine")->palette()); };
         m_fake->answer(u"org_list_--clean"_s, {});
         click("cleanUpButton"); // exits 0 and says nothing, and the list still hides them (a Dev Hub that failed)
-        QTRY_VERIFY(settled() && text("statusLine") == "The Salesforce CLI removed none of the 3 expired scratch orgs' connections."_L1);
+        QTRY_VERIFY(settled() && text("statusLine") == "The Salesforce CLI removed none of the 3 expired scratch orgs' connections."_L1 && orange());
         m_fake->answer(u"org_list"_s, orgListJson({u"a+"_s}));
         click("cleanUpButton");
-        QTRY_VERIFY(settled() && text("statusLine") == "Removed the connections of 3 expired scratch orgs."_L1);
+        QTRY_VERIFY(settled() && text("statusLine") == "Removed the connections of 3 expired scratch orgs."_L1 && !orange());
         QVERIFY(!part("hiddenScratchNote")->isVisible() && part("value:devHub")->isHidden());
     }
 
@@ -491,6 +493,7 @@ private Q_SLOTS:
         QCOMPARE(colour(), orange);
         const QString address = "https://acme.example/"_L1 + QString(99, u'x'); // wrapped where it is shown, copied whole
         refreshWith("Error (X): acme\u200Bprod cannot reach "_ba + address.toLatin1(), 1);
+        QVERIFY(colour() != orange);
         part<QLabel>("statusLine")->setSelection(0, int(text("statusLine").size()));
         QTest::keyClick(part("statusLine"), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), "Error (X): acme<U+200B>prod cannot reach "_L1 + address);
