@@ -28,6 +28,8 @@ struct CLIOrg
 
     // The alias when present and not empty, else the username: the CLI refuses an empty target.
     const QString &id() const { return alias && !alias->isEmpty() ? *alias : username; }
+    // What the window shows and sorts by, and the messages name: the same text as id() today,
+    // named for its use so that showing an org never depends on how it is identified.
     const QString &displayName() const { return id(); }
 
     bool isConnected() const;
