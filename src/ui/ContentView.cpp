@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -177,6 +178,13 @@ void ContentView::connectList()
         if (!m_syncingSelection && index.isValid() && m_list->selectionModel()->isSelected(index))
             m_store->selectOrg(m_model->orgs().at(index.row()));
     });
+    // Return or a double-click on a row opens its org, as Ctrl+Return does (not `activated`, which
+    // some desktops send on a single click).
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            m_details->triggerOrgAction("open");
+    });
+    m_list->installEventFilter(this);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_syncingSelection)
             return;
@@ -315,6 +323,19 @@ void ContentView::reloadTargets()
     if (!offered)
         m_selectedOpenTargetID = OpenTarget::systemDefault().id;
     m_details->setTargets(m_openTargets, m_selectedOpenTargetID);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_list->currentIndex().isValid()) {
+            m_details->triggerOrgAction("open");
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ContentView::showEvent(QShowEvent *event)

@@ -350,6 +350,14 @@ void DetailsPane::buildStatusLine(QVBoxLayout *column)
     column->addWidget(statusArea);
 }
 
+void DetailsPane::triggerOrgAction(const char *name)
+{
+    for (const auto &[action, rule] : std::as_const(m_enabled)) {
+        if (action->objectName() == QLatin1StringView(name))
+            action->trigger();
+    }
+}
+
 DetailsPane::OpenChoice DetailsPane::openChoice() const
 {
     const QString page = m_pagePicker->currentData().toString();

@@ -48,6 +48,8 @@ public:
         QString page;
     };
     OpenChoice openChoice() const;
+    // As its button or keys would: nothing while its rule disables it.
+    void triggerOrgAction(const char *name);
 
 Q_SIGNALS:
     void targetChosen(const QString &id);

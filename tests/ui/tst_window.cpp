@@ -411,6 +411,12 @@ private Q_SLOTS:
             QTRY_VERIFY(m_fake->calls().size() > before && settled());
             QCOMPARE(m_fake->commands().at(before), call);
         }
+        QTest::keyClick(list(), Qt::Key_Return); // Return, or a double-click, on a row opens its org
+        QTRY_VERIFY(m_fake->commands().constLast() == "org open --target-org acme-dev"_L1 && settled());
+        const QPoint second = list()->visualRect(list()->model()->index(1, 0)).center();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, second);
+        QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org zed-prod"_s);
     }
 
     // The form's values reach the import and the login, and stay in the form; Cancel in Create's place
