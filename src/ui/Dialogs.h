@@ -28,7 +28,7 @@ struct FileChoice
 {
     QString title;
     QStringList nameFilters;
-    QString proposedName; // save dialogs only
+    QString proposedName; // save dialogs only: a name, or a path in the folder to start in
 };
 
 // True when the user chose the confirming button.

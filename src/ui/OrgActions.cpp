@@ -3,6 +3,10 @@
 #include "DisplayText.h"
 #include "OrgStore.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 using namespace Qt::Literals::StringLiterals;
 
 using Rule = Enablement::Rule;
@@ -31,8 +35,11 @@ void exportToChosenFile(const OrgActionContext &c)
     Dialogs::FileChoice choice;
     choice.title = OrgAction::tr("Export Salesforce Auth JSON");
     choice.nameFilters = {OrgAction::tr("JSON (*.json)")};
-    // An alias may hold "/": as a file name it would point into another folder.
-    choice.proposedName = QString(c.org.displayName()).replace(u'/', u'_') + "-sfdx-auth.json"_L1;
+    // In the user's documents (else home), never the folder the app was started from. An alias
+    // may hold "/": as a file name it would point into another folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    choice.proposedName = QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath())
+                              .filePath(QString(c.org.displayName()).replace(u'/', u'_') + "-sfdx-auth.json"_L1);
     if (const std::optional<QString> path = Dialogs::chooseSaveFile(c.window, choice))
         c.store.exportOrg(c.org, *path);
 }

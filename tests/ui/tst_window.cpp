@@ -557,12 +557,14 @@ private Q_SLOTS:
         const QString name = selected.displayName();
         QCOMPARE(QStringList({dialogs.asked[1].message.section(u'.', 0, 0), dialogs.asked[0].title, dialogs.asked[0].message, dialogs.asked[0].confirmLabel,
                               dialogs.asked[1].title, dialogs.asked[1].confirmLabel, dialogs.files[0].title,
-                              dialogs.files[0].proposedName, dialogs.files[0].nameFilters.join(u';')}),
+                              QFileInfo(dialogs.files[0].proposedName).fileName(), dialogs.files[0].nameFilters.join(u';')}),
                  QStringList({u"The exported JSON contains an OAuth refresh token"_s, u"Delete selected Salesforce CLI connection?"_s,
                               u"This runs sf org logout for %1. You can re-create it later with New Connection."_s.arg(name),
                               u"Delete Connection"_s, u"Export selected connection auth JSON?"_s, u"Export Auth JSON"_s,
                               u"Export Salesforce Auth JSON"_s, QString(name).replace(u'/', u'_') + "-sfdx-auth.json"_L1, u"JSON (*.json)"_s}));
         QVERIFY(dialogs.asked[0].destructive && !dialogs.asked[1].destructive);
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); // else home
+        QCOMPARE(QFileInfo(dialogs.files[0].proposedName).absolutePath(), QFileInfo(documents).isDir() ? documents : QDir::homePath());
         checkBox(dialogs.asked[0], prefix + "delete-dialog"_L1);
         checkBox(dialogs.asked[1], prefix + "export-dialog"_L1);
         dialogs.answers = {true, true, true};
