@@ -12,9 +12,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Translations {
 
+namespace {
+QLocale::Language inUse = QLocale::English;
+}
+
 QString use(const QStringList &uiLanguages)
 {
     static std::vector<std::unique_ptr<QTranslator>> installed;
+    inUse = QLocale::English;
     for (const auto &translator : installed)
         QCoreApplication::removeTranslator(translator.get());
     installed.clear();
@@ -31,9 +36,15 @@ QString use(const QStringList &uiLanguages)
         installed.push_back(std::move(own));
         for (const auto &translator : installed)
             QCoreApplication::installTranslator(translator.get());
+        inUse = locale.language();
         return QLocale::languageToCode(locale.language());
     }
     return {};
+}
+
+QLocale locale()
+{
+    return QLocale(inUse, QLocale::system().territory());
 }
 
 } // namespace Translations

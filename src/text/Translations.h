@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QStringList>
 
 // The catalogues of the user's language: this program's own, compiled in, and Qt's for its
@@ -11,5 +12,9 @@ namespace Translations {
 // Replaces what an earlier call installed; returns the language whose catalogue is in use, or
 // nothing. Needs the application object.
 QString use(const QStringList &uiLanguages);
+
+// The language the texts are shown in (English when no catalogue is in use) in the user's
+// region: dates and numbers inside a sentence then read as the sentence does.
+QLocale locale();
 
 } // namespace Translations

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace ScratchExpiry {
 
 std::optional<QDate> date(const CLIOrg &org)
@@ -15,7 +17,10 @@ std::optional<QDate> date(const CLIOrg &org)
 QString text(QDate expires, QDate today, const QLocale &locale)
 {
     const qint64 days = today.daysTo(expires);
-    const QString shown = locale.toString(expires, QLocale::ShortFormat);
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains("yyyy"_L1))
+        format.replace("yy"_L1, "yyyy"_L1);
+    const QString shown = locale.toString(expires, format);
     if (days == 0)
         return QCoreApplication::translate("ScratchExpiry", "Expires today");
     if (days == 1)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CLIOrg.h"
+#include "Translations.h"
 
 #include <QDate>
 #include <QLocale>
@@ -17,8 +18,8 @@ std::optional<QDate> date(const CLIOrg &org);
 
 // "Expires 20/12/2026 (in 14 days)", "Expires today", "Expires 07/12/2026 (tomorrow)",
 // "Expired 05/12/2026 (yesterday)", "Expired 01/12/2026 (5 days ago)": the date in the locale's
-// short format.
-QString text(QDate expires, QDate today, const QLocale &locale = QLocale());
+// short format, with the year in full ("09.12.26" could be any of three dates).
+QString text(QDate expires, QDate today, const QLocale &locale = Translations::locale());
 
 // The row's mark when three days or fewer remain ("expires in 2 days", "expires tomorrow",
 // "expires today"); empty

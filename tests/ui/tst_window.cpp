@@ -385,8 +385,13 @@ private Q_SLOTS:
             org.expirationDate = today.addDays(days).toString(Qt::ISODate) + "T00:00:00.000+0000"_L1;
             said << ScratchExpiry::text(*ScratchExpiry::date(org), today, QLocale(u"en_GB"_s)) + u'/' + ScratchExpiry::mark(org, today);
         }
+        said << ScratchExpiry::text(today.addDays(1), today, QLocale(u"de_DE"_s)); // the year in full
+        Translations::use({u"de-DE"_s, u"ru-RU"_s}); // no German catalogue: the Russian one, and its format
+        said << ScratchExpiry::text(today.addDays(1), today).section(u' ', 1, 1);
+        Translations::use({qEnvironmentVariable("TARNWICK_TEST_LANGUAGE")});
         QCOMPARE(said.join(u'|'), u"Expires today/expires today|Expires 07/12/2026 (tomorrow)/expires tomorrow|Expires 09/12/2026 (in 3 days)/"
-                                  "expires in 3 days|Expires 10/12/2026 (in 4 days)/|Expired 05/12/2026 (yesterday)/|Expired 01/12/2026 (5 days ago)/"_s);
+                                  "expires in 3 days|Expires 10/12/2026 (in 4 days)/|Expired 05/12/2026 (yesterday)/|Expired 01/12/2026 (5 days ago)/"
+                                  "|Expires 07.12.2026 (tomorrow)|07.12.2026"_s);
     }
 
     // Each starts its action, and does nothing while busy (Ctrl+Return: while the CLI checks).
