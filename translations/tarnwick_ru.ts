@@ -189,7 +189,7 @@ imports connections. Without options it opens its window.</source>
     </message>
     <message>
         <source>Reload</source>
-        <translation>Обновить</translation>
+        <translation>Найти снова</translation>
     </message>
     <message>
         <source>Look for browsers and their profiles again</source>
@@ -244,6 +244,10 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>Expiry</source>
         <translation>Срок действия</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Подключено</translation>
     </message>
 </context>
 <context>
@@ -456,7 +460,7 @@ Rename or remove that alias to use it.</source>
     </message>
     <message>
         <source>Set Default</source>
-        <translation>По умолчанию</translation>
+        <translation>Назначить по умолчанию</translation>
     </message>
     <message>
         <source>Make this org the CLI&apos;s default org</source>

@@ -380,7 +380,12 @@ void DetailsPane::showOrg(const std::optional<CLIOrg> &org, OrgState state)
         m_unreachableNote->setPalette(p);
     }
     const std::optional<QDate> expires = ScratchExpiry::date(*org);
-    const QString values[] = {state.checking ? tr("Checking...") : org->connectedStatus.value_or(tr("Unknown")),
+    // Ours in the user's language where we have a word for it; the CLI's own (an error code) as it is.
+    const QString status = state.checking ? tr("Checking...")
+        : !org->connectedStatus           ? tr("Unknown")
+        : org->isConnected()              ? tr("Connected")
+                                          : *org->connectedStatus;
+    const QString values[] = {status,
                               org->username, org->instanceUrl,
                               org->loginUrl.value_or(QString()), org->orgId.value_or(QString()),
                               org->clientId.value_or(QString()), org->devHubUsername.value_or(QString()),

@@ -77,7 +77,11 @@ class TestWindow : public QObject
     }
     OrgStore &store() const { return *m_window->findChild<OrgStore *>(); }
     bool settled() const { return !store().isBusy() && store().connections() != OrgStore::Connections::checking; }
-    QString text(const char *label) const { return part<QLabel>(label)->text(); }
+    QString text(const char *name) const // a label's or a button's
+    {
+        const auto *button = qobject_cast<QAbstractButton *>(part<QWidget>(name));
+        return button ? button->text() : part<QLabel>(name)->text();
+    }
     QString texts(std::initializer_list<const char *> labels) const
     {
         QStringList out;
@@ -321,7 +325,7 @@ private Q_SLOTS:
     {
         QCOMPARE(Translations::use({u"ru-RU"_s}), u"ru"_s);
         openWindow(orgListJson({u"a+"_s}));
-        QStringList said{text("statusLine")};
+        QStringList said{text("value:status") + u' ' + text("statusLine")}; // the status in words, as the row says it
         for (const int count : {3, 5, 21}) {
             QStringList orgs;
             for (int i = 0; i < count; ++i)
@@ -329,10 +333,10 @@ private Q_SLOTS:
             refreshWith(orgListJson(orgs));
             said << text("statusLine");
         }
-        QCOMPARE(said.join(u'|'), u"Загружено 1 подключение CLI.|Загружено 3 подключения CLI.|Загружено 5 подключений CLI.|Загружено 21 подключение CLI."_s);
-        QCOMPARE(part<QPushButton>("refreshButton")->text() + u'|' + part<QPushButton>("kind:Production")->text() + u'|'
+        QCOMPARE(said.join(u'|'), u"Подключено Загружено 1 подключение CLI.|Загружено 3 подключения CLI.|Загружено 5 подключений CLI.|Загружено 21 подключение CLI."_s);
+        QCOMPARE(texts({"refreshButton", "reloadTargetsButton", "setDefaultButton", "defaultBox", "kind:Production"}) + u'|'
                      + part<QComboBox>("targetPicker")->currentText() + u'|' + part<QComboBox>("pagePicker")->currentText(),
-                 u"Обновить|Рабочая|Системный браузер|Главная"_s);
+                 u"Обновить|Найти снова|Назначить по умолчанию|По умолчанию|Рабочая|Системный браузер|Главная"_s); // distinct words for distinct actions
         screenshot(m_window.get(), u"russian"_s);
         Translations::use({});
     }
