@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>CLIFailure</name>
+    <message>
+        <source>Log in to the org again: New Connection, with the same alias.</source>
+        <translation>Войдите в организацию заново: «Новое подключение» с тем же псевдонимом.</translation>
+    </message>
+    <message>
+        <source>The CLI no longer holds this connection: Refresh to see the list as it is.</source>
+        <translation>У CLI больше нет этого подключения: нажмите «Обновить», чтобы увидеть текущий список.</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Show this help and exit.</source>
@@ -248,6 +259,10 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>Connected</source>
         <translation>Подключено</translation>
+    </message>
+    <message>
+        <source>(What the CLI printed: right-click, Copy Whole Message.)</source>
+        <translation>(Вывод CLI: правый щелчок, «Копировать сообщение целиком».)</translation>
     </message>
 </context>
 <context>

@@ -48,7 +48,7 @@ public:
     const std::optional<OrgRef> &selection() const { return m_selection; }
     const QString &search() const { return m_search; }
     const QString &status() const { return m_status.text; }
-    StatusMessage::Severity statusSeverity() const { return m_status.severity; }
+    const StatusMessage &statusMessage() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
     Connections connections() const { return m_loader.phase(); }
     // Whether the list shown (or being checked) came from another program's change to the CLI's

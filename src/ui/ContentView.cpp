@@ -41,7 +41,7 @@ ContentView::ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations
     syncList();
     syncDetails();
     syncBusy();
-    m_details->setStatus({m_store->status(), m_store->statusSeverity()});
+    m_details->setStatus(m_store->statusMessage());
     m_details->setTargets(m_openTargets, m_selectedOpenTargetID);
 }
 
@@ -220,7 +220,7 @@ void ContentView::connectStore()
         syncSelection();
         syncDetails();
     }));
-    connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus({m_store->status(), m_store->statusSeverity()}); });
+    connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->statusMessage()); });
     connect(m_store, &OrgStore::textToCopy, this, [this](const QString &text) {
         QClipboard *clipboard = QGuiApplication::clipboard();
         if (clipboard)

@@ -335,7 +335,7 @@ void DetailsPane::buildStatusLine(QVBoxLayout *column)
             [this] { QGuiApplication::clipboard()->setText(DisplayText::withoutWrapPoints(m_statusLine->selectedText())); });
     auto *copyWhole = new QAction(tr("Copy Whole Message"), m_statusLine);
     copyWhole->setObjectName(u"copyWholeMessage"_s);
-    connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status.text); });
+    connect(copyWhole, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(m_status.whole()); });
     m_statusLine->addActions({copySelection, copyWhole});
     auto *statusArea = new QScrollArea(this);
     statusArea->setObjectName(u"statusArea"_s);
@@ -417,7 +417,10 @@ void DetailsPane::setStatus(const StatusMessage &status)
     m_status = status;
     // The label's new text reaches screen readers as its name changing (the label has no name of
     // its own); a Qt that can also has them read it out.
-    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status.text)));
+    // What the CLI printed stays out of sight: a copy of the whole message holds it.
+    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status.text))
+                          + (status.details.isEmpty() ? QString()
+                                                      : u'\n' + tr("(What the CLI printed: right-click, Copy Whole Message.)")));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     if (changed && !status.text.isEmpty()) {
         QAccessibleAnnouncementEvent announcement(m_statusLine, m_statusLine->text());

@@ -2,6 +2,7 @@
 // order, each command's arguments against the fake `sf`, pages, the front-door address search,
 // and the alias proposed for an imported auth file.
 #include "AuthFile.h"
+#include "CLIFailure.h"
 #include "FakeScenario.h"
 #include "LoginOptions.h"
 #include "OrgList.h"
@@ -317,6 +318,36 @@ private Q_SLOTS:
         QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
         QCOMPARE(error.has_value(), expected.isEmpty());
         QVERIFY(!error || (error->kind() == AppError::Kind::noOpenURL && error->description() == "Salesforce CLI did not return an open URL."_L1));
+    }
+
+    // What a failure says first: the CLI's name and message, not its document; a next step for the
+    // kinds that have one.
+    void failures_data()
+    {
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QString>("expected"); // kind|name|message's last line
+        const auto row = [](const char *tag, const QByteArray &printed, const char *expected) {
+            QTest::newRow(tag) << QString::fromUtf8(printed) << QString::fromUtf8(expected);
+        };
+        row("unknown target, open", fixture(u"org-open-unknown-target.json"_s), "2|NamedOrgNotFoundError|See more help with --help");
+        row("unknown target, logout", fixture(u"org-logout-unknown-target.json"_s),
+            "2|NoAuthFoundForTargetOrgError|No authenticated org found with the nosuch username or alias.");
+        row("garbage auth URL", fixture(u"login-sfdx-url-garbage.json"_s), "0|INVALID_SFDX_AUTH_URL|Invalid SFDX");
+        row("expired token", R"({"name":"RefreshTokenAuthError","message":"Error authenticating with the refresh token due to: expired access/refresh token","stack":"at x"})",
+            "1|RefreshTokenAuthError|Error authenticating with the refresh token due to: expired access/refresh token");
+        row("revoked, by its words", R"({"code":"x","message":"invalid_grant"})", "1|x|invalid_grant");
+        row("plain text", fixture(u"config-set-outside-project.stderr"_s), "0||Run with --global to set for your entire workspace.");
+        row("a document without a message", R"({"name":"Error","stack":"at x"})", "0||{\"name\":\"Error\",\"stack\":\"at x\"}");
+    }
+
+    void failures()
+    {
+        QFETCH(QString, printed);
+        QFETCH(QString, expected);
+        const CLIFailure failure = CLIFailure::read(printed.trimmed());
+        const QString last = failure.message.section(u'\n', -1);
+        QCOMPARE(u"%1|%2|%3"_s.arg(int(failure.kind)).arg(failure.name, last.left(expected.section(u'|', 2).size())), expected);
+        QCOMPARE(failure.advice().isEmpty(), failure.kind == CLIFailure::Kind::other);
     }
 
     void aliasForImport_data()

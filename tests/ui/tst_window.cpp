@@ -506,6 +506,15 @@ private Q_SLOTS:
         const QColor orange = Theme::warningOrange(part<QLabel>("statusLine")->palette());
         refreshWith("Error (X): the refresh token has Expired; log in again", 1);
         QCOMPARE(colour(), orange);
+        // The CLI's document read: its message and name, the next step; the document a copy away.
+        const QByteArray expired = "{\"name\":\"RefreshTokenAuthError\",\"message\":\"Error authenticating with the refresh token due to: "
+                                   "expired access/refresh token\",\"stack\":\"RefreshTokenAuthError: at x\"}";
+        refreshWith(expired, 1);
+        QCOMPARE(text("statusLine"), u"Error authenticating with the refresh token due to: expired access/refresh token (RefreshTokenAuthError)\n"
+                                     "Log in to the org again: New Connection, with the same alias.\n"
+                                     "(What the CLI printed: right-click, Copy Whole Message.)"_s);
+        part<QAction>("copyWholeMessage")->trigger();
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith("\n\n"_L1 + QString::fromUtf8(expired)) && colour() == orange);
         const QString address = "https://acme.example/"_L1 + QString(99, u'x'); // wrapped where it is shown, copied whole
         refreshWith("Error (X): acme\u200Bprod cannot reach "_ba + address.toLatin1(), 1);
         QVERIFY(colour() != orange);
