@@ -159,6 +159,18 @@ imports connections. Without options it opens its window.</source>
         <source>Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile.</source>
         <translation>Ожидание, пока Salesforce CLI свяжется с каждой организацией; списком можно пользоваться.</translation>
     </message>
+    <message>
+        <source>No connections match “%1”.</source>
+        <translation>Нет подключений, подходящих под «%1».</translation>
+    </message>
+    <message>
+        <source>No CLI connections yet.</source>
+        <translation>У CLI пока нет подключений.</translation>
+    </message>
+    <message>
+        <source>Create one with New Connection above, or bring one in with Import JSON.</source>
+        <translation>Создайте подключение в разделе «Новое подключение» выше или загрузите его кнопкой «Импорт JSON».</translation>
+    </message>
 </context>
 <context>
     <name>DetailsPane</name>
@@ -910,6 +922,14 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>no connection</source>
         <translation>ни к одному подключению</translation>
+    </message>
+    <message>
+        <source>The Salesforce CLI (sf) is not installed: it is not at %1, nor on the search path. Install it with npm (npm install --global @salesforce/cli) or with the installer from https://developer.salesforce.com/tools/salesforcecli, then Refresh.</source>
+        <translation>Salesforce CLI (sf) не установлен: его нет ни в %1, ни в путях поиска. Установите его через npm (npm install --global @salesforce/cli) или установщиком с https://developer.salesforce.com/tools/salesforcecli, затем нажмите «Обновить».</translation>
+    </message>
+    <message>
+        <source> or </source>
+        <translation> или </translation>
     </message>
 </context>
 <context>

@@ -248,6 +248,16 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
     QString text = failureText(std::move(result.standardError));
     if (text.isEmpty())
         text = failureText(std::move(result.standardOutput));
+    // env found no sf on the search path (its own words stay below ours): where we looked, and how to
+    // install it.
+    if (result.exitCode == 127 && m_location.executableURL == "/usr/bin/env"_L1 && text.startsWith("/usr/bin/env:"_L1)) {
+        throw AppError::commandFailed(
+            QCoreApplication::translate("SFCLI", "The Salesforce CLI (sf) is not installed: it is not at %1, nor on the search path. "
+                                                 "Install it with npm (npm install --global @salesforce/cli) or with the installer "
+                                                 "from https://developer.salesforce.com/tools/salesforcecli, then Refresh.")
+                .arg(defaultFixedPaths().join(QCoreApplication::translate("SFCLI", " or ")))
+            + u"\n\n" + text);
+    }
     if (result.signal != 0) {
         const QString name = signalName(result.signal);
         text = text.isEmpty()

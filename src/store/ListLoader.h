@@ -88,6 +88,8 @@ public:
     std::optional<QString> targetOf(const CLIOrg &org) const;
     const QSet<QString> &unreachable() const { return m_unreachable; }
     int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
+    // A list has been shown, even an empty one.
+    bool listed() const { return m_listed; }
     // The list shown, or checked, is one another program's change brought.
     bool followsCLI() const { return m_followsCLI; }
 

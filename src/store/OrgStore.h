@@ -56,6 +56,8 @@ public:
     bool followsCLI() const { return m_loader.followsCLI(); }
     // How many expired or deleted scratch orgs the CLI says it leaves out of the list shown.
     int hiddenScratchOrgs() const { return m_loader.hiddenScratchOrgs(); }
+    // The CLI has listed its connections at least once, even none.
+    bool hasListed() const { return m_loader.listed(); }
 
     // The user's choice by id: the first listed org with it, kept by its username from then on.
     void setSelectedID(const std::optional<QString> &id);

@@ -100,6 +100,16 @@ QWidget *ContentView::buildListPanel()
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setAccessibleName(tr("CLI Connections"));
     listColumn->addWidget(m_list, 1);
+    m_emptyNote = new QLabel(m_list->viewport());
+    m_emptyNote->setObjectName(u"emptyNote"_s);
+    m_emptyNote->setTextFormat(Qt::PlainText);
+    m_emptyNote->setWordWrap(true);
+    m_emptyNote->setContentsMargins(10, 8, 10, 8); // where a row's text starts
+    Theme::makeSecondary(m_emptyNote);
+    auto *overList = new QVBoxLayout(m_list->viewport());
+    overList->setContentsMargins(0, 0, 0, 0);
+    overList->addWidget(m_emptyNote, 0, Qt::AlignTop);
+    m_emptyNote->hide();
     // The scratch orgs the CLI hides because they expired or were deleted, and their clean-up.
     m_hiddenScratch = new QWidget(listPanel);
     auto *hiddenRow = new QHBoxLayout(m_hiddenScratch);
@@ -220,7 +230,10 @@ void ContentView::connectStore()
         syncSelection();
         syncDetails();
     }));
-    connect(m_store, &OrgStore::statusChanged, this, [this] { m_details->setStatus(m_store->statusMessage()); });
+    connect(m_store, &OrgStore::statusChanged, this, [this] {
+        m_details->setStatus(m_store->statusMessage());
+        syncEmptyNote();
+    });
     connect(m_store, &OrgStore::textToCopy, this, [this](const QString &text) {
         QClipboard *clipboard = QGuiApplication::clipboard();
         if (clipboard)
@@ -246,6 +259,27 @@ void ContentView::syncList()
 {
     m_model->setOrgs(m_store->filteredOrgs(), m_store->unreachable(), m_store->connections());
     syncSelection();
+    syncEmptyNote();
+}
+
+// A list without rows says why: a filter that matches nothing, a CLI without connections, or the
+// failure that left it unlisted (the CLI not installed, for one). The list's description says the
+// same to a screen reader.
+void ContentView::syncEmptyNote()
+{
+    QString note;
+    if (m_model->rowCount() > 0) {
+    } else if (!m_store->orgs().isEmpty()) {
+        note = tr("No connections match \u201c%1\u201d.").arg(DisplayText::line(m_store->search().trimmed()));
+    } else if (m_store->hasListed()) {
+        note = tr("No CLI connections yet.") + u'\n'
+            + tr("Create one with New Connection above, or bring one in with Import JSON.");
+    } else if (!m_store->isBusy() && m_store->statusMessage().severity != StatusMessage::Severity::progress) {
+        note = DisplayText::excerpt(DisplayText::lines(m_store->status().section(u"\n\n"_s, 0, 0)));
+    }
+    m_emptyNote->setText(note);
+    m_emptyNote->setVisible(!note.isEmpty());
+    m_list->setAccessibleDescription(note);
 }
 
 // Highlights the selected org's row when it is listed, without writing the selection back:
@@ -287,6 +321,7 @@ void ContentView::syncBusy()
     m_header->setBusy(m_store->isBusy(), m_store->status()); // the action's start message
     m_cleanUpButton->setEnabled(!m_store->isBusy());
     applyEnablement();
+    syncEmptyNote();
 }
 
 Enablement ContentView::enablement() const

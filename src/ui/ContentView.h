@@ -56,6 +56,7 @@ private:
     void syncSelection();
     void syncDetails();
     void syncBusy();
+    void syncEmptyNote();
     void applyEnablement();
 
     std::shared_ptr<const BrowserLocations> m_browsers;
@@ -72,5 +73,6 @@ private:
     QLabel *m_hiddenScratchNote = nullptr;
     QPushButton *m_cleanUpButton = nullptr;
     OrgListModel *m_model = nullptr;
+    QLabel *m_emptyNote = nullptr; // over the list while it shows no row: why, and what to do
     DetailsPane *m_details = nullptr;
 };

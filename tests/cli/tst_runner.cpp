@@ -173,7 +173,8 @@ private Q_SLOTS:
         QTest::newRow("first not executable") << "pss"_ba << u"/u:/bin"_s << fixed + "/u:/bin"_L1;
         QTest::newRow("first missing, no PATH") << "-ss"_ba << u"-"_s << kFixed;
         // `env sf` finds it after the fixed folders, or fails with its own error.
-        QTest::newRow("neither, nowhere") << "--s"_ba << u""_s << u"!No such file or directory"_s;
+        QTest::newRow("neither, nowhere") << "--s"_ba << u""_s << u"!is not installed: it is not at /opt/homebrew/bin/sf or /usr/local/bin/sf, "
+                                                                 "nor on the search path. Install it with npm"_s;
         // The CLI's own Node goes first when the CLI is a link or a script beside it, or one of
         // the links to it passes through its folder.
         QTest::newRow("npm link on PATH") << "--r"_ba << u"@"_s << node + u'@';

@@ -195,6 +195,17 @@ private Q_SLOTS:
         QCOMPARE(enabled(), u"copyTarget reloadTargets aliasField"_s);
         QTRY_VERIFY(settled());
         QCOMPARE(enabled(), u"refresh create import reloadTargets aliasField"_s);
+        QCOMPARE(text("emptyNote"), u"No CLI connections yet.\nCreate one with New Connection above, or bring one in with Import JSON."_s);
+        screenshot(m_window.get(), u"empty-list"_s);
+    }
+
+    // A CLI that could not list its connections: the empty list says why, as the status line does.
+    void neverListed()
+    {
+        openWindow(orgListJson(kThree), false);
+        m_fake->answer(u"org_list"_s, {}, 1, "Not listed.\n\nWhat else it printed");
+        m_window->show();
+        QTRY_VERIFY(settled() && text("emptyNote") == "Not listed."_L1 && part("emptyNote")->isVisible());
     }
 
     // The quick list can be acted on while the CLI checks: neutral dots, the header's note and
@@ -279,6 +290,8 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("filterField"), u"bare"_s);
         clickRow(0); // the row as shown, not the first of all
         QCOMPARE(text("orgTitle"), u"bare@x.com"_s);
+        QTest::keyClicks(part<QLineEdit>("filterField"), u"zz"_s); // a filter that matches nothing says so, to a screen reader too
+        QCOMPARE(text("emptyNote") + u'|' + list()->accessibleDescription(), u"No connections match \u201cbarezz\u201d.|No connections match \u201cbarezz\u201d."_s);
         part<QLineEdit>("filterField")->clear();
         QTest::keyClicks(part<QLineEdit>("filterField"), u"dup"_s); // the selection hidden; Down goes on to the first row shown
         QTest::keyClick(part<QLineEdit>("filterField"), Qt::Key_Down);
