@@ -15,6 +15,7 @@
 #include "Spinner.h"
 #include "Theme.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
 #include <QGuiApplication>
@@ -316,12 +317,29 @@ void ContentView::syncDetails()
     applyEnablement();
 }
 
+// A control that starts an action is disabled while it runs, and Qt hands the keyboard on to the
+// next one, which may be the status text: it goes to the list instead, and comes back when the
+// action ends, unless the user has moved it meanwhile.
 void ContentView::syncBusy()
 {
-    m_header->setBusy(m_store->isBusy(), m_store->status()); // the action's start message
-    m_cleanUpButton->setEnabled(!m_store->isBusy());
+    const bool busy = m_store->isBusy();
+    if (busy && !m_focusBeforeBusy)
+        m_focusBeforeBusy = QApplication::focusWidget();
+    m_header->setBusy(busy, m_store->status()); // the action's start message
+    m_cleanUpButton->setEnabled(!busy);
     applyEnablement();
     syncEmptyNote();
+    if (busy) {
+        QWidget *now = QApplication::focusWidget();
+        if (now != m_focusBeforeBusy && now && now->objectName() == "statusLine"_L1)
+            m_list->setFocus(Qt::OtherFocusReason);
+        m_focusWhileBusy = QApplication::focusWidget();
+        return;
+    }
+    QWidget *was = std::exchange(m_focusBeforeBusy, nullptr);
+    if (was && was->isEnabled() && was->isVisible() && QApplication::focusWidget() == m_focusWhileBusy)
+        was->setFocus(Qt::OtherFocusReason);
+    m_focusWhileBusy = nullptr;
 }
 
 Enablement ContentView::enablement() const

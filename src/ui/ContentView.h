@@ -3,6 +3,7 @@
 #include "LoginOptions.h"
 #include "OpenTarget.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -65,6 +66,9 @@ private:
     QList<OpenTarget> m_openTargets;
     QString m_selectedOpenTargetID;
     bool m_syncingSelection = false;
+    // Where the keyboard was when an action started, and where it went when its control was disabled.
+    QPointer<QWidget> m_focusBeforeBusy;
+    QPointer<QWidget> m_focusWhileBusy;
 
     HeaderPanel *m_header = nullptr;
     NewConnectionPanel *m_newConnection = nullptr;

@@ -439,6 +439,16 @@ private Q_SLOTS:
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second);
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, second);
         QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org zed-prod"_s);
+        QTRY_VERIFY(settled());
+        ScriptedDialogs dialogs;
+        dialogs.answers = {true};
+        dialogs.nextFile = home().filePath(u"focus.json"_s);
+        m_fake->answer(u"org_auth_show-sfdx-auth-url"_s, "{\"result\":{\"sfdxAuthUrl\":\"force://P::x@a.example\"}}");
+        m_fake->set(u"org_auth_show-sfdx-auth-url"_s, u"delay"_s, "0.3"_ba);
+        part("exportButton")->setFocus(); // the row's last, disabled while it runs: the keyboard goes to the list, not the status text, and back
+        QTest::keyClick(part("exportButton"), Qt::Key_Space);
+        QVERIFY(store().isBusy() && list()->hasFocus());
+        QTRY_VERIFY(settled() && part("exportButton")->hasFocus());
     }
 
     // The form's values reach the import and the login, and stay in the form; Cancel in Create's place
