@@ -276,6 +276,18 @@ Rename or remove that alias to use it.</source>
         <source>(What the CLI printed: right-click, Copy Whole Message.)</source>
         <translation>(Вывод CLI: правый щелчок, «Копировать сообщение целиком».)</translation>
     </message>
+    <message>
+        <source>Done</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Предупреждение</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
 </context>
 <context>
     <name>DisplayText</name>

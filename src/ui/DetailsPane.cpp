@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -347,7 +348,16 @@ void DetailsPane::buildStatusLine(QVBoxLayout *column)
     statusArea->setMaximumHeight(QFontMetrics(m_statusLine->font()).lineSpacing() * 5 + 4);
     statusArea->viewport()->setAutoFillBackground(false);
     m_statusLine->setAutoFillBackground(false);
-    column->addWidget(statusArea);
+    // Severity by an icon as well as by colour.
+    m_statusMark = new QLabel(this);
+    m_statusMark->setObjectName(u"statusMark"_s);
+    const int mark = QFontMetrics(m_statusLine->font()).height();
+    m_statusMark->setFixedSize(mark, mark);
+    auto *statusRow = new QHBoxLayout;
+    statusRow->setSpacing(8);
+    statusRow->addWidget(m_statusMark, 0, Qt::AlignTop);
+    statusRow->addWidget(statusArea, 1);
+    column->addLayout(statusRow);
 }
 
 void DetailsPane::triggerOrgAction(const char *name)
@@ -430,9 +440,35 @@ void DetailsPane::setStatus(const StatusMessage &status)
     Q_UNUSED(changed)
 #endif
     QPalette p = m_statusLine->palette();
-    const bool warning = status.severity == StatusMessage::Severity::warning;
-    p.setColor(QPalette::WindowText, warning ? Theme::warningOrange(p) : Theme::secondary(palette()));
+    QStyle::StandardPixmap icon = QStyle::SP_CustomBase; // none
+    QString word;
+    switch (status.severity) {
+    case StatusMessage::Severity::progress:
+        p.setColor(QPalette::WindowText, Theme::secondary(palette()));
+        break;
+    case StatusMessage::Severity::success:
+        p.setColor(QPalette::WindowText, Theme::secondary(palette()));
+        icon = QStyle::SP_DialogApplyButton;
+        word = tr("Done");
+        break;
+    case StatusMessage::Severity::warning:
+        p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
+        icon = QStyle::SP_MessageBoxWarning;
+        word = tr("Warning");
+        break;
+    case StatusMessage::Severity::error:
+        p.setColor(QPalette::WindowText, Theme::destructiveRed(palette()));
+        icon = QStyle::SP_MessageBoxCritical;
+        word = tr("Error");
+        break;
+    }
     m_statusLine->setPalette(p);
+    // The word a screen reader says with the message; the icon says it to the eye.
+    m_statusLine->setAccessibleDescription(status.text.isEmpty() ? QString() : word);
+    const bool marked = icon != QStyle::SP_CustomBase && !status.text.isEmpty();
+    m_statusMark->setPixmap(marked ? style()->standardIcon(icon, nullptr, this).pixmap(m_statusMark->size()) : QPixmap());
+    m_statusMark->setAccessibleName(marked ? word : QString());
+    m_statusMark->setToolTip(marked ? word : QString());
 }
 
 void DetailsPane::changeEvent(QEvent *event)

@@ -89,6 +89,7 @@ private:
     int m_labelWidth = 0; // of every row's label
     QList<OrgAction> m_orgActions;
     QList<Enabled> m_enabled;
+    QLabel *m_statusMark = nullptr; // the severity's icon, beside the text
     QLabel *m_statusLine = nullptr;
     StatusMessage m_status; // whole, as the store has it
 };

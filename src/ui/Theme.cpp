@@ -63,7 +63,7 @@ QColor connectedGreen(const QPalette &palette)
 
 QColor warningOrange(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(255, 159, 10) : QColor(214, 110, 0);
+    return isDark(palette) ? QColor(255, 159, 10) : QColor(178, 84, 0); // 4.5:1 as text, on the panel
 }
 
 QColor destructiveRed(const QPalette &palette)

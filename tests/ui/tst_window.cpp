@@ -569,6 +569,39 @@ private Q_SLOTS:
         QApplication::setPalette(light);
     }
 
+    // The status line readable at every severity (WCAG AA: 4.5:1 against the panel it is drawn on),
+    // light and dark, and each severity told by an icon and a word as well as by colour.
+    void statusContrast()
+    {
+        openWindow();
+        const auto luminance = [](const QColor &c) {
+            const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+        };
+        const auto over = [](const QColor &top, const QColor &under) {
+            const double a = top.alphaF();
+            return QColor::fromRgbF(float(top.redF() * a + under.redF() * (1 - a)), float(top.greenF() * a + under.greenF() * (1 - a)),
+                                    float(top.blueF() * a + under.blueF() * (1 - a)));
+        };
+        const QPalette light = QApplication::palette();
+        QStringList said;
+        for (const QPalette &palette : {light, QPalette(QColor(58, 58, 60), QColor(30, 30, 32))}) {
+            QApplication::setPalette(palette);
+            for (const auto severity : {StatusMessage::Severity::progress, StatusMessage::Severity::success,
+                                        StatusMessage::Severity::warning, StatusMessage::Severity::error}) {
+                m_window->findChild<DetailsPane *>()->setStatus({u"Something happened."_s, severity});
+                const QPalette drawn = part<QLabel>("statusLine")->palette();
+                const QColor back = over(Theme::panelFill(drawn), drawn.color(QPalette::Window));
+                const double a = luminance(over(drawn.color(QPalette::WindowText), back)), b = luminance(back);
+                const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+                QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+                said << part<QLabel>("statusLine")->accessibleDescription() + u'/' + QString::number(!part<QLabel>("statusMark")->pixmap().isNull());
+            }
+        }
+        QCOMPARE(said.join(u' '), u"/0 Done/1 Warning/1 Error/1 /0 Done/1 Warning/1 Error/1"_s);
+        QApplication::setPalette(light);
+    }
+
     void dialogs_data()
     {
         QTest::addColumn<QString>("org");
