@@ -6,6 +6,9 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Theme {
 
 QFont font(TextStyle style, const QFont &base, Emphasis emphasis)
@@ -69,6 +72,38 @@ QColor warningOrange(const QPalette &palette)
 QColor destructiveRed(const QPalette &palette)
 {
     return isDark(palette) ? QColor(255, 105, 97) : QColor(200, 35, 35);
+}
+
+namespace {
+
+// WCAG's relative luminance and contrast ratio.
+double luminance(const QColor &c)
+{
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QColor prominentFill(const QPalette &palette)
+{
+    const QColor text = palette.color(QPalette::HighlightedText);
+    // Fusion lightens and pales a dark fill, then starts its gradient a quarter lighter still.
+    const auto lightest = [](QColor c) {
+        c = c.lighter(100 + std::max(1, (180 - qGray(c.rgb())) / 6));
+        c.setHsv(c.hue(), c.saturation() * 3 / 4, c.value());
+        return c.lighter(124);
+    };
+    QColor fill = palette.color(QPalette::Highlight);
+    for (int step = 0; step < 30 && contrast(text, lightest(fill)) < 4.5; ++step)
+        fill = luminance(text) > 0.5 ? fill.darker(108) : fill.lighter(108);
+    return fill;
 }
 
 QColor panelFill(const QPalette &palette)
@@ -147,7 +182,7 @@ private:
             set(QPalette::Text, secondary(base));
             break;
         case Role::Prominent:
-            set(QPalette::Button, base.color(QPalette::Highlight));
+            set(QPalette::Button, prominentFill(base));
             set(QPalette::ButtonText, base.color(QPalette::HighlightedText));
             break;
         case Role::Destructive:
@@ -155,7 +190,7 @@ private:
             break;
         case Role::Segment: { // the style's own pressed look is hard to tell apart, in dark more so
             const bool chosen = static_cast<QAbstractButton *>(widget)->isChecked();
-            set(QPalette::Button, base.color(chosen ? QPalette::Highlight : QPalette::Button));
+            set(QPalette::Button, chosen ? prominentFill(base) : base.color(QPalette::Button));
             set(QPalette::ButtonText, base.color(chosen ? QPalette::HighlightedText : QPalette::ButtonText));
             break;
         }

@@ -26,6 +26,9 @@ QColor warningOrange(const QPalette &palette);
 QColor destructiveRed(const QPalette &palette);
 // A panel's fill: the base colour, translucent over the window background.
 QColor panelFill(const QPalette &palette);
+// The fill of a prominent or chosen button: the highlight, darkened until its text reads at 4.5:1
+// even where the style lightens the fill for its gradient.
+QColor prominentFill(const QPalette &palette);
 QColor panelBorder(const QPalette &palette);
 
 // Draws `widget`'s text in the secondary colour (also after a palette change).

@@ -466,7 +466,7 @@ private Q_SLOTS:
         QTRY_VERIFY(settled());
         QTest::mouseClick(part<QPushButton>("kind:Production"), Qt::LeftButton);
         QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
-        const auto filled = [this](const char *name) { return part(name)->palette().button() == part(name)->palette().highlight(); };
+        const auto filled = [this](const char *name) { return part(name)->palette().button().color() == Theme::prominentFill(part(name)->palette()); };
         QVERIFY(filled("kind:Production") && !filled("kind:Sandbox")); // the chosen segment stands out
         part<QComboBox>("browserPicker")->setCurrentIndex(3); // Edge
         click("createButton");
@@ -596,6 +596,14 @@ private Q_SLOTS:
                 const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
                 QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
                 said << part<QLabel>("statusLine")->accessibleDescription() + u'/' + QString::number(!part<QLabel>("statusMark")->pixmap().isNull());
+            }
+            for (const char *name : {"openButton", "createButton", "kind:Sandbox"}) { // a filled button's text, as drawn
+                const QImage drawn = part(name)->grab().toImage();
+                const double text = luminance(part(name)->palette().color(QPalette::ButtonText));
+                for (const int y : {4, drawn.height() - 5}) {
+                    const double fill = luminance(drawn.pixelColor(4, y));
+                    QVERIFY2((std::max(text, fill) + 0.05) / (std::min(text, fill) + 0.05) >= 4.5, qPrintable(drawn.pixelColor(4, y).name()));
+                }
             }
         }
         QCOMPARE(said.join(u' '), u"/0 Done/1 Warning/1 Error/1 /0 Done/1 Warning/1 Error/1"_s);
