@@ -346,6 +346,10 @@ Rename or remove that alias to use it.</source>
         <source>Filter connections</source>
         <translation>Фильтр подключений</translation>
     </message>
+    <message>
+        <source>Open the Salesforce CLI&apos;s web page in the browser</source>
+        <translation>Открыть веб-страницу Salesforce CLI в браузере</translation>
+    </message>
 </context>
 <context>
     <name>LoginKind</name>

@@ -247,6 +247,7 @@ void ContentView::connectStore()
     connect(m_store, &OrgStore::hiddenScratchOrgsChanged, this, [this] {
         const int hidden = m_store->hiddenScratchOrgs();
         m_hiddenScratchNote->setText(tr("%n expired or deleted scratch orgs are hidden", nullptr, hidden));
+        m_cleanUpButton->setAccessibleDescription(m_hiddenScratchNote->text()); // said with the button
         m_hiddenScratch->setVisible(hidden > 0);
     });
     connect(m_store, &OrgStore::connectionsChanged, this, [this] {

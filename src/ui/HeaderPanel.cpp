@@ -57,6 +57,8 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     auto *siteButton = new QPushButton(tr("На сайт"), this);
     siteButton->setObjectName(u"siteButton"_s);
     siteButton->setToolTip(linkAddress());
+    // The label stays as it is in every language; what it does is said in the user's.
+    siteButton->setAccessibleDescription(tr("Open the Salesforce CLI's web page in the browser"));
     connect(siteButton, &QPushButton::clicked, this, [] {
         if (const std::optional<QUrl> url = WebAddress::parse(linkAddress()))
             QDesktopServices::openUrl(*url);

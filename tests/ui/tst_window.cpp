@@ -348,8 +348,10 @@ private Q_SLOTS:
         }
         QCOMPARE(said.join(u'|'), u"Подключено Загружено 1 подключение CLI.|Загружено 3 подключения CLI.|Загружено 5 подключений CLI.|Загружено 21 подключение CLI."_s);
         QCOMPARE(texts({"refreshButton", "reloadTargetsButton", "setDefaultButton", "defaultBox", "kind:Production"}) + u'|'
-                     + part<QComboBox>("targetPicker")->currentText() + u'|' + part<QComboBox>("pagePicker")->currentText(),
-                 u"Обновить|Найти снова|Назначить по умолчанию|По умолчанию|Рабочая|Системный браузер|Главная"_s); // distinct words for distinct actions
+                     + part<QComboBox>("targetPicker")->currentText() + u'|' + part<QComboBox>("pagePicker")->currentText() + u'|'
+                     + QAccessible::queryAccessibleInterface(part("siteButton"))->text(QAccessible::Description),
+                 u"Обновить|Найти снова|Назначить по умолчанию|По умолчанию|Рабочая|Системный браузер|Главная|"
+                 "Открыть веб-страницу Salesforce CLI в браузере"_s); // distinct words for distinct actions; the site button described
         screenshot(m_window.get(), u"russian"_s);
         Translations::use({});
     }
@@ -363,8 +365,9 @@ private Q_SLOTS:
         openWindow("{\"status\":0,\"result\":{\"scratchOrgs\":[{\"username\":\"s@x.com\",\"instanceUrl\":\"https://s.example\",\"devHubUsername\":"
                    "\"hub@x.com\",\"edition\":\"Developer\",\"expirationDate\":\"" + expires + "\"}]},\"warnings\":[\"You have 3 expired or "
                    "deleted local scratch org authorizations. To remove authorizations for inactive orgs, run \\\"sf org list --clean\\\".\"]}");
-        QCOMPARE(texts({"value:devHub", "value:edition", "hiddenScratchNote"}) + u'|' + rows(OrgListModel::ExpiryMarkRole),
-                 u"hub@x.com|Developer|3 expired or deleted scratch orgs are hidden|expires in 2 days"_s);
+        QCOMPARE(texts({"value:devHub", "value:edition", "hiddenScratchNote"}) + u'|' + rows(OrgListModel::ExpiryMarkRole)
+                     + u'|' + QAccessible::queryAccessibleInterface(part("cleanUpButton"))->text(QAccessible::Description),
+                 u"hub@x.com|Developer|3 expired or deleted scratch orgs are hidden|expires in 2 days|3 expired or deleted scratch orgs are hidden"_s);
         QVERIFY(text("value:expiry").endsWith("(in 2 days)"_L1));
         screenshot(m_window.get(), u"scratch-orgs"_s);
         ScriptedDialogs dialogs;
