@@ -241,8 +241,10 @@ QHBoxLayout *DetailsPane::pickerRow(QWidget *block, QVBoxLayout *column, const Q
 {
     auto *row = new QHBoxLayout;
     row->setSpacing(12);
-    row->addWidget(rowLabel(label, block, m_labelWidth), 0, Qt::AlignVCenter);
+    QLabel *caption = rowLabel(label, block, m_labelWidth);
+    row->addWidget(caption, 0, Qt::AlignVCenter);
     picker = new QComboBox(block);
+    caption->setBuddy(picker); // on AT-SPI a combo box is named by its value; the label comes as its relation
     picker->setObjectName(QLatin1StringView(name));
     picker->setFixedWidth(250);
     picker->setAccessibleName(label);

@@ -279,6 +279,8 @@ private Q_SLOTS:
         QVERIFY(part<QLabel>("value:username")->textInteractionFlags() & Qt::TextSelectableByMouse);
         const auto labelled = QAccessible::queryAccessibleInterface(part("value:username"))->relations(QAccessible::Label);
         QVERIFY(!labelled.isEmpty() && labelled[0].first->text(QAccessible::Name) == "Username"_L1);
+        const auto picker = QAccessible::queryAccessibleInterface(part("pagePicker"))->relations(QAccessible::Label);
+        QVERIFY(!picker.isEmpty() && picker[0].first->text(QAccessible::Name) == "Page"_L1);
         QVERIFY(!enabled().contains(u"export"_s) && enabled().contains(u"open"_s)); // not connected
         QTest::keyClicks(part<QLineEdit>("filterField"), u"ACME"_s);
         QCOMPARE(list()->model()->rowCount(), 2);
