@@ -291,7 +291,7 @@ void ContentView::syncSelection()
     m_syncingSelection = true;
     QItemSelectionModel *selection = m_list->selectionModel();
     const std::optional<OrgRef> &ref = m_store->selection();
-    const QModelIndex current = selection->currentIndex();
+    const QModelIndex current = selection->currentIndex().isValid() ? selection->currentIndex() : selection->selectedRows().value(0);
     const auto matches = [&](int row) { return ref->names(m_model->orgs().at(row)); };
     // The row the user clicked stays highlighted when the same org is listed twice.
     const bool currentMatches = ref && current.isValid() && matches(current.row());
@@ -301,8 +301,13 @@ void ContentView::syncSelection()
             row = i;
     }
     if (row >= 0) {
+        // Only a list that has the keyboard has a current row: a screen reader takes the current
+        // row for the focus.
         const QModelIndex index = m_model->index(row);
-        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        if (m_list->hasFocus())
+            selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        else
+            selection->select(index, QItemSelectionModel::ClearAndSelect);
         m_list->scrollTo(index);
     } else {
         selection->clear();
@@ -381,10 +386,21 @@ void ContentView::reloadTargets()
 
 bool ContentView::eventFilter(QObject *watched, QEvent *event)
 {
+    // The current row comes with the keyboard, on the selected row, and goes with it.
+    if (watched == m_list && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        QItemSelectionModel *selection = m_list->selectionModel();
+        const QModelIndex selected = selection->selectedRows().value(0);
+        m_syncingSelection = true;
+        if (event->type() == QEvent::FocusOut)
+            selection->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        else if (!selection->currentIndex().isValid() && selected.isValid())
+            selection->setCurrentIndex(selected, QItemSelectionModel::NoUpdate);
+        m_syncingSelection = false;
+    }
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_list->currentIndex().isValid()) {
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_list->selectionModel()->hasSelection()) {
             m_details->triggerOrgAction("open");
             return true;
         }
