@@ -3,6 +3,7 @@
 #include "Enablement.h"
 #include "Theme.h"
 
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,6 +33,37 @@ QVBoxLayout *column(QLabel *label, QWidget *control)
     layout->addWidget(control);
     label->setBuddy(control);
     return layout;
+}
+
+// A segment is one choice of several, as a radio button is: a screen reader says which is chosen
+// (a checkable push button reads as a check box).
+class SegmentInterface : public QAccessibleWidget
+{
+public:
+    explicit SegmentInterface(QAbstractButton *button) : QAccessibleWidget(button, QAccessible::RadioButton) {}
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = static_cast<QAbstractButton *>(widget())->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override { return QStringList(pressAction()) + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &name) override
+    {
+        if (name != pressAction())
+            QAccessibleWidget::doAction(name);
+        else if (widget()->isEnabled())
+            static_cast<QAbstractButton *>(widget())->click();
+    }
+};
+
+QAccessibleInterface *forSegment(const QString &, QObject *object)
+{
+    auto *button = qobject_cast<QAbstractButton *>(object);
+    // By its parent: the interface is made as the button is, before it has a name.
+    const bool segment = button && button->parentWidget() && button->parentWidget()->objectName() == "kindSegments"_L1;
+    return segment ? new SegmentInterface(button) : nullptr;
 }
 
 } // namespace
@@ -94,11 +126,14 @@ QLineEdit *NewConnectionPanel::buildAliasField()
 QWidget *NewConnectionPanel::buildKindSegments()
 {
     auto *segments = new QWidget(this);
+    segments->setObjectName(u"kindSegments"_s);
     segments->setFixedWidth(220);
     segments->setAccessibleName(tr("Org Type"));
     auto *segmentLayout = new QHBoxLayout(segments);
     segmentLayout->setContentsMargins(0, 0, 0, 0);
     segmentLayout->setSpacing(0);
+    static const bool spoken = (QAccessible::installFactory(forSegment), true);
+    Q_UNUSED(spoken)
     m_kindGroup = new QButtonGroup(this);
     m_kindGroup->setExclusive(true);
     const QList<LoginKind> kinds = LoginKind::allCases();

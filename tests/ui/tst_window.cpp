@@ -476,6 +476,14 @@ private Q_SLOTS:
         QCOMPARE(text("loginURL"), u"https://login.salesforce.com/"_s);
         const auto filled = [this](const char *name) { return part(name)->palette().button().color() == Theme::prominentFill(part(name)->palette()); };
         QVERIFY(filled("kind:Production") && !filled("kind:Sandbox")); // the chosen segment stands out
+        const auto segment = [this](const char *name) { // spoken as a choice of several, the chosen one said
+            QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(part(name));
+            return u"%1:%2"_s.arg(spoken->role() == QAccessible::RadioButton).arg(spoken->state().checked);
+        };
+        QCOMPARE(segment("kind:Production") + u' ' + segment("kind:Sandbox"), u"1:1 1:0"_s);
+        QAccessible::queryAccessibleInterface(part("kind:Sandbox"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(segment("kind:Sandbox") + u' ' + text("loginURL"), u"1:1 https://test.salesforce.com/"_s);
+        QTest::mouseClick(part<QPushButton>("kind:Production"), Qt::LeftButton);
         part<QComboBox>("browserPicker")->setCurrentIndex(3); // Edge
         click("createButton");
         QTRY_VERIFY(settled());
