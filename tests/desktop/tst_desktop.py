@@ -67,9 +67,14 @@ rows = poll('three checked rows', lambda: orgs.childCount == 3 and all('Checking
 for row in rows:  # each row read as its text, the status in words
     assert 'Not connected: ENOTFOUND' in row.name and (', default,' in row.name) == row.name.startswith('dev@widgets.example,'), row.name
 
+assert not any(r.getState().contains(pyatspi.STATE_FOCUSED) for r in rows)  # only what has the keyboard claims it
+assert find(pyatspi.ROLE_RADIO_BUTTON, 'Org Type: Sandbox').getState().contains(pyatspi.STATE_CHECKED)  # a choice, said
+
 pick = next(i for i, row in enumerate(rows) if row.name.startswith('acme-uat,'))
 selection = 'Selection' in pyatspi.listInterfaces(orgs)  # Qt before 6.5 selects through Table only
 (orgs.querySelection().selectChild if selection else orgs.queryTable().addRowSelection)(pick)
+labels = lambda n: [r.getTarget(0).name for r in n.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+poll('the page picker with its label', lambda: pyatspi.findDescendant(window, lambda n: n.getRole() == pyatspi.ROLE_COMBO_BOX and labels(n) == ['Page']))
 press('Open Connection')
 # The fake's log, NUL-separated: pid, PATH, HOME, then the argument count and the arguments.
 poll('sf org open', lambda: b'\x004\x00org\x00open\x00--target-org\x00acme-uat\x00' in open(f'{sf}/calls', 'rb').read())
