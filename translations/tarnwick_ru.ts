@@ -288,6 +288,14 @@ Rename or remove that alias to use it.</source>
         <source>Error</source>
         <translation>Ошибка</translation>
     </message>
+    <message>
+        <source>Error: %1</source>
+        <translation>Ошибка: %1</translation>
+    </message>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Предупреждение: %1</translation>
+    </message>
 </context>
 <context>
     <name>DisplayText</name>

@@ -325,6 +325,7 @@ void DetailsPane::buildStatusLine(QVBoxLayout *column)
     StatusLineAccessible::install();
     m_statusLine = new StatusLabel(this);
     m_statusLine->setObjectName(u"statusLine"_s);
+    m_announcer = StatusLineAccessible::announcer(m_statusLine);
     m_statusLine->setTextFormat(Qt::PlainText);
     m_statusLine->setWordWrap(true);
     m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -433,14 +434,21 @@ void DetailsPane::setStatus(const StatusMessage &status)
     m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status.text))
                           + (status.details.isEmpty() ? QString()
                                                       : u'\n' + tr("(What the CLI printed: right-click, Copy Whole Message.)")));
+    // Spoken wherever the keyboard is, errors and warnings as such; not the progress of an action,
+    // which would chatter, nor to a reader on the status line, which reads it there.
+    if (changed && !status.text.isEmpty() && status.severity != StatusMessage::Severity::progress
+        && !m_statusLine->hasFocus()) {
+        const QString said = DisplayText::withoutWrapPoints(DisplayText::excerpt(DisplayText::lines(status.text)));
+        const QString spoken = status.severity == StatusMessage::Severity::error ? tr("Error: %1").arg(said)
+            : status.severity == StatusMessage::Severity::warning                ? tr("Warning: %1").arg(said)
+                                                                                 : said;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    if (changed && !status.text.isEmpty()) {
-        QAccessibleAnnouncementEvent announcement(m_statusLine, m_statusLine->text());
+        QAccessibleAnnouncementEvent announcement(m_statusLine, spoken);
         QAccessible::updateAccessibility(&announcement);
-    }
 #else
-    Q_UNUSED(changed)
+        StatusLineAccessible::announce(m_announcer, spoken);
 #endif
+    }
     QPalette p = m_statusLine->palette();
     QStyle::StandardPixmap icon = QStyle::SP_CustomBase; // none
     QString word;

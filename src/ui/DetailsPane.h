@@ -91,5 +91,6 @@ private:
     QList<Enabled> m_enabled;
     QLabel *m_statusMark = nullptr; // the severity's icon, beside the text
     QLabel *m_statusLine = nullptr;
+    QWidget *m_announcer = nullptr; // speaks the status wherever the keyboard is
     StatusMessage m_status; // whole, as the store has it
 };

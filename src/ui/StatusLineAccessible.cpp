@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QLabel>
+#include <QVariant>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,10 +45,26 @@ private:
     QString shown() const { return DisplayText::withoutWrapPoints(static_cast<QLabel *>(widget())->text()); }
 };
 
+// What the status line says, as a notification inside it: Orca speaks one that shows, wherever the
+// keyboard is (a status bar's new name it speaks only when the status bar has the keyboard).
+class Announcer : public QAccessibleWidget
+{
+public:
+    explicit Announcer(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Notification) {}
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? widget()->property(kAnnouncement).toString() : QAccessibleWidget::text(t);
+    }
+    static constexpr char kAnnouncement[] = "announcement";
+};
+
 QAccessibleInterface *forStatusLine(const QString &, QObject *object)
 {
-    auto *label = qobject_cast<QLabel *>(object);
-    return label && label->objectName() == "statusLine"_L1 ? new Interface(label) : nullptr;
+    if (auto *label = qobject_cast<QLabel *>(object); label && label->objectName() == "statusLine"_L1)
+        return new Interface(label);
+    if (auto *widget = qobject_cast<QWidget *>(object); widget && widget->objectName() == "statusAnnouncer"_L1)
+        return new Announcer(widget);
+    return nullptr;
 }
 
 } // namespace
@@ -56,4 +73,24 @@ void StatusLineAccessible::install()
 {
     static const bool installed = (QAccessible::installFactory(forStatusLine), true);
     Q_UNUSED(installed)
+}
+
+QWidget *StatusLineAccessible::announcer(QWidget *statusLine)
+{
+    auto *announcer = new QWidget; // named before it has a parent: its interface is made then
+    announcer->setObjectName(u"statusAnnouncer"_s);
+    announcer->setParent(statusLine);
+    announcer->hide();
+    return announcer;
+}
+
+void StatusLineAccessible::announce(QWidget *announcer, const QString &text)
+{
+    announcer->setProperty(Announcer::kAnnouncement, text);
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent named(announcer, QAccessible::NameChanged); // the bridge keeps the name it was told
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent shown(announcer, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }

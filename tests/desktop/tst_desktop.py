@@ -79,6 +79,9 @@ press('Open Connection')
 # The fake's log, NUL-separated: pid, PATH, HOME, then the argument count and the arguments.
 poll('sf org open', lambda: b'\x004\x00org\x00open\x00--target-org\x00acme-uat\x00' in open(f'{sf}/calls', 'rb').read())
 poll('error in the status line', lambda: 'No authorization information found' in status.queryText().getText(0, -1))
+# Spoken wherever the keyboard is: a notification inside the status bar, named as an error.
+said = poll('the error announced', lambda: pyatspi.findDescendant(status, lambda n: n.getRole() == pyatspi.ROLE_NOTIFICATION))
+assert said.name.startswith('Error: ') and 'No authorization information found' in said.name, said.name
 
 press('Copy Target')  # without a seat nothing can be copied, and the app must say so
 copied = 'Copied target: acme-uat' if backend == 'x11' else 'Could not copy acme-uat: no clipboard is available.'

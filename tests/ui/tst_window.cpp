@@ -554,6 +554,10 @@ private Q_SLOTS:
                                      "(What the CLI printed: right-click, Copy Whole Message.)"_s);
         part<QAction>("copyWholeMessage")->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().endsWith("\n\n"_L1 + QString::fromUtf8(expired)) && colour() == orange);
+        // Said as a notification inside the status bar, which a screen reader speaks wherever the keyboard is.
+        QAccessibleInterface *said = QAccessible::queryAccessibleInterface(part("statusLine")->findChild<QWidget *>(u"statusAnnouncer"_s));
+        QVERIFY(said->role() == QAccessible::Notification && said->parent()->role() == QAccessible::StatusBar);
+        QVERIFY2(said->text(QAccessible::Name).startsWith("Warning: Error authenticating with the refresh token"_L1), qPrintable(said->text(QAccessible::Name)));
         const QString address = "https://acme.example/"_L1 + QString(99, u'x'); // wrapped where it is shown, copied whole
         refreshWith("Error (X): acme\u200Bprod cannot reach "_ba + address.toLatin1(), 1);
         QVERIFY(colour() != orange);
