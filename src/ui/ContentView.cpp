@@ -100,6 +100,7 @@ QWidget *ContentView::buildListPanel()
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setAccessibleName(tr("CLI Connections"));
+    Theme::makeReadableSelection(m_list);
     listColumn->addWidget(m_list, 1);
     m_emptyNote = new QLabel(m_list->viewport());
     m_emptyNote->setObjectName(u"emptyNote"_s);
@@ -413,6 +414,7 @@ void ContentView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous()) // the window coming back from the task bar is not a new start
         return;
+    m_header->focusFilter(); // the window opens where one starts: finding an org
     reloadTargets();
     m_store->refresh();
 }

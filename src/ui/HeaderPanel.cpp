@@ -91,6 +91,8 @@ HeaderPanel::HeaderPanel(QWidget *parent)
     });
 }
 
+void HeaderPanel::focusFilter() { m_filterField->setFocus(Qt::OtherFocusReason); }
+
 void HeaderPanel::setBusy(bool busy, const QString &waitingFor)
 {
     m_spinner->setAccessibleDescription(busy ? waitingFor : QString());

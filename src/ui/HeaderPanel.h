@@ -23,6 +23,7 @@ public:
     void setEnablement(const Enablement &enablement);
     // The filter text as the store holds it; the field is left alone when it already shows it.
     void setSearch(const QString &text);
+    void focusFilter();
 
 Q_SIGNALS:
     void refreshRequested();

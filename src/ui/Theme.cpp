@@ -122,7 +122,7 @@ QColor panelBorder(const QPalette &palette)
 
 namespace {
 
-enum class Role { Secondary, Prominent, Destructive, Segment };
+enum class Role { Secondary, Prominent, Destructive, Segment, Selection };
 
 // Colours taken from the palette once would stay those of the old appearance when the system
 // switches between light and dark; this re-applies them whenever the application palette changes.
@@ -188,6 +188,9 @@ private:
         case Role::Destructive:
             set(QPalette::ButtonText, destructiveRed(base));
             break;
+        case Role::Selection: // the selected row's text on its highlight
+            set(QPalette::Highlight, prominentFill(base));
+            break;
         case Role::Segment: { // the style's own pressed look is hard to tell apart, in dark more so
             const bool chosen = static_cast<QAbstractButton *>(widget)->isChecked();
             set(QPalette::Button, chosen ? prominentFill(base) : base.color(QPalette::Button));
@@ -212,6 +215,8 @@ void makeProminent(QWidget *button)
 }
 
 void makeDestructive(QWidget *button) { RoleKeeper::instance().adopt(button, Role::Destructive); }
+
+void makeReadableSelection(QWidget *view) { RoleKeeper::instance().adopt(view, Role::Selection); }
 
 void makeSegment(QAbstractButton *button)
 {

@@ -36,6 +36,8 @@ void makeSecondary(QWidget *widget);
 // A filled, accent-coloured button (the default action of its area).
 void makeProminent(QWidget *button);
 void makeDestructive(QWidget *button);
+// A view whose selected rows' text reads at 4.5:1 on their highlight.
+void makeReadableSelection(QWidget *view);
 // One segment of a segmented control: the chosen one is filled with the accent colour.
 void makeSegment(QAbstractButton *button);
 

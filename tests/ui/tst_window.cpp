@@ -174,6 +174,7 @@ private Q_SLOTS:
         QVERIFY(m_fake->calls().isEmpty());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_VERIFY(part("filterField")->hasFocus()); // where one starts: finding an org
         QVERIFY(part("spinner")->isVisible() && list()->model()->rowCount() == 0 && part<QStackedWidget>("blocks")->currentIndex() == 0);
         const QRect subtitle = part("subtitle")->geometry(); // the same with the spinner shown and hidden
         QCOMPARE(text("statusLine") + u'|' + enabled() + u'|' + part("spinner")->accessibleDescription(),
@@ -617,6 +618,10 @@ private Q_SLOTS:
                 QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
                 said << part<QLabel>("statusLine")->accessibleDescription() + u'/' + QString::number(!part<QLabel>("statusMark")->pixmap().isNull());
             }
+            const QRect row = list()->visualRect(list()->selectionModel()->selectedRows().value(0));
+            const QColor highlight = list()->viewport()->grab().toImage().pixelColor(4, row.center().y());
+            const double rowText = luminance(list()->palette().color(QPalette::HighlightedText)), rowFill = luminance(highlight);
+            QVERIFY2((std::max(rowText, rowFill) + 0.05) / (std::min(rowText, rowFill) + 0.05) >= 4.5, qPrintable(highlight.name())); // the selected row's
             for (const char *name : {"openButton", "createButton", "kind:Sandbox"}) { // a filled button's text, as drawn
                 const QImage drawn = part(name)->grab().toImage();
                 const double text = luminance(part(name)->palette().color(QPalette::ButtonText));
