@@ -289,12 +289,8 @@ Rename or remove that alias to use it.</source>
         <translation>Ошибка</translation>
     </message>
     <message>
-        <source>Error: %1</source>
-        <translation>Ошибка: %1</translation>
-    </message>
-    <message>
-        <source>Warning: %1</source>
-        <translation>Предупреждение: %1</translation>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 <context>

@@ -426,22 +426,29 @@ void DetailsPane::setEnablement(const Enablement &enablement)
 
 void DetailsPane::setStatus(const StatusMessage &status)
 {
+    using Severity = StatusMessage::Severity;
     const bool changed = status.text != m_status.text;
     m_status = status;
-    // The label's new text reaches screen readers as its name changing (the label has no name of
-    // its own); a Qt that can also has them read it out.
+    // How each severity shows: its colour, and the icon and word that say it without colour.
+    struct Look
+    {
+        QColor colour;
+        QStyle::StandardPixmap icon = QStyle::SP_CustomBase; // none
+        QString word = {};
+    };
+    const Look look = status.severity == Severity::success ? Look{Theme::secondary(palette()), QStyle::SP_DialogApplyButton, tr("Done")}
+        : status.severity == Severity::warning ? Look{Theme::warningOrange(palette()), QStyle::SP_MessageBoxWarning, tr("Warning")}
+        : status.severity == Severity::error   ? Look{Theme::destructiveRed(palette()), QStyle::SP_MessageBoxCritical, tr("Error")}
+                                               : Look{Theme::secondary(palette())};
+    const QString shown = DisplayText::excerpt(DisplayText::lines(status.text));
     // What the CLI printed stays out of sight: a copy of the whole message holds it.
-    m_statusLine->setText(DisplayText::excerpt(DisplayText::lines(status.text))
-                          + (status.details.isEmpty() ? QString()
-                                                      : u'\n' + tr("(What the CLI printed: right-click, Copy Whole Message.)")));
+    m_statusLine->setText(shown + (status.details.isEmpty() ? QString()
+                                                           : u'\n' + tr("(What the CLI printed: right-click, Copy Whole Message.)")));
     // Spoken wherever the keyboard is, errors and warnings as such; not the progress of an action,
     // which would chatter, nor to a reader on the status line, which reads it there.
-    if (changed && !status.text.isEmpty() && status.severity != StatusMessage::Severity::progress
-        && !m_statusLine->hasFocus()) {
-        const QString said = DisplayText::withoutWrapPoints(DisplayText::excerpt(DisplayText::lines(status.text)));
-        const QString spoken = status.severity == StatusMessage::Severity::error ? tr("Error: %1").arg(said)
-            : status.severity == StatusMessage::Severity::warning                ? tr("Warning: %1").arg(said)
-                                                                                 : said;
+    if (changed && !status.text.isEmpty() && status.severity != Severity::progress && !m_statusLine->hasFocus()) {
+        const QString said = DisplayText::withoutWrapPoints(shown);
+        const QString spoken = status.severity == Severity::success ? said : tr("%1: %2").arg(look.word, said);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
         QAccessibleAnnouncementEvent announcement(m_statusLine, spoken);
         QAccessible::updateAccessibility(&announcement);
@@ -450,35 +457,14 @@ void DetailsPane::setStatus(const StatusMessage &status)
 #endif
     }
     QPalette p = m_statusLine->palette();
-    QStyle::StandardPixmap icon = QStyle::SP_CustomBase; // none
-    QString word;
-    switch (status.severity) {
-    case StatusMessage::Severity::progress:
-        p.setColor(QPalette::WindowText, Theme::secondary(palette()));
-        break;
-    case StatusMessage::Severity::success:
-        p.setColor(QPalette::WindowText, Theme::secondary(palette()));
-        icon = QStyle::SP_DialogApplyButton;
-        word = tr("Done");
-        break;
-    case StatusMessage::Severity::warning:
-        p.setColor(QPalette::WindowText, Theme::warningOrange(palette()));
-        icon = QStyle::SP_MessageBoxWarning;
-        word = tr("Warning");
-        break;
-    case StatusMessage::Severity::error:
-        p.setColor(QPalette::WindowText, Theme::destructiveRed(palette()));
-        icon = QStyle::SP_MessageBoxCritical;
-        word = tr("Error");
-        break;
-    }
+    p.setColor(QPalette::WindowText, look.colour);
     m_statusLine->setPalette(p);
     // The word a screen reader says with the message; the icon says it to the eye.
-    m_statusLine->setAccessibleDescription(status.text.isEmpty() ? QString() : word);
-    const bool marked = icon != QStyle::SP_CustomBase && !status.text.isEmpty();
-    m_statusMark->setPixmap(marked ? style()->standardIcon(icon, nullptr, this).pixmap(m_statusMark->size()) : QPixmap());
-    m_statusMark->setAccessibleName(marked ? word : QString());
-    m_statusMark->setToolTip(marked ? word : QString());
+    const bool marked = look.icon != QStyle::SP_CustomBase && !status.text.isEmpty();
+    m_statusLine->setAccessibleDescription(marked ? look.word : QString());
+    m_statusMark->setPixmap(marked ? style()->standardIcon(look.icon, nullptr, this).pixmap(m_statusMark->size()) : QPixmap());
+    m_statusMark->setAccessibleName(marked ? look.word : QString());
+    m_statusMark->setToolTip(marked ? look.word : QString());
 }
 
 void DetailsPane::changeEvent(QEvent *event)
