@@ -29,6 +29,67 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// The list beside the details, or above them where the details would be too narrow beside it
+// (a small or scaled screen), so that nothing needs scrolling sideways.
+class ListAndDetails : public QWidget
+{
+public:
+    static constexpr int kDetailsBeside = 480; // the narrowest details pane beside the list
+
+    explicit ListAndDetails(QWidget *parent)
+        : QWidget(parent)
+        , m_layout(new QBoxLayout(QBoxLayout::LeftToRight, this))
+    {
+        m_layout->setContentsMargins(0, 0, 0, 0);
+        m_layout->setSpacing(16);
+    }
+
+    void setParts(QWidget *list, QWidget *details)
+    {
+        m_list = list;
+        m_details = details;
+        m_layout->addWidget(list);
+        m_layout->addWidget(details, 1);
+    }
+
+    // As narrow as the two need one above the other.
+    QSize minimumSizeHint() const override
+    {
+        QSize hint = QWidget::minimumSizeHint();
+        hint.setWidth(std::max(narrowest(m_list), narrowest(m_details)));
+        return hint;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        const bool beside = width() >= narrowest(m_list) + m_layout->spacing() + kDetailsBeside;
+        const QBoxLayout::Direction direction = beside ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+        if (m_layout->direction() != direction) {
+            m_layout->setDirection(direction);
+            m_layout->setStretch(0, beside ? 0 : 1);
+            m_layout->setStretch(1, beside ? 1 : 0);
+            // Above the details the list keeps room for a few rows.
+            m_list->setMinimumHeight(beside ? 0 : 320);
+        }
+        QWidget::resizeEvent(event);
+    }
+
+private:
+    static int narrowest(const QWidget *part)
+    {
+        return part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
+    }
+
+    QBoxLayout *m_layout;
+    QWidget *m_list = nullptr;
+    QWidget *m_details = nullptr;
+};
+
+} // namespace
+
 ContentView::ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QWidget(parent)
     , m_browsers(std::move(browsers))
@@ -59,12 +120,11 @@ void ContentView::build()
     m_header = new HeaderPanel(this);
     column->addWidget(m_header);
 
-    auto *lower = new QHBoxLayout;
-    lower->setSpacing(16);
-    lower->addWidget(buildListPanel());
-    m_details = new DetailsPane(this);
-    lower->addWidget(m_details, 1);
-    column->addLayout(lower, 1);
+    auto *lower = new ListAndDetails(this);
+    QWidget *listPanel = buildListPanel(lower);
+    m_details = new DetailsPane(lower);
+    lower->setParts(listPanel, m_details);
+    column->addWidget(lower, 1);
     // Made last, so that Tab goes from the filter to the list and the details before it, though
     // it stands above them.
     m_newConnection = new NewConnectionPanel(this);
@@ -74,9 +134,9 @@ void ContentView::build()
     connectList();
 }
 
-QWidget *ContentView::buildListPanel()
+QWidget *ContentView::buildListPanel(QWidget *parent)
 {
-    auto *listPanel = new Panel(this);
+    auto *listPanel = new Panel(parent);
     listPanel->setMinimumWidth(430);
     auto *listColumn = new QVBoxLayout(listPanel);
     listColumn->setContentsMargins(14, 14, 14, 14);

@@ -44,7 +44,7 @@ protected:
 
 private:
     void build();
-    QWidget *buildListPanel();
+    QWidget *buildListPanel(QWidget *parent);
     QWidget *buildCheckingIndicator(QWidget *parent);
     void connectPanels();
     void connectList();

@@ -2,6 +2,7 @@
 
 #include "DisplayText.h"
 #include "Enablement.h"
+#include "FlowLayout.h"
 #include "OrgPage.h"
 #include "ScratchExpiry.h"
 #include "StatusLineAccessible.h"
@@ -255,18 +256,25 @@ QHBoxLayout *DetailsPane::pickerRow(QWidget *block, QVBoxLayout *column, const Q
 
 void DetailsPane::buildOpenRows(QWidget *block, QVBoxLayout *column)
 {
-    QHBoxLayout *openIn = pickerRow(block, column, tr("Open in"), "targetPicker", m_targetPicker);
+    QHBoxLayout *openInRow = pickerRow(block, column, tr("Open in"), "targetPicker", m_targetPicker);
+    // What follows the picker wraps under it on a narrow screen, the caption level with the picker.
+    QWidget *caption = openInRow->itemAt(0)->widget();
+    caption->setMinimumHeight(m_targetPicker->sizeHint().height());
+    openInRow->setAlignment(caption, Qt::AlignTop);
+    openInRow->removeWidget(m_targetPicker);
+    auto *openIn = new FlowLayout(12, 8);
+    openInRow->addLayout(openIn, 1);
+    openIn->addWidget(m_targetPicker);
     auto *reload = new QAction(tr("Reload"), this);
     reload->setObjectName(u"reloadTargets"_s);
     reload->setToolTip(tr("Look for browsers and their profiles again"));
     connect(reload, &QAction::triggered, this, &DetailsPane::reloadTargetsRequested);
     block->addAction(reload);
     m_enabled.append({reload, Enablement::Rule::always});
-    openIn->addWidget(new ActionButton(reload, block), 0, Qt::AlignVCenter);
+    openIn->addWidget(new ActionButton(reload, block));
     m_privateBox = new QCheckBox(tr("Private window"), block);
     m_privateBox->setObjectName(u"privateBox"_s);
-    openIn->addWidget(m_privateBox, 0, Qt::AlignVCenter);
-    openIn->addStretch(1);
+    openIn->addWidget(m_privateBox);
     connect(m_targetPicker, &QComboBox::activated, this,
             [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
@@ -290,8 +298,7 @@ void DetailsPane::buildOpenRows(QWidget *block, QVBoxLayout *column)
 // row in the table's order.
 void DetailsPane::buildActionRow(QWidget *block, QVBoxLayout *column)
 {
-    auto *row = new QHBoxLayout;
-    row->setSpacing(10);
+    auto *row = new FlowLayout(10, 10);
     for (qsizetype i = 0; i < m_orgActions.size(); ++i) {
         const OrgAction &orgAction = m_orgActions.at(i);
         auto *action = new QAction(orgAction.label, this);
@@ -315,7 +322,6 @@ void DetailsPane::buildActionRow(QWidget *block, QVBoxLayout *column)
         button->setMinimumHeight(32);
         row->addWidget(button);
     }
-    row->addStretch(1);
     column->addLayout(row);
 }
 

@@ -1,6 +1,7 @@
 #include "NewConnectionPanel.h"
 
 #include "Enablement.h"
+#include "FlowLayout.h"
 #include "Theme.h"
 
 #include <QAccessibleWidget>
@@ -99,12 +100,12 @@ QHBoxLayout *NewConnectionPanel::buildTitleRow()
 }
 
 // Each control made before its caption: a screen reader lists them in the order they were made.
-QHBoxLayout *NewConnectionPanel::buildForm()
+// On a narrow or scaled screen the form wraps, fields under their captions, buttons level with them.
+FlowLayout *NewConnectionPanel::buildForm()
 {
-    auto *form = new QHBoxLayout;
-    form->setSpacing(12);
+    auto *form = new FlowLayout(12, 12, Qt::AlignBottom);
     QLineEdit *alias = buildAliasField();
-    form->addLayout(column(caption(tr("Alias"), this), alias), 1);
+    form->addLayout(column(caption(tr("Alias"), this), alias));
     QWidget *segments = buildKindSegments();
     form->addLayout(column(caption(tr("Org Type"), this), segments));
     QComboBox *browsers = buildBrowserPicker();
@@ -119,6 +120,7 @@ QLineEdit *NewConnectionPanel::buildAliasField()
     m_aliasField = new QLineEdit(this);
     m_aliasField->setObjectName(u"aliasField"_s);
     m_aliasField->setPlaceholderText(tr("e.g. quintellwharf-s-2026"));
+    m_aliasField->setMinimumWidth(m_aliasField->fontMetrics().horizontalAdvance(m_aliasField->placeholderText()) + 24);
     return m_aliasField;
 }
 
@@ -172,7 +174,7 @@ QVBoxLayout *NewConnectionPanel::buildDefaultColumn()
     return boxColumn;
 }
 
-void NewConnectionPanel::buildButtons(QHBoxLayout *form)
+void NewConnectionPanel::buildButtons(FlowLayout *form)
 {
     m_createButton = new QPushButton(tr("Create"), this);
     m_createButton->setObjectName(u"createButton"_s);
@@ -180,16 +182,16 @@ void NewConnectionPanel::buildButtons(QHBoxLayout *form)
     m_createButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     m_createButton->setToolTip(tr("Log in through the CLI in a browser (%1)")
                                    .arg(m_createButton->shortcut().toString(QKeySequence::NativeText)));
-    form->addWidget(m_createButton, 0, Qt::AlignBottom);
+    form->addWidget(m_createButton);
     m_cancelLoginButton = new QPushButton(tr("Cancel"), this);
     m_cancelLoginButton->setObjectName(u"cancelLoginButton"_s);
     m_cancelLoginButton->setToolTip(tr("Stop waiting for the browser login; nothing is created"));
     m_cancelLoginButton->setMinimumWidth(m_createButton->sizeHint().width());
     m_cancelLoginButton->hide();
-    form->addWidget(m_cancelLoginButton, 0, Qt::AlignBottom);
+    form->addWidget(m_cancelLoginButton);
     m_importButton = new QPushButton(tr("Import JSON"), this);
     m_importButton->setObjectName(u"importButton"_s);
-    form->addWidget(m_importButton, 0, Qt::AlignBottom);
+    form->addWidget(m_importButton);
 }
 
 QLabel *NewConnectionPanel::buildNote()

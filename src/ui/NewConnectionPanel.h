@@ -6,6 +6,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class FlowLayout;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -32,12 +33,12 @@ Q_SIGNALS:
 
 private:
     QHBoxLayout *buildTitleRow();
-    QHBoxLayout *buildForm();
+    FlowLayout *buildForm();
     QLineEdit *buildAliasField();
     QWidget *buildKindSegments();
     QComboBox *buildBrowserPicker();
     QVBoxLayout *buildDefaultColumn();
-    void buildButtons(QHBoxLayout *form);
+    void buildButtons(FlowLayout *form);
     QLabel *buildNote();
     void connectControls();
 
