@@ -15,6 +15,7 @@
 #include "Spinner.h"
 #include "Theme.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -445,6 +446,16 @@ void ContentView::reloadTargets()
     m_details->setTargets(m_openTargets, m_selectedOpenTargetID);
 }
 
+void ContentView::tellCurrentRow()
+{
+    const QModelIndex current = m_list->currentIndex();
+    if (!QAccessible::isActive() || !m_list->hasFocus() || !current.isValid())
+        return;
+    QAccessibleEvent focus(m_list, QAccessible::Focus);
+    focus.setChild(current.row());
+    QAccessible::updateAccessibility(&focus);
+}
+
 bool ContentView::eventFilter(QObject *watched, QEvent *event)
 {
     // The current row comes with the keyboard, on the selected row, and goes with it.
@@ -457,6 +468,10 @@ bool ContentView::eventFilter(QObject *watched, QEvent *event)
         else if (!selection->currentIndex().isValid() && selected.isValid())
             selection->setCurrentIndex(selected, QItemSelectionModel::NoUpdate);
         m_syncingSelection = false;
+        // The row's focus is told again once the list's own has been: a screen reader told of the
+        // row first and the list after says only "list with 3 items", never which org is on.
+        if (event->type() == QEvent::FocusIn)
+            QMetaObject::invokeMethod(this, &ContentView::tellCurrentRow, Qt::QueuedConnection);
     }
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

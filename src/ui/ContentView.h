@@ -48,6 +48,7 @@ private:
     QWidget *buildCheckingIndicator(QWidget *parent);
     void connectPanels();
     void connectList();
+    void tellCurrentRow();
     void reloadTargets();
     void runOrgAction(const OrgAction &action);
     void confirmCleanUp();

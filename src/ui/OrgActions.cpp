@@ -74,6 +74,7 @@ QList<OrgAction> OrgAction::all()
          .run = [](const OrgActionContext &c) { c.store.copyTarget(); }},
         {.name = "delete",
          .label = tr("Delete Connection"),
+         .keys = {QKeySequence(QKeySequence::Delete)}, // asks first; in a text field the key edits the text
          .button = Button::destructive,
          .question = deleteQuestion,
          .run = [](const OrgActionContext &c) { c.store.deleteOrg(c.org); }},

@@ -1,13 +1,15 @@
 """The running app as a screen reader meets it: through the AT-SPI bus, Qt on weston. Arguments: the
-app, the fake sf, weston's backend: headless (no seat, so no clipboard) or x11 (in an Xvfb of its own)."""
+app, the fake sf, weston's backend: headless (no seat, so no clipboard) or x11 (in an Xvfb of its own);
+or orca: the screen reader itself on Xvfb, what it says read from its debug log, keys typed by xdotool."""
 import contextlib, importlib.util, os, shutil, subprocess, sys, tempfile, time
 
 binary, fake, backend = sys.argv[1:4]
 
 if 'TST_DESKTOP_RUN' not in os.environ:
-    missing = [t for t in ('weston', 'dbus-run-session', 'wl-paste', 'Xvfb') if not shutil.which(t)]
+    tools = ('orca', 'xdotool') if backend == 'orca' else ('weston', 'wl-paste')
+    missing = [t for t in ('dbus-run-session', 'Xvfb', *tools) if not shutil.which(t)]
     if not sys.platform.startswith('linux') or missing or not importlib.util.find_spec('pyatspi'):
-        print('SKIP: needs Linux with weston, dbus, wl-clipboard, Xvfb and python3-pyatspi; missing:', missing)
+        print('SKIP: needs Linux with dbus, Xvfb, python3-pyatspi and', ', '.join(tools), '; missing:', missing)
         sys.exit(77)
     # A session bus of our own; all that runs under it is one process group, ended at the end.
     run = tempfile.mkdtemp(prefix='tst_desktop.')  # private, as XDG_RUNTIME_DIR must be
@@ -28,10 +30,14 @@ for folder, fixture, status in ('org_list', 'org-list-three-orgs.json', 0), ('or
     os.makedirs(f'{sf}/{folder}')
     shutil.copy(os.path.join(os.path.dirname(__file__), '../fixtures/sf-cli', fixture), f'{sf}/{folder}/stdout')
     open(f'{sf}/{folder}/status', 'w').write(str(status))
-if backend == 'x11':  # the display's number, once Xvfb is ready for clients
+if backend in ('x11', 'orca'):  # the display's number, once Xvfb is ready for clients
     read, write = os.pipe()
     subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1440x1024x24'], pass_fds=[write])
     os.environ['DISPLAY'] = ':' + os.read(read, 16).decode().strip()
+if backend == 'orca':
+    import orca_session  # noqa: E402  (beside this file)
+    sys.exit(orca_session.run(run, binary, dict(os.environ, QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
+                                                TARNWICK_SF=fake, FAKE_SF_SCENARIO=sf)))
 subprocess.Popen(['weston', f'--backend={backend}-backend.so', '--socket=tst-desktop', '--idle-time=0', f'--log={run}/weston.log'])
 desktop = pyatspi.Registry.getDesktop(0)  # starts the AT-SPI bus and its registry before the app
 

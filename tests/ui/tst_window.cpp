@@ -462,6 +462,14 @@ private Q_SLOTS:
         QTest::keyClick(part("exportButton"), Qt::Key_Space);
         QVERIFY(store().isBusy() && list()->hasFocus());
         QTRY_VERIFY(settled() && part("exportButton")->hasFocus());
+        part("filterField")->setFocus(); // Delete edits the filter's text, and in the list asks first (declined here)
+        QTest::keyClick(part("filterField"), Qt::Key_Delete);
+        QTest::qWait(300); // longer than a button's animated click
+        QCOMPARE(dialogs.asked.size(), 1);
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QTRY_COMPARE(dialogs.asked.size(), 2);
+        QCOMPARE(dialogs.asked.constLast().confirmLabel, u"Delete Connection"_s);
     }
 
     // The form's values reach the import and the login, and stay in the form; Cancel in Create's place
