@@ -2,6 +2,7 @@
 
 #include "AppName.h"
 #include "ContentView.h"
+#include "ContrastStyle.h"
 #include "Dialogs.h"
 #include "OrgStore.h"
 
@@ -24,7 +25,7 @@ constexpr QSize kMinimumSize(980, 720);
 MainWindow::MainWindow(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QMainWindow(parent)
     , m_store(store)
-    , m_content(new ContentView(store, std::move(browsers)))
+    , m_content((ContrastStyle::install(), new ContentView(store, std::move(browsers)))) // styled from the start
 {
     setWindowTitle(appName);
     auto *scroller = new QScrollArea(this);

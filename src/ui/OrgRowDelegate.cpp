@@ -158,14 +158,16 @@ void drawBadges(QPainter *painter, const QStyleOptionViewItem &opt, const RowCol
 }
 
 // Green or orange only for what the check found; neutral while it runs (a ring) or when it failed.
+// On the selection's fill a colour may barely show: there the dot has a rim in the row's text colour.
 void drawDot(QPainter *painter, const QPalette &palette, const RowColors &colors, int dot, const QRect &rect)
 {
-    painter->setPen(dot == OrgListModel::checkingDot ? QPen(colors.secondaryText, 1.5) : QPen(Qt::NoPen));
+    const bool checking = dot == OrgListModel::checkingDot;
+    painter->setPen(checking ? QPen(colors.secondaryText, 1.5) : colors.selected ? QPen(colors.text, 1.5) : QPen(Qt::NoPen));
     painter->setBrush(dot == OrgListModel::connectedDot  ? QBrush(Theme::connectedGreen(palette))
                           : dot == OrgListModel::disconnectedDot ? QBrush(Theme::warningOrange(palette))
                           : dot == OrgListModel::unknownDot      ? QBrush(colors.secondaryText)
                                                                  : QBrush(Qt::NoBrush));
-    const qreal inset = dot == OrgListModel::checkingDot ? 0.75 : 0; // the ring's pen inside the dot
+    const qreal inset = checking || colors.selected ? 0.75 : 0; // the pen inside the dot
     painter->drawEllipse(QRectF(rect).adjusted(inset, inset, -inset, -inset));
 }
 

@@ -120,6 +120,14 @@ QColor panelBorder(const QPalette &palette)
     return c;
 }
 
+QColor boundary(const QPalette &palette)
+{
+    const QColor text = palette.color(QPalette::WindowText), window = palette.color(QPalette::Window);
+    const double mix = 0.55;
+    return QColor::fromRgbF(float(text.redF() * mix + window.redF() * (1 - mix)), float(text.greenF() * mix + window.greenF() * (1 - mix)),
+                            float(text.blueF() * mix + window.blueF() * (1 - mix)));
+}
+
 namespace {
 
 enum class Role { Secondary, Prominent, Destructive, Segment, Selection };

@@ -30,6 +30,8 @@ QColor panelFill(const QPalette &palette);
 // even where the style lightens the fill for its gradient.
 QColor prominentFill(const QPalette &palette);
 QColor panelBorder(const QPalette &palette);
+// The edge of a control that must be told apart from the panel: 3:1 against it, light or dark.
+QColor boundary(const QPalette &palette);
 
 // Draws `widget`'s text in the secondary colour (also after a palette change).
 void makeSecondary(QWidget *widget);

@@ -602,48 +602,87 @@ private Q_SLOTS:
         QApplication::setPalette(light);
     }
 
-    // The status line readable at every severity (WCAG AA: 4.5:1 against the panel it is drawn on),
-    // light and dark, and each severity told by an icon and a word as well as by colour.
-    void statusContrast()
+    // WCAG AA on the pixels drawn, in the light look, Adwaita dark (as Qt 6.4's gtk3 theme gives it) and
+    // a high-contrast palette: text 4.5:1 (the status line at every severity, the selected row, filled
+    // buttons), edges 3:1 (check box, text field, the dot on the selection), a focus cue that changes
+    // 3:1; and each severity told by an icon and a word as well as by colour.
+    void contrast()
     {
         openWindow();
         const auto luminance = [](const QColor &c) {
             const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
             return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
         };
+        const auto ratio = [&](const QColor &x, const QColor &y) {
+            const double a = luminance(x), b = luminance(y);
+            return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+        };
         const auto over = [](const QColor &top, const QColor &under) {
             const double a = top.alphaF();
             return QColor::fromRgbF(float(top.redF() * a + under.redF() * (1 - a)), float(top.greenF() * a + under.greenF() * (1 - a)),
                                     float(top.blueF() * a + under.blueF() * (1 - a)));
         };
+        const auto best = [&](const QImage &image, QRect area, const QColor &against) { // the strongest edge in `area`
+            double most = 1;
+            area &= image.rect();
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    most = std::max(most, ratio(image.pixelColor(x, y), against));
+            return most;
+        };
         const QPalette light = QApplication::palette();
+        QPalette dark(QColor(0x32, 0x32, 0x32), QColor(0x32, 0x32, 0x32));
+        QPalette high(Qt::black, Qt::black);
+        for (const auto &[palette, colours] : {std::pair{&dark, "f0f0f0 242424 308cc6 f0f0f0"}, std::pair{&high, "ffffff 000000 1aebff 000000"}}) {
+            const QStringList c = QString::fromLatin1(colours).split(u' ');
+            palette->setColor(QPalette::WindowText, QColor(u'#' + c[0]));
+            palette->setColor(QPalette::Text, QColor(u'#' + c[0]));
+            palette->setColor(QPalette::ButtonText, QColor(u'#' + c[0]));
+            palette->setColor(QPalette::Base, QColor(u'#' + c[1]));
+            palette->setColor(QPalette::Highlight, QColor(u'#' + c[2]));
+            palette->setColor(QPalette::HighlightedText, QColor(u'#' + c[3]));
+        }
         QStringList said;
-        for (const QPalette &palette : {light, QPalette(QColor(58, 58, 60), QColor(30, 30, 32))}) {
-            QApplication::setPalette(palette);
+        for (const QPalette *palette : {&light, static_cast<const QPalette *>(&dark), static_cast<const QPalette *>(&high)}) {
+            QApplication::setPalette(*palette);
+            QTRY_COMPARE(m_window->findChild<DetailsPane *>()->palette().color(QPalette::WindowText), palette->color(QPalette::WindowText));
+            const QColor panel = over(Theme::panelFill(*palette), palette->color(QPalette::Window));
             for (const auto severity : {StatusMessage::Severity::progress, StatusMessage::Severity::success,
                                         StatusMessage::Severity::warning, StatusMessage::Severity::error}) {
                 m_window->findChild<DetailsPane *>()->setStatus({u"Something happened."_s, severity});
-                const QPalette drawn = part<QLabel>("statusLine")->palette();
-                const QColor back = over(Theme::panelFill(drawn), drawn.color(QPalette::Window));
-                const double a = luminance(over(drawn.color(QPalette::WindowText), back)), b = luminance(back);
-                const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-                QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+                const double text = ratio(over(part<QLabel>("statusLine")->palette().color(QPalette::WindowText), panel), panel);
+                QVERIFY2(text >= 4.5, qPrintable(QString::number(text)));
                 said << part<QLabel>("statusLine")->accessibleDescription() + u'/' + QString::number(!part<QLabel>("statusMark")->pixmap().isNull());
             }
             const QRect row = list()->visualRect(list()->selectionModel()->selectedRows().value(0));
-            const QColor highlight = list()->viewport()->grab().toImage().pixelColor(4, row.center().y());
-            const double rowText = luminance(list()->palette().color(QPalette::HighlightedText)), rowFill = luminance(highlight);
-            QVERIFY2((std::max(rowText, rowFill) + 0.05) / (std::min(rowText, rowFill) + 0.05) >= 4.5, qPrintable(highlight.name())); // the selected row's
+            const QImage rows = list()->viewport()->grab().toImage();
+            const QColor highlight = rows.pixelColor(4, row.center().y());
+            QVERIFY2(ratio(list()->palette().color(QPalette::HighlightedText), highlight) >= 4.5, qPrintable(highlight.name())); // the selected row's text
+            QVERIFY(best(rows, QRect(row.right() - 30, row.top(), 30, 26), highlight) >= 3); // its dot
             for (const char *name : {"openButton", "createButton", "kind:Sandbox"}) { // a filled button's text, as drawn
                 const QImage drawn = part(name)->grab().toImage();
-                const double text = luminance(part(name)->palette().color(QPalette::ButtonText));
-                for (const int y : {4, drawn.height() - 5}) {
-                    const double fill = luminance(drawn.pixelColor(4, y));
-                    QVERIFY2((std::max(text, fill) + 0.05) / (std::min(text, fill) + 0.05) >= 4.5, qPrintable(drawn.pixelColor(4, y).name()));
-                }
+                for (const int y : {4, drawn.height() - 5})
+                    QVERIFY2(ratio(part(name)->palette().color(QPalette::ButtonText), drawn.pixelColor(4, y)) >= 4.5, name);
+            }
+            const QImage box = part("defaultBox")->grab().toImage(), field = part("filterField")->grab().toImage();
+            QVERIFY2(best(box, QRect(0, 0, 6, box.height()), panel) >= 3, qPrintable(panel.name())); // the box's left edge
+            QVERIFY2(best(field, QRect(0, field.height() / 2, 2, 1), panel) >= 3, qPrintable(panel.name())); // the field's frame
+            for (const char *name : {"openButton", "reloadTargetsButton"}) { // focused, enough pixels change 3:1: a ring, not a hairline
+                part(name)->clearFocus();
+                const QImage before = part(name)->grab().toImage();
+                part(name)->setFocus();
+                QVERIFY2(part(name)->hasFocus(), name);
+                const QImage after = part(name)->grab().toImage();
+                int changed = 0;
+                for (int y = 0; y < after.height(); ++y)
+                    for (int x = 0; x < after.width(); ++x)
+                        changed += ratio(before.pixelColor(x, y), after.pixelColor(x, y)) >= 3;
+                QVERIFY2(changed >= after.width() + after.height(), name);
             }
         }
-        QCOMPARE(said.join(u' '), u"/0 Done/1 Warning/1 Error/1 /0 Done/1 Warning/1 Error/1"_s);
+        QApplication::setPalette(high);
+        screenshot(m_window.get(), u"high-contrast"_s);
+        QCOMPARE(said.join(u' '), u"/0 Done/1 Warning/1 Error/1 /0 Done/1 Warning/1 Error/1 /0 Done/1 Warning/1 Error/1"_s);
         QApplication::setPalette(light);
     }
 
