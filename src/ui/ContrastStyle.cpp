@@ -21,6 +21,16 @@ void ContrastStyle::install()
         QApplication::setStyle(new ContrastStyle(name));
 }
 
+void ContrastStyle::polish(QPalette &palette)
+{
+    QProxyStyle::polish(palette);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        QColor placeholder = palette.color(group, QPalette::Text);
+        placeholder.setAlphaF(0.62);
+        palette.setColor(group, QPalette::PlaceholderText, placeholder);
+    }
+}
+
 void ContrastStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                   const QWidget *widget) const
 {

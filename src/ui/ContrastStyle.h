@@ -17,6 +17,10 @@ public:
     // what qt6ct wraps unless told otherwise); other styles draw their own edges.
     static void install();
 
+    // A field's placeholder is the only label some fields show: as readable as text (4.5:1).
+    void polish(QPalette &palette) override;
+    using QProxyStyle::polish;
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget = nullptr) const override;
 };

@@ -667,6 +667,8 @@ private Q_SLOTS:
             const QImage box = part("defaultBox")->grab().toImage(), field = part("filterField")->grab().toImage();
             QVERIFY2(best(box, QRect(0, 0, 6, box.height()), panel) >= 3, qPrintable(panel.name())); // the box's left edge
             QVERIFY2(best(field, QRect(0, field.height() / 2, 2, 1), panel) >= 3, qPrintable(panel.name())); // the field's frame
+            const QPalette typed = part("filterField")->palette(); // and its placeholder, the one label it shows
+            QVERIFY(ratio(over(typed.color(QPalette::PlaceholderText), typed.color(QPalette::Base)), typed.color(QPalette::Base)) >= 4.5);
             for (const char *name : {"openButton", "reloadTargetsButton"}) { // focused, enough pixels change 3:1: a ring, not a hairline
                 part(name)->clearFocus();
                 const QImage before = part(name)->grab().toImage();
