@@ -1,7 +1,8 @@
 // The CLI adapter without the runner's own cases: decoding `sf org list --json` and the display
 // order, each command's arguments against the fake `sf`, pages, the front-door address search,
-// and the alias proposed for an imported auth file.
+// the alias proposed for an imported auth file, and the CLI's own files read before it answers.
 #include "AuthFile.h"
+#include "CLIFiles.h"
 #include "CLIFailure.h"
 #include "FakeScenario.h"
 #include "LoginOptions.h"
@@ -395,6 +396,48 @@ private Q_SLOTS:
         if (entry == 'p')
             QCOMPARE(::mkfifo(QFile::encodeName(made).constData(), 0600), 0);
         QCOMPARE(SFCLI::aliasForImport(path), expected);
+    }
+
+    // Only an org's own auth file lists it, by the CLI's rules (a second user of an org only when
+    // it is the default by username; the alias the CLI reports; expired scratch orgs left out);
+    // whatever else lies in the folder is passed over, never waited on.
+    void filesRead()
+    {
+        QTemporaryDir home;
+        const auto read = [&home] {
+            const auto listing = CLIFiles::read(home.path(), {}, QDate(2026, 12, 7));
+            QStringList out;
+            for (const CLIOrg &org : listing ? listing->orgs : QList<CLIOrg>())
+                out << org.category + u' ' + org.id() + u' ' + QString::number(org.isDefaultUsername.value_or(false));
+            return listing ? out.join(u'|') : u"nothing"_s;
+        };
+        QCOMPARE(read(), u"nothing"_s); // no folder: only the CLI can say
+        const auto write = [&home](const char *name, const QByteArray &content) {
+            QFile file(home.filePath(".sfdx/"_L1 + QLatin1StringView(name)));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        };
+        const auto org = [](const QByteArray &user, const QByteArray &more = {}) -> QByteArray {
+            return "{\"username\":\"" + user + "\",\"instanceUrl\":\"https://i\"" + more + '}';
+        };
+        write("alias.json", R"({"orgs":{"b":"b@x.example","a2":"a@x.example","1":"c@x.example","a":"a@x.example"}})");
+        write("a@x.example.json", org("a@x.example", R"(,"isSandbox":true,"isDevHub":true,"refreshToken":"secret")"));
+        write("b@x.example.json", org("b@x.example", R"(,"orgId":"00D000000000001AAA","userId":"005")"));
+        write("00D000000000001AAA.json", R"({"usernames":["first@x.example","b@x.example"]})");
+        write("c@x.example.json", org("c@x.example", R"(,"expirationDate":"2026-12-20")"));
+        write("old@x.example.json", org("old@x.example", R"(,"expirationDate":"2026-12-06")"));
+        write("d@x.example.json", org("not-d@x.example"));
+        write("e@x.example.json", "{garbage");
+        write("f@x.example.json", org("f@x.example", R"(,"isSandbox":"yes")"));
+        write("g@x.example.json", org("g@x.example", QByteArray(CLIFiles::kAuthFileLimit, ' ')));
+        write("key.json", org("key"));
+        write("../.sf/config.json", R"({"target-org":"b"})");
+        QCOMPARE(::mkfifo(QFile::encodeName(home.filePath(u".sfdx/h@x.example.json"_s)).constData(), 0600), 0);
+        QVERIFY(QFile::link(u"i@x.example.json"_s, home.filePath(u".sfdx/i@x.example.json"_s)));
+        QCOMPARE(read(), u"Sandboxes a 0|Dev Hubs a 0|Scratch Orgs 1 0"_s);
+        write("../.sf/config.json", R"({"target-org":"b@x.example"})");
+        QCOMPARE(read(), u"Sandboxes a 0|Other b 1|Dev Hubs a 0|Scratch Orgs 1 0"_s);
+        write("alias.json", "[]"); // a table of a shape it does not know: only the CLI can say
+        QCOMPARE(read(), u"nothing"_s);
     }
 };
 

@@ -5,9 +5,11 @@
 #include "AppError.h"
 #include "AuthFile.h"
 #include "BrowserLocations.h"
+#include "CLIFiles.h"
 #include "CLIWatcher.h"
 #include "ContentView.h"
 #include "MainWindow.h"
+#include "OrgList.h"
 #include "OrgStore.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
@@ -304,6 +306,45 @@ private Q_SLOTS:
         });
         QCOMPARE(listed, u"active@scratch.example 2026-12-20 Developer 1||1"_s);
         QVERIFY(QFile::exists(m_home + "/.sfdx/active@scratch.example.json"_L1) && !QFile::exists(m_home + "/.sfdx/expired@scratch.example.json"_L1));
+    }
+
+    // The CLI's files read by the app give the records the CLI's quick list gives, in its order:
+    // all but what only a Dev Hub knows (a scratch org's edition) and the connection status.
+    void filesAsTheCLIListsThem_data()
+    {
+        QTest::addColumn<QString>("shell");
+        QTest::newRow("three orgs") << QString();
+        QTest::newRow("two aliases, the default by one") << uR"(printf '{"orgs":{"acme-prod":"admin@acme-prod.example","9":"qa@acme-prod.example.uat",)"
+                                                            R"("acme-uat":"qa@acme-prod.example.uat","-h":"dev@widgets.example","10":"dev@widgets.example"}}' >.sfdx/alias.json && )"
+                                                            R"(printf '{"target-org":"acme-uat"}' >.sf/config.json)"_s;
+        QTest::newRow("default in the older file") << uR"(rm .sf/config.json && printf '{"defaultusername":"acme-prod"}' >.sfdx/sfdx-config.json)"_s;
+        QTest::newRow("scratch orgs") << uR"(for n in active expired; do d=2026-12-20; [ $n = expired ] && d=2026-11-20; printf '{"accessToken":"x!AccessToken.%s",)"
+                                         R"("instanceUrl":"https://%s","orgId":"00D%s","username":"%s@scratch.example","devHubUsername":"dev@widgets.example",)"
+                                         R"("expirationDate":"%s"}' $n "$HOST" $n $n $d >.sfdx/$n@scratch.example.json; done)"_s;
+    }
+
+    void filesAsTheCLIListsThem()
+    {
+        QFETCH(QString, shell);
+        const QStringList arguments{u"-c"_s, u"cd \"$HOME\" && HOST=$0 && "_s + (shell.isEmpty() ? u"true"_s : shell), m_host};
+        QVERIFY(shell.isEmpty() || QProcess::execute(u"sh"_s, arguments) == 0);
+        const auto fields = [](QList<CLIOrg> orgs) {
+            QStringList out;
+            for (CLIOrg &org : orgs) {
+                org.edition.reset();
+                out << QStringList{org.category, org.id(), org.username, org.instanceUrl, org.orgId.value_or(u"-"_s),
+                                   org.loginUrl.value_or(u"-"_s), org.clientId.value_or(u"-"_s), QString::number(org.isSandbox.value_or(false)),
+                                   QString::number(org.isDefaultUsername.value_or(false)), org.devHubUsername.value_or(u"-"_s),
+                                   org.expirationDate.value_or(u"-"_s)}.join(u' ');
+            }
+            return out.join(u'\n');
+        };
+        const QString listed = outcomeOf([this, &fields] { return fields(m_cli.quickOrgs().value()); });
+        const auto files = CLIFiles::read(m_home, QProcessEnvironment::systemEnvironment(), QDate(2026, 12, 7));
+        QVERIFY(files && !listed.isEmpty());
+        QList<CLIOrg> shown = files->orgs;
+        OrgList::sortForDisplay(shown); // as the CLI's list is shown
+        QCOMPARE(fields(shown), listed);
     }
 
     // An `sf` script running Node without exec, stopped in a web login, leaves no process, no port.
