@@ -12,6 +12,21 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const std::optional<OrgRe
             return {};
         return arriveCheck(std::move(arrival), selection);
     }
+    if (arrival.kind == Kind::files) {
+        if (m_listed)
+            return {};
+        // Shown as the quick list is, its statuses unknown, with no check of its own: the CLI's
+        // list, on its way, replaces it.
+        Effect effect;
+        m_phase = Phase::checking;
+        m_check = {};
+        effect.phaseChanged = true;
+        effect.select = SelectionPolicy::choose({.rule = arrival.reload.rule, .before = selection, .current = selection,
+                                                 .step = SelectionPolicy::Step::firstList},
+                                                arrival.orgs);
+        show(std::move(arrival.orgs), std::move(arrival.aliases), 0, false, effect);
+        return effect;
+    }
     if (arrival.delivery.stale) {
         // A newer list is shown already: only the action's own word is said.
         Effect effect;

@@ -45,7 +45,8 @@ public:
         bool followsCLI = false;
     };
 
-    enum class Kind { quickList, fullList, check, checkFailure };
+    // `files`: what the CLI's own files tell, shown only until the CLI has listed anything.
+    enum class Kind { files, quickList, fullList, check, checkFailure };
     struct Arrival
     {
         Kind kind;

@@ -1,10 +1,13 @@
 #include "OrgStore.h"
 
 #include "BrowserLocations.h"
+#include "CLIFiles.h"
 #include "CLIWatcher.h"
+#include "OrgList.h"
 #include "SFCLI.h"
 #include "StopSignal.h"
 
+#include <QProcessEnvironment>
 #include <QStringMatcher>
 
 using namespace Qt::Literals::StringLiterals;
@@ -39,6 +42,7 @@ void OrgStore::shutDown(std::chrono::milliseconds patience)
 
 void OrgStore::followCLI(const QString &home)
 {
+    m_home = home;
     delete m_watcher;
     m_watcher = new CLIWatcher(home, this);
     connect(m_watcher, &CLIWatcher::changed, this, &OrgStore::reloadQuietly);
@@ -64,6 +68,20 @@ void OrgStore::reloadQuietly()
         listJob({}, reload), [](const JobRunner::Delivery &, const QString &) {}, // the next change, or Refresh, says it
         {.kind = JobRunner::Kind::background, .onQuit = JobRunner::OnQuit::stopAtOnce, .purpose = JobRunner::Purpose::list});
     noteJobs();
+}
+
+// Read in milliseconds while the CLI takes a second or more to start; the window is never empty
+// for a user who has connections.
+void OrgStore::showCLIFiles()
+{
+    if (m_home.isEmpty() || m_loader.listed())
+        return;
+    std::optional<CLIFiles::Listing> files = CLIFiles::read(m_home, QProcessEnvironment::systemEnvironment(), QDate::currentDate());
+    if (!files)
+        return;
+    OrgList::sortForDisplay(files->orgs);
+    arrive({.kind = ListLoader::Kind::files, .delivery = {}, .orgs = std::move(files->orgs), .aliases = std::move(files->aliases),
+            .reload = {.rule = SelectionPolicy::Rule::keep}});
 }
 
 void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, JobRunner::Purpose purpose)

@@ -82,7 +82,8 @@ public:
     // From now on, a change that another program makes to the CLI's files under `home` leads to
     // a quiet reload: nothing is busy, and when the connections shown have not changed nothing
     // else happens either; when they have, the list is shown and checked as after refresh(),
-    // the user's selection kept.
+    // the user's selection kept. And until the CLI has listed anything, refresh() shows at once
+    // what the CLI's files there tell (the CLI's list replaces it when it arrives).
     void followCLI(const QString &home);
 
     // The actions.
@@ -160,6 +161,7 @@ private:
     // A command refused because its name now reaches another org: said, and the list read again.
     JobRunner::Apply refusal(const QString &why);
     void reloadQuietly();
+    void showCLIFiles();
     // Tells the watcher whether our own commands run, whose changes are not another program's.
     void noteJobs();
 
@@ -169,6 +171,7 @@ private:
     ListLoader m_loader;
     std::optional<OrgRef> m_selection;
     CLIWatcher *m_watcher = nullptr;
+    QString m_home; // where the CLI keeps its files, once followed
     QString m_search;
     StatusMessage m_status;
     bool m_isBusy = false;

@@ -69,6 +69,7 @@ QString confirmedTarget(const SFCLI &cli, const QString &target, const QString &
 void OrgStore::refresh()
 {
     reload(tr("Reading sf org list..."), {}, {.rule = SelectionPolicy::Rule::keep, .message = loadedMessage, .quietWhenStale = true});
+    showCLIFiles(); // while the CLI starts
 }
 
 void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)

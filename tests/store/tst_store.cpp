@@ -296,6 +296,33 @@ private Q_SLOTS:
         QCOMPARE(store.status(), u"Loaded 2 CLI connections."_s);
     }
 
+    // Until the CLI answers, what its files tell is listed at once, selected by the usual rule, the
+    // statuses unknown; the CLI's list then rules (a row it does not list goes, quietly).
+    void filesFirst()
+    {
+        FakeScenario fake;
+        QTemporaryDir home;
+        for (const auto &[file, content] : {std::pair{".sfdx/a@x.example.json", "{'instanceUrl':'https:\\/\\/a'}"}, {".sfdx/b@x.example.json", "{'instanceUrl':'b'}"},
+                                            {".sfdx/alias.json", "{'orgs':{'a':'a@x.example'}}"}, {".sf/config.json", "{'target-org':'b@x.example'}"}}) {
+            QFile f(home.filePath(QLatin1StringView(file)));
+            QVERIFY(QDir().mkpath(QFileInfo(f).path()) && f.open(QFile::WriteOnly) && f.write(QByteArray(content).replace('\'', '"')) > 0);
+        }
+        OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
+        store.followCLI(home.path());
+        fake.answer(u"org_list"_s, orgListJson({u"a"_s}));
+        fake.set(u"org_list"_s, u"delay"_s, "0.5"_ba);
+        const auto shown = [&store]() -> QString {
+            QStringList ids;
+            for (const CLIOrg &org : store.orgs())
+                ids << org.id() + (org.isDefaultUsername.value_or(false) ? u"*"_s : QString());
+            return ids.join(u' ') + u' ' + store.selectedID().value_or(u"-"_s) + u' ' + QString::number(int(store.connections()));
+        };
+        store.refresh();
+        QCOMPARE(shown(), u"a b@x.example* a 1"_s); // at once, before any list has ended
+        QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked);
+        QCOMPARE(shown() + u' ' + store.status(), u"a a 0 Loaded 1 CLI connections."_s);
+    }
+
     // Another program's changes to the CLI's files, each burst with the list it leads to: one quiet
     // reload (never busy, the pick kept), shown and checked only when the connections differ.
     void followsTheCLI()
