@@ -72,16 +72,17 @@ void OrgStore::reloadQuietly()
 
 // Read in milliseconds while the CLI takes a second or more to start; the window is never empty
 // for a user who has connections.
-void OrgStore::showCLIFiles()
+bool OrgStore::showCLIFiles()
 {
     if (m_home.isEmpty() || m_loader.listed())
-        return;
+        return false;
     std::optional<CLIFiles::Listing> files = CLIFiles::read(m_home, QProcessEnvironment::systemEnvironment(), QDate::currentDate());
-    if (!files)
-        return;
+    if (!files || files->orgs.isEmpty()) // none there: the CLI says so, or lists what they miss
+        return false;
     OrgList::sortForDisplay(files->orgs);
     arrive({.kind = ListLoader::Kind::files, .delivery = {}, .orgs = std::move(files->orgs), .aliases = std::move(files->aliases),
             .reload = {.rule = SelectionPolicy::Rule::keep}});
+    return true;
 }
 
 void OrgStore::start(const QString &message, JobRunner::Work work, JobRunner::OnQuit onQuit, JobRunner::Purpose purpose)

@@ -161,7 +161,8 @@ private:
     // A command refused because its name now reaches another org: said, and the list read again.
     JobRunner::Apply refusal(const QString &why);
     void reloadQuietly();
-    void showCLIFiles();
+    // Whether the list of the CLI's files is shown.
+    bool showCLIFiles();
     // Tells the watcher whether our own commands run, whose changes are not another program's.
     void noteJobs();
 

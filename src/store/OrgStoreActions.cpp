@@ -68,8 +68,16 @@ QString confirmedTarget(const SFCLI &cli, const QString &target, const QString &
 
 void OrgStore::refresh()
 {
-    reload(tr("Reading sf org list..."), {}, {.rule = SelectionPolicy::Rule::keep, .message = loadedMessage, .quietWhenStale = true});
-    showCLIFiles(); // while the CLI starts
+    const ListLoader::Reload reading{.rule = SelectionPolicy::Rule::keep, .message = loadedMessage, .quietWhenStale = true};
+    if (!showCLIFiles())
+        return reload(tr("Reading sf org list..."), {}, reading);
+    // The orgs the files list can be opened, copied and made the default while the CLI lists
+    // them: its list is read beside, as the check is, and replaces them when it comes.
+    setStatus(tr("Reading sf org list..."), StatusMessage::Severity::progress);
+    m_jobs.start(
+        listJob({}, reading), [this](const JobRunner::Delivery &, const QString &description) { setStatus(StatusMessage::failure(description)); },
+        {.kind = JobRunner::Kind::background, .onQuit = JobRunner::OnQuit::stopAtOnce, .purpose = JobRunner::Purpose::list});
+    noteJobs();
 }
 
 void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)

@@ -309,8 +309,9 @@ private Q_SLOTS:
         }
         OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
         store.followCLI(home.path());
-        fake.answer(u"org_list"_s, orgListJson({u"a"_s}));
-        fake.set(u"org_list"_s, u"delay"_s, "0.5"_ba);
+        for (const QString &list : {u"org_list"_s, u"org_list_--json_--skip-connection-status"_s})
+            fake.answer(list, orgListJson({u"a"_s}));
+        fake.set(u"org_list_--json_--skip-connection-status"_s, u"delay"_s, "60"_ba); // until released
         const auto shown = [&store]() -> QString {
             QStringList ids;
             for (const CLIOrg &org : store.orgs())
@@ -319,6 +320,10 @@ private Q_SLOTS:
         };
         store.refresh();
         QCOMPARE(shown(), u"a b@x.example* a 1"_s); // at once, before any list has ended
+        QVERIFY(!store.isBusy()); // and actionable: opened while the CLI still lists
+        store.openSelected(OpenTarget::systemDefault());
+        QTRY_COMPARE(fake.commands().join(u'|'), u"org list --json --skip-connection-status|org open --target-org a"_s);
+        fake.release(fake.calls().first().pid);
         QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked);
         QCOMPARE(shown() + u' ' + store.status(), u"a a 0 Loaded 1 CLI connections."_s);
     }
