@@ -1,9 +1,10 @@
 #include "CLIFiles.h"
 
+#include "PosixFiles.h"
+
 #include <QCollator>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
@@ -12,35 +13,11 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// A regular file's bytes, when it holds at most `limit`; opened without waiting, so that a FIFO
-// or a device put in its place is refused, never read.
-std::optional<QByteArray> readBounded(const QString &path, qint64 limit)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    QFile file;
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > limit
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit)
-        return std::nullopt;
-    return bytes;
-}
 
 std::optional<QJsonObject> objectIn(const std::optional<QByteArray> &bytes)
 {
@@ -161,7 +138,7 @@ std::optional<Aliases> readAliases(const QString &sfdx)
     const QString path = sfdx + "/alias.json"_L1;
     if (!QFileInfo::exists(path))
         return Aliases{};
-    const std::optional<QByteArray> bytes = readBounded(path, CLIFiles::kAliasFileLimit);
+    const std::optional<QByteArray> bytes = PosixFiles::readSmallFile(path, CLIFiles::kAliasFileLimit);
     const std::optional<QJsonObject> document = objectIn(bytes);
     std::optional<AliasTable> table = bytes ? AliasTable::decodeFile(*bytes) : std::nullopt;
     if (!document || !table)
@@ -184,7 +161,7 @@ QString targetOrg(const QString &home, const QProcessEnvironment &environment)
     if (const QString named = environment.value(u"SF_TARGET_ORG"_s); !named.isEmpty())
         return named;
     const auto named = [](const QString &path, std::initializer_list<QLatin1StringView> keys) -> std::pair<QString, QDateTime> {
-        const std::optional<QJsonObject> config = objectIn(readBounded(path, CLIFiles::kAuthFileLimit));
+        const std::optional<QJsonObject> config = objectIn(PosixFiles::readSmallFile(path, CLIFiles::kAuthFileLimit));
         for (const QLatin1StringView key : keys) {
             if (config && config->value(key).isString())
                 return {config->value(key).toString(), QFileInfo(path).lastModified()};
@@ -260,7 +237,7 @@ bool listedUser(const AuthRecord &record, const QString &sfdx, const QSet<QStrin
     const QString orgFile = *record.org.orgId + ".json"_L1;
     if (!orgFiles.contains(orgFile))
         return true;
-    const std::optional<QJsonObject> users = objectIn(readBounded(sfdx + u'/' + orgFile, CLIFiles::kAliasFileLimit));
+    const std::optional<QJsonObject> users = objectIn(PosixFiles::readSmallFile(sfdx + u'/' + orgFile, CLIFiles::kAliasFileLimit));
     if (!users)
         return false;
     return target == record.org.username || users->value("usernames"_L1).toArray().at(0).toString() == record.org.username;
@@ -290,7 +267,7 @@ std::optional<CLIFiles::Listing> CLIFiles::read(const QString &home, const QProc
         if (!authFileName.match(name).hasMatch())
             continue;
         const QString username = name.chopped(5);
-        const std::optional<QJsonObject> file = objectIn(readBounded(sfdx + u'/' + name, kAuthFileLimit));
+        const std::optional<QJsonObject> file = objectIn(PosixFiles::readSmallFile(sfdx + u'/' + name, kAuthFileLimit));
         std::optional<AuthRecord> record = file ? readAuthFile(*file, username) : std::nullopt;
         if (!record || !listedUser(*record, sfdx, orgFiles, target))
             continue;
