@@ -1,18 +1,41 @@
 #include "OpenCommand.h"
 
 #include "AppError.h"
+#include "CLIFiles.h"
 #include "OpenTarget.h"
 #include "OrgPage.h"
 #include "SFCLI.h"
 
+#include <QProcessEnvironment>
+
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// What the CLI's own files tell, when the name reaches an org there: no wait for the CLI's list
+// (its `org open` still runs, and fails in its own words if the connection is gone); else the list.
+SFCLI::Listing listingFor(const SFCLI &cli, const QString &org)
+{
+    if (cli.home()) {
+        if (std::optional<CLIFiles::Listing> files = CLIFiles::read(*cli.home(), QProcessEnvironment::systemEnvironment(), QDate::currentDate())) {
+            const std::optional<QString> reached = files->aliases.resolve(org);
+            if (std::any_of(files->orgs.cbegin(), files->orgs.cend(), [&](const CLIOrg &o) { return o.username == reached; }))
+                return {.orgs = std::move(files->orgs), .quick = true, .aliases = std::move(files->aliases)};
+        }
+    }
+    return cli.listing();
+}
+
+} // namespace
 
 OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org,
                                        const QString &targetID, bool privateWindow, const QString &page)
 {
     const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
     try {
-        const SFCLI::Listing listing = cli.listing();
+        const SFCLI::Listing listing = listingFor(cli, org);
         // As the CLI looks a name up: aliases first, then usernames.
         const std::optional<QString> reached = listing.aliases.resolve(org);
         if (!reached) // what a hand edit left in the table: the CLI reaches no org by it

@@ -197,6 +197,7 @@ private Q_SLOTS:
                                 << u"OPENED a (Debug Logs) in System default. > org open --target-org a --path /lightning/setup/ApexDebugLogs/home"_s;
         QTest::newRow("by username, in a profile") << u"b@x.com chromium-P2 -"_s << u"OPENED b in Chromium - work. > org open "
                                                       "--target-org b --url-only --json chromium --profile-directory=P2 https://b.example/fd"_s;
+        QTest::newRow("from the CLI's files, no list") << u"f system -"_s << u"OPENED f in System default. > org open --target-org f"_s;
         QTest::newRow("no such org") << u"nobody system -"_s
                                      << "OPEN FAIL: No Salesforce CLI connection has the alias or username nobody."_L1 + listed;
         QTest::newRow("no such target") << u"a chrome-default -"_s
@@ -219,8 +220,17 @@ private Q_SLOTS:
                                {{QStringLiteral(FAKE_CHROME_PATH), QStringLiteral(TARNWICK_FIXTURES_DIR "/local-state-one-profile.json")}}}};
         browsers.launchDetached = [&](const QString &, const QStringList &a) { started = " chromium "_L1 + a.join(u' '); };
         const QStringList arg = args.split(u' ');
-        const OpenCommand::Outcome done = OpenCommand::open(SFCLI(kFake, {}), browsers, arg[0], arg[1], arg[2] == "private"_L1, arg.value(3));
+        QTemporaryDir home; // where the CLI's own files know f alone
+        for (const auto &[file, content] : {std::pair{"f@x.example.json", "{\"instanceUrl\":\"https://f.example\"}"}, {"alias.json", "{\"orgs\":{\"f\":\"f@x.example\"}}"}}) {
+            QFile f(home.filePath(".sfdx/"_L1 + QLatin1StringView(file)));
+            QVERIFY(QDir().mkpath(QFileInfo(f).path()) && f.open(QIODevice::WriteOnly) && f.write(content) > 0);
+        }
+        SFCLI cli(kFake, {});
+        if (arg[0] == "f"_L1)
+            cli.setHome(home.path());
+        const OpenCommand::Outcome done = OpenCommand::open(cli, browsers, arg[0], arg[1], arg[2] == "private"_L1, arg.value(3));
         QCOMPARE(done.line + " > "_L1 + fake.commands().constLast() + started, outcome);
+        QVERIFY(arg[0] != "f"_L1 || fake.commands().size() == 1); // the files' org: no list waited for
         QCOMPARE(done.status, outcome.startsWith("OPENED"_L1) ? 0 : 1);
         QCOMPARE(OpenCommand::printable(u"a\u001b[31m\u202Eb\nc"_s), u"a?[31m?b c"_s);
     }
