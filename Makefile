@@ -34,6 +34,8 @@ bench: build
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --startup
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --actionable
+	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --files 10
+	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --files 1000
 	$(BUILD_DIR)/bench/selftest_overhead $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf
 
 # A Debian package in the build folder: tarnwick_<version>_<arch>.deb

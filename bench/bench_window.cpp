@@ -7,6 +7,9 @@
 //   bench_window <fake-sf> --actionable  one start with a full list that takes 5 s: prints the
 //                                     milliseconds to a list the user can act on, next to the
 //                                     quick list command's own time
+//   bench_window <fake-sf> --files N  one start with N connections in the CLI's files and a CLI
+//                                     whose lists take 1.5 s: prints the milliseconds to the first
+//                                     paint and how many rows it shows
 #include "ContentView.h"
 #include "HeaderPanel.h"
 #include "MainWindow.h"
@@ -31,6 +34,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -100,7 +104,17 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const bool startup = argc > 2 && std::strcmp(argv[2], "--startup") == 0;
     const bool actionable = argc > 2 && std::strcmp(argv[2], "--actionable") == 0;
-    QTemporaryDir scenario;
+    const int files = argc > 3 && std::strcmp(argv[2], "--files") == 0 ? std::atoi(argv[3]) : 0;
+    QTemporaryDir scenario, home;
+    for (int i = 0; i < files; ++i) { // as the CLI writes them, tokens included
+        const QByteArray user = "org" + QByteArray::number(i) + "@bench.example";
+        QFile auth(home.filePath(QStringLiteral(".sfdx/") + QString::fromLatin1(user) + QStringLiteral(".json")));
+        if (!QDir().mkpath(home.filePath(QStringLiteral(".sfdx"))) || !auth.open(QIODevice::WriteOnly)
+            || auth.write("{\"accessToken\":\"00D!x\",\"instanceUrl\":\"https://" + user + "\",\"orgId\":\"00D" + QByteArray::number(i)
+                          + "\",\"username\":\"" + user + "\",\"loginUrl\":\"https://login.salesforce.com\",\"refreshToken\":\"5Aep\","
+                            "\"clientId\":\"PlatformCLI\",\"isDevHub\":false,\"isSandbox\":false,\"isScratch\":false}") < 0)
+            return 2;
+    }
     const QByteArray list = makeOrgListJson(10'000);
     // The quick list answers at once; with --actionable the full one takes five seconds.
     for (const char *folder : {".", "org_list_--json_--skip-connection-status", "org_list_--json"}) {
@@ -109,7 +123,8 @@ int main(int argc, char **argv)
         QFile delay(dir + QStringLiteral("/delay"));
         if (!QDir().mkpath(dir) || !out.open(QIODevice::WriteOnly) || out.write(list) < 0
             || (actionable && std::strcmp(folder, "org_list_--json") == 0
-                && (!delay.open(QIODevice::WriteOnly) || delay.write("5") < 0)))
+                && (!delay.open(QIODevice::WriteOnly) || delay.write("5") < 0))
+            || (files && std::strcmp(folder, ".") != 0 && (!delay.open(QIODevice::WriteOnly) || delay.write("1.5") < 0)))
             return 2;
     }
     qputenv("FAKE_SF_SCENARIO", QFile::encodeName(scenario.path()));
@@ -143,13 +158,22 @@ int main(int argc, char **argv)
     const auto start = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
     Translations::use(QLocale::system().uiLanguages()); // as the window module does: LANGUAGE=ru measures Russian
-    window = std::make_unique<MainWindow>(new OrgStore(cli, browsers), browsers);
+    auto *orgStore = new OrgStore(cli, browsers);
+    if (files)
+        orgStore->followCLI(home.path()); // as the window module does
+    window = std::make_unique<MainWindow>(orgStore, browsers);
     FirstPaint firstPaint;
     content()->installEventFilter(&firstPaint);
     window->show();
     while (!firstPaint.painted)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double paintedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (files) {
+        std::printf("first paint %.1f ms after the start of Qt, showing %lld of the %d orgs in the CLI's files; the CLI's "
+                    "list takes 1.5 s\n", paintedMs, static_cast<long long>(store()->orgs().size()), files);
+        window.reset();
+        return 0;
+    }
     while (store()->isBusy() || store()->orgs().isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (actionable) {
