@@ -171,6 +171,10 @@ imports connections. Without options it opens its window.</source>
         <source>Create one with New Connection above, or bring one in with Import JSON.</source>
         <translation>Создайте подключение в разделе «Новое подключение» выше или загрузите его кнопкой «Импорт JSON».</translation>
     </message>
+    <message>
+        <source>Asking the CLI for its list...</source>
+        <translation>Запрашиваем список у CLI...</translation>
+    </message>
 </context>
 <context>
     <name>DetailsPane</name>

@@ -25,6 +25,7 @@ ListLoader::Effect ListLoader::arrive(Arrival arrival, const std::optional<OrgRe
                                                  .step = SelectionPolicy::Step::firstList},
                                                 arrival.orgs);
         show(std::move(arrival.orgs), std::move(arrival.aliases), 0, false, effect);
+        m_fromFiles = true;
         return effect;
     }
     if (arrival.delivery.stale) {
@@ -114,6 +115,7 @@ void ListLoader::carryStatuses(QList<CLIOrg> &orgs) const
 void ListLoader::show(QList<CLIOrg> orgs, AliasTable aliases, int hiddenScratchOrgs, bool followsCLI, Effect &effect)
 {
     m_listed = true;
+    m_fromFiles = false;
     m_userPicked = false;
     m_followsCLI = followsCLI;
     effect.hiddenScratchOrgsChanged = std::exchange(m_hiddenScratchOrgs, hiddenScratchOrgs) != hiddenScratchOrgs;

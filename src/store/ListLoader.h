@@ -91,6 +91,8 @@ public:
     int hiddenScratchOrgs() const { return m_hiddenScratchOrgs; }
     // A list has been shown, even an empty one.
     bool listed() const { return m_listed; }
+    // The list shown is the one the CLI's files tell, the CLI's own still to come.
+    bool fromFiles() const { return m_fromFiles; }
     // The list shown, or checked, is one another program's change brought.
     bool followsCLI() const { return m_followsCLI; }
 
@@ -125,4 +127,5 @@ private:
     QSet<QString> m_unreachable;
     int m_hiddenScratchOrgs = 0; // as the CLI's warning counts them
     bool m_followsCLI = false;
+    bool m_fromFiles = false;
 };

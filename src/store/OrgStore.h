@@ -77,6 +77,8 @@ public:
     std::optional<QString> targetOf(const CLIOrg &org) const;
     // The usernames of the listed orgs that no name reaches.
     const QSet<QString> &unreachable() const { return m_loader.unreachable(); }
+    // The orgs shown are those the CLI's files tell; the CLI's list is on its way.
+    bool listsCLIFiles() const { return m_loader.fromFiles(); }
     bool isUnreachable(const CLIOrg &org) const { return m_loader.unreachable().contains(org.username); }
 
     // From now on, a change that another program makes to the CLI's files under `home` leads to

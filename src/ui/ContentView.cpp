@@ -204,10 +204,11 @@ QWidget *ContentView::buildCheckingIndicator(QWidget *parent)
     checkingSpinner->setAccessibleName(tr("Checking connections"));
     checkingSpinner->setAccessibleDescription(tr("Waiting for the Salesforce CLI to reach each org; the list can be used meanwhile."));
     checking->addWidget(checkingSpinner);
-    auto *checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
-    Theme::applyFont(checkingText, Theme::TextStyle::Caption);
-    Theme::makeSecondary(checkingText);
-    checking->addWidget(checkingText);
+    m_checkingText = new QLabel(tr("Checking connections..."), m_checkingIndicator);
+    m_checkingText->setObjectName(u"checkingText"_s);
+    Theme::applyFont(m_checkingText, Theme::TextStyle::Caption);
+    Theme::makeSecondary(m_checkingText);
+    checking->addWidget(m_checkingText);
     m_checkingIndicator->hide();
     return m_checkingIndicator;
 }
@@ -314,6 +315,8 @@ void ContentView::connectStore()
     });
     connect(m_store, &OrgStore::connectionsChanged, this, [this] {
         m_checkingIndicator->setVisible(m_store->connections() == OrgStore::Connections::checking);
+        // The orgs the CLI's files list, while the CLI is asked for its own list.
+        m_checkingText->setText(m_store->listsCLIFiles() ? tr("Asking the CLI for its list...") : tr("Checking connections..."));
         m_model->setConnections(m_store->connections());
         syncDetails();
     });

@@ -64,6 +64,7 @@ private:
     std::shared_ptr<const BrowserLocations> m_browsers;
     OrgStore *m_store;
     QWidget *m_checkingIndicator = nullptr;
+    QLabel *m_checkingText = nullptr;
     QList<OpenTarget> m_openTargets;
     QString m_selectedOpenTargetID;
     bool m_syncingSelection = false;

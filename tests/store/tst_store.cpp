@@ -320,11 +320,11 @@ private Q_SLOTS:
         };
         store.refresh();
         QCOMPARE(shown(), u"a b@x.example* a 1"_s); // at once, before any list has ended
-        QVERIFY(!store.isBusy()); // and actionable: opened while the CLI still lists
+        QVERIFY(!store.isBusy() && store.listsCLIFiles()); // and actionable: opened while the CLI still lists
         store.openSelected(OpenTarget::systemDefault());
         QTRY_COMPARE(fake.commands().join(u'|'), u"org list --json --skip-connection-status|org open --target-org a"_s);
         fake.release(fake.calls().first().pid);
-        QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked);
+        QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked && !store.listsCLIFiles());
         QCOMPARE(shown() + u' ' + store.status(), u"a a 0 Loaded 1 CLI connections."_s);
     }
 
