@@ -74,8 +74,13 @@ void OrgStore::refresh()
     // The orgs the files list can be opened, copied and made the default while the CLI lists
     // them: its list is read beside, as the check is, and replaces them when it comes.
     setStatus(tr("Reading sf org list..."), StatusMessage::Severity::progress);
+    // Its failure leaves the files' orgs, their statuses unknown, and says why.
+    const auto failed = [this](const JobRunner::Delivery &, const QString &description) {
+        if (m_loader.fromFiles())
+            arrive({.kind = ListLoader::Kind::checkFailure, .delivery = {}, .error = description});
+    };
     m_jobs.start(
-        listJob({}, reading), [this](const JobRunner::Delivery &, const QString &description) { setStatus(StatusMessage::failure(description)); },
+        listJob({}, reading), failed,
         {.kind = JobRunner::Kind::background, .onQuit = JobRunner::OnQuit::stopAtOnce, .purpose = JobRunner::Purpose::list});
     noteJobs();
 }

@@ -326,6 +326,13 @@ private Q_SLOTS:
         fake.release(fake.calls().first().pid);
         QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked && !store.listsCLIFiles());
         QCOMPARE(shown() + u' ' + store.status(), u"a a 0 Loaded 1 CLI connections."_s);
+        OrgStore unlisted(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
+        unlisted.followCLI(home.path());
+        fake.answer(u"org_list_--json_--skip-connection-status"_s, {}, 1, "Not listed.");
+        fake.set(u"org_list_--json_--skip-connection-status"_s, u"delay"_s, "0"_ba);
+        unlisted.refresh(); // the CLI fails: the files' orgs stay, their statuses unknown, and why is said
+        QTRY_VERIFY(unlisted.connections() == OrgStore::Connections::unchecked);
+        QCOMPARE(QString::number(unlisted.orgs().size()) + u' ' + unlisted.status(), u"2 Not listed."_s);
     }
 
     // Another program's changes to the CLI's files, each burst with the list it leads to: one quiet
