@@ -175,6 +175,10 @@ imports connections. Without options it opens its window.</source>
         <source>Asking the CLI for its list...</source>
         <translation>Запрашиваем список у CLI...</translation>
     </message>
+    <message>
+        <source>Asking the CLI for its list</source>
+        <translation>Запрашиваем список у CLI</translation>
+    </message>
 </context>
 <context>
     <name>DetailsPane</name>

@@ -316,7 +316,9 @@ void ContentView::connectStore()
     connect(m_store, &OrgStore::connectionsChanged, this, [this] {
         m_checkingIndicator->setVisible(m_store->connections() == OrgStore::Connections::checking);
         // The orgs the CLI's files list, while the CLI is asked for its own list.
-        m_checkingText->setText(m_store->listsCLIFiles() ? tr("Asking the CLI for its list...") : tr("Checking connections..."));
+        const bool asking = m_store->listsCLIFiles();
+        m_checkingText->setText(asking ? tr("Asking the CLI for its list...") : tr("Checking connections..."));
+        m_checkingIndicator->findChild<Spinner *>()->setAccessibleName(asking ? tr("Asking the CLI for its list") : tr("Checking connections"));
         m_model->setConnections(m_store->connections());
         syncDetails();
     });
