@@ -45,12 +45,15 @@ public:
     QStringList of(QLatin1StringView name)
     {
         QStringList keys;
+        QSet<QString> seen;
         members([&](const QString &key) {
             if (key != name || peek() != '{')
                 return skipValue();
             members([&](const QString &inner) {
-                if (!keys.contains(inner))
+                if (!seen.contains(inner)) {
+                    seen.insert(inner);
                     keys.append(inner);
+                }
                 skipValue();
             });
         });
@@ -88,8 +91,10 @@ private:
         while (m_p < m_end && *m_p != '"')
             m_p += *m_p == '\\' ? 2 : 1;
         ++m_p;
-        const QJsonDocument wrapped = QJsonDocument::fromJson('[' + QByteArray(begin, m_p - begin) + ']');
-        return wrapped.array().at(0).toString();
+        const QByteArray token(begin, m_p - begin);
+        if (!token.contains('\\'))
+            return QString::fromUtf8(token.sliced(1, token.size() - 2));
+        return QJsonDocument::fromJson('[' + token + ']').array().at(0).toString(); // escapes decoded as JSON does
     }
 
     void skipValue()
