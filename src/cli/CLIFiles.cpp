@@ -144,17 +144,18 @@ std::optional<Aliases> readAliases(const QString &sfdx)
     if (!QFileInfo::exists(path))
         return Aliases{};
     const std::optional<QByteArray> bytes = PosixFiles::readSmallFile(path, CLIFiles::kAliasFileLimit);
-    const std::optional<QJsonObject> document = objectIn(bytes);
     std::optional<AliasTable> table = bytes ? AliasTable::decodeFile(*bytes) : std::nullopt;
-    if (!document || !table)
+    if (!table)
         return std::nullopt;
-    Aliases aliases{std::move(*table), {}};
-    const QJsonObject orgs = document->value("orgs"_L1).toObject();
     QStringList keys = KeyOrder(*bytes).of("orgs"_L1);
     javaScriptOrder(keys);
+    const QStringList malformedList = table->malformed();
+    const QSet<QString> malformed(malformedList.cbegin(), malformedList.cend());
+    Aliases aliases{std::move(*table), {}};
     for (const QString &alias : std::as_const(keys)) {
-        if (const QJsonValue value = orgs.value(alias); value.isString())
-            aliases.reported.insert(value.toString(), alias);
+        const std::optional<QString> username = aliases.table.resolve(alias);
+        if (username && !malformed.contains(alias)) // an entry whose value is a username
+            aliases.reported.insert(*username, alias);
     }
     return aliases;
 }

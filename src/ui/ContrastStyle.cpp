@@ -35,33 +35,28 @@ void ContrastStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *
                                   const QWidget *widget) const
 {
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    const bool enabled = option->state.testFlag(State_Enabled);
+    if (!option->state.testFlag(State_Enabled))
+        return;
     const bool focused = option->state.testFlag(State_HasFocus);
-    const QRectF edge = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    QRectF edge = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor colour;
+    qreal radius = 2;
+    if (element == PE_IndicatorCheckBox) {
+        colour = Theme::boundary(option->palette);
+        radius = 0;
+    } else if (element == PE_FrameLineEdit && !focused) { // focused, Fusion draws it in the highlight colour
+        colour = Theme::boundary(option->palette);
+    } else if (element == PE_PanelButtonCommand && focused) {
+        colour = option->palette.color(QPalette::ButtonText);
+        edge.adjust(3, 3, -3, -3);
+        radius = 1.5;
+    } else {
+        return; // every other primitive as Fusion draws it
+    }
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
     painter->setBrush(Qt::NoBrush);
-    switch (element) {
-    case PE_IndicatorCheckBox:
-        if (enabled) {
-            painter->setPen(QPen(Theme::boundary(option->palette), 1));
-            painter->drawRect(edge);
-        }
-        break;
-    case PE_FrameLineEdit:
-        if (enabled && !focused) { // focused, Fusion draws it in the highlight colour
-            painter->setPen(QPen(Theme::boundary(option->palette), 1));
-            painter->drawRoundedRect(edge, 2, 2);
-        }
-        break;
-    case PE_PanelButtonCommand:
-        if (enabled && focused) {
-            painter->setPen(QPen(option->palette.color(QPalette::ButtonText), 1));
-            painter->drawRoundedRect(edge.adjusted(3, 3, -3, -3), 1.5, 1.5);
-        }
-        break;
-    default:
-        break;
-    }
+    painter->setPen(QPen(colour, 1));
+    painter->drawRoundedRect(edge, radius, radius);
     painter->restore();
 }

@@ -419,7 +419,7 @@ private Q_SLOTS:
         const auto org = [](const QByteArray &user, const QByteArray &more = {}) -> QByteArray {
             return "{\"username\":\"" + user + "\",\"instanceUrl\":\"https://i\"" + more + '}';
         };
-        write("alias.json", R"({"orgs":{"b":"b@x.example","a2":"a@x.example","1":"c@x.example","a":"a@x.example"}})");
+        write("alias.json", R"({"orgs":{"b":"b@x.example","a2":"a@x.example","1":"c@x.example","a":"a@x.example","c@x.example":null}})");
         write("a@x.example.json", org("a@x.example", R"(,"isSandbox":true,"isDevHub":true,"refreshToken":"secret")"));
         write("b@x.example.json", org("b@x.example", R"(,"orgId":"00D000000000001AAA","userId":"005")"));
         write("00D000000000001AAA.json", R"({"usernames":["first@x.example","b@x.example"]})");
