@@ -1,6 +1,7 @@
 #include "BrightcairnApp.h"
 
 #include "BrowserLocations.h"
+#include "Launchers.h"
 #include "OpenCommand.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
@@ -60,8 +61,8 @@ std::string executableDirectory()
     return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
-// --help, --version, --open and --targets; every other argument is left to the window (which
-// ignores it).
+// --help, --version, --open, --targets, --list, --completion and --search-provider; every other
+// argument is left to the window (which takes --filter and ignores the rest).
 // What --help says is in the user's language once its catalogue is loaded.
 struct CommandLine
 {
@@ -83,6 +84,18 @@ struct CommandLine
                                  "that begins with /."),
                             QCoreApplication::translate("CommandLine", "name or path")};
     QCommandLineOption targets{u"targets"_s, QCoreApplication::translate("CommandLine", "List the targets an org can open in (id, a tab, label) and exit.")};
+    QCommandLineOption list{u"list"_s,
+                            QCoreApplication::translate("CommandLine", "List the orgs, one per line: name, username, instance URL and category, "
+                                 "separated by tabs; read from the CLI's files when it can be, without running sf.")};
+    QCommandLineOption json{u"json"_s, QCoreApplication::translate("CommandLine", "With --list: a JSON array instead.")};
+    QCommandLineOption filter{u"filter"_s, QCoreApplication::translate("CommandLine", "Open the window with this text in its filter."),
+                              QCoreApplication::translate("CommandLine", "text")};
+    QCommandLineOption completion{u"completion"_s,
+                                  QCoreApplication::translate("CommandLine", "Print the completion script for bash, zsh or fish and exit."),
+                                  QCoreApplication::translate("CommandLine", "shell")};
+    QCommandLineOption searchProvider{u"search-provider"_s,
+                                      QCoreApplication::translate("CommandLine", "Answer the desktop's search (GNOME Shell, KRunner) over D-Bus "
+                                           "until a minute passes unasked; the desktop starts it.")};
 
     CommandLine(int argc, const char *const *argv)
     {
@@ -95,7 +108,7 @@ struct CommandLine
         parser.addOption({u"self-test"_s,
                           QCoreApplication::translate("CommandLine", "List the orgs through sf without a window, print one result line and "
                                "exit with status 0 (pass) or 1 (fail).")});
-        parser.addOptions({open, in, privateWindow, page, targets, help, version});
+        parser.addOptions({open, in, privateWindow, page, targets, list, json, filter, completion, searchProvider, help, version});
         for (int i = 0; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i] ? argv[i] : ""));
         parser.parse(arguments); // unknown options are no error: the window opens
@@ -109,9 +122,12 @@ struct CommandLine
         static const QHash<QString, QByteArray> needs{
             {u"open"_s, "the alias or username of an org"},
             {u"in"_s, "a target id; tarnwick --targets lists them"},
-            {u"page"_s, "a page such as setup, or a path of the org that begins with /; tarnwick --help lists the pages"}};
+            {u"page"_s, "a page such as setup, or a path of the org that begins with /; tarnwick --help lists the pages"},
+            {u"completion"_s, "bash, zsh or fish"},
+            {u"filter"_s, "the text to filter by"}};
         QStringList known{u"self-test"_s};
-        for (const QCommandLineOption *option : {&open, &in, &privateWindow, &page, &targets, &help, &version})
+        for (const QCommandLineOption *option : {&open, &in, &privateWindow, &page, &targets, &list, &json, &filter, &completion,
+                                                 &searchProvider, &help, &version})
             known += option->names();
         const auto optionName = [&](const QString &argument) {
             const QString name = argument.mid(argument.startsWith("--"_L1) ? 2 : 1).section(u'=', 0, 0);
@@ -142,6 +158,10 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         std::fflush(stdout);
         m_finishedStatus = 0;
     };
+    auto fail = [this](const QByteArray &text, int status = 1) {
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stderr);
+        m_finishedStatus = status;
+    };
     // The self-test comes first and alone: no parser, no application object, nothing but its line.
     if (wantsSelfTest(argc, argv)) {
         m_finishedStatus = SelfTest::run();
@@ -164,6 +184,22 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
         m_finishedStatus = 2;
     } else if (commandLine.parser.isSet(commandLine.targets)) {
         print(OpenCommand::targets(*BrowserLocations::system()).toUtf8());
+    } else if (commandLine.parser.isSet(commandLine.list)) {
+        try {
+            const Launchers::Orgs orgs = Launchers::listed(*SFCLI::shared());
+            print(commandLine.parser.isSet(commandLine.json) ? Launchers::listJson(orgs) : Launchers::listText(orgs));
+        } catch (const DescribedError &error) {
+            fail("tarnwick: cannot list the CLI's connections: " + OpenCommand::printable(error.description()).toUtf8() + '\n');
+        } catch (const std::exception &error) {
+            fail("tarnwick: cannot list the CLI's connections: "_ba + error.what() + '\n');
+        }
+    } else if (commandLine.parser.isSet(commandLine.completion)) {
+        if (const std::optional<QByteArray> script = Launchers::completion(commandLine.parser.value(commandLine.completion)))
+            print(*script);
+        else
+            fail("tarnwick: --completion takes bash, zsh or fish.\n", 2);
+    } else if (commandLine.parser.isSet(commandLine.searchProvider)) {
+        m_module = Module::searchProvider;
     } else if (commandLine.parser.isSet(commandLine.open)) {
         const OpenCommand::Outcome outcome
             = OpenCommand::open(*SFCLI::shared(), *BrowserLocations::system(), commandLine.parser.value(commandLine.open),
@@ -207,7 +243,8 @@ int BrightcairnApp::exec()
     if (m_finishedStatus)
         return *m_finishedStatus;
 
-    if (!displayAvailable(SFCLI::processEnvironment())) {
+    const bool search = m_module == Module::searchProvider;
+    if (!search && !displayAvailable(SFCLI::processEnvironment())) {
         std::fputs(WindowModule::kNoDisplay, stderr);
         return 1;
     }
@@ -215,10 +252,10 @@ int BrightcairnApp::exec()
     const std::string directory = executableDirectory();
     std::string notFound = "the executable's folder is unknown";
     std::string broken; // the first module that exists explains more than any that do not
-    for (const char *relative : WindowModule::kRelativeLocations) {
+    for (const char *folder : WindowModule::kFolders) {
         if (directory.empty())
             break;
-        const std::string candidate = directory + '/' + relative;
+        const std::string candidate = directory + '/' + folder + (search ? WindowModule::kSearchFile : WindowModule::kFile);
         if (::access(candidate.c_str(), F_OK) != 0) {
             notFound = candidate + ": not found";
             continue;
@@ -230,17 +267,22 @@ int BrightcairnApp::exec()
                 broken = error ? error : candidate;
             continue;
         }
-        auto entry = reinterpret_cast<WindowModule::Entry>(::dlsym(module, WindowModule::kEntryPoint));
+        const char *entryName = search ? WindowModule::kSearchEntryPoint : WindowModule::kEntryPoint;
+        auto entry = reinterpret_cast<WindowModule::Entry>(::dlsym(module, entryName));
         if (!entry) {
             if (broken.empty())
-                broken = candidate + ": no window entry point";
+                broken = candidate + ": no entry point";
             continue;
         }
         // The module stays loaded until the process ends: Qt's own cleanup runs at exit.
         return entry(&m_argc, m_argv);
     }
     const std::string &lastError = broken.empty() ? notFound : broken;
-    std::fprintf(stderr, "tarnwick: cannot open a window: its window module is missing or broken (%s).\n",
-                 lastError.c_str());
+    if (search)
+        std::fprintf(stderr, "tarnwick: cannot answer the desktop's search: its module is missing or broken (%s).\n",
+                     lastError.c_str());
+    else
+        std::fprintf(stderr, "tarnwick: cannot open a window: its window module is missing or broken (%s).\n",
+                     lastError.c_str());
     return 1;
 }

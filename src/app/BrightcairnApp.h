@@ -6,8 +6,9 @@
 
 // The application object. Constructing it runs the self-test when "--self-test" is among the
 // arguments (before any GUI object exists, so no display is needed), or prints the help or the
-// version; exec() then returns the status. Otherwise exec() opens the one main window and runs
-// until the user quits. Other arguments are ignored.
+// version, the org list or a completion script; exec() then returns the status. Otherwise exec()
+// opens the one main window and runs until the user quits, or serves the desktop's search. Other
+// arguments are ignored.
 class BrightcairnApp
 {
 public:
@@ -24,5 +25,7 @@ public:
 private:
     int &m_argc;
     char **m_argv;
-    std::optional<int> m_finishedStatus; // set when no window is wanted
+    std::optional<int> m_finishedStatus; // set when no module is wanted
+    enum class Module { window, searchProvider };
+    Module m_module = Module::window;
 };

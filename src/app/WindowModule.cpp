@@ -9,6 +9,7 @@
 #include "Translations.h"
 
 #include <QApplication>
+#include <QByteArrayView>
 #include <QDir>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -66,6 +67,22 @@ bool catchQuitSignals()
     return true;
 }
 
+// "--filter TEXT" or "--filter=TEXT" (a desktop's search hands its terms on so); the last one counts.
+QString filterText(int argc, char **argv)
+{
+    QString text;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "--filter" && i + 1 < argc)
+            text = QString::fromLocal8Bit(argv[++i]);
+        else if (argument.startsWith("--filter="))
+            text = QString::fromLocal8Bit(argument.sliced(9));
+    }
+    return text;
+}
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *argc, char **argv)
@@ -82,6 +99,8 @@ extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *a
     auto *store = new OrgStore(SFCLI::shared(), browsers);
     store->followCLI(QDir::homePath()); // where the CLI keeps its files
     MainWindow window(store, browsers);
+    if (const QString filter = filterText(*argc, argv); !filter.isEmpty())
+        store->setSearch(filter);
     std::unique_ptr<QSocketNotifier> quitSignals;
     if (catchQuitSignals()) {
         quitSignals = std::make_unique<QSocketNotifier>(quitSignalPipe[0], QSocketNotifier::Read);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QSet>
+#include <QStringMatcher>
 #include <QLatin1StringView>
 #include <QString>
 
@@ -33,6 +34,9 @@ struct CLIOrg
     const QString &displayName() const { return id(); }
 
     bool isConnected() const;
+    // What a filter finds an org by: its name, username, instance URL or org id holds the text
+    // (the matcher's case rule applies; accents and other marks still count).
+    bool matches(const QStringMatcher &text) const;
     // Listed among the CLI's scratch orgs.
     bool isScratch() const { return category == scratchCategory; }
     static constexpr QLatin1StringView scratchCategory{"Scratch Orgs"};

@@ -263,6 +263,8 @@ QByteArray SFCLI::runForOutput(const QStringList &arguments, double timeout) con
         text = text.isEmpty()
             ? QCoreApplication::translate("SFCLI", "The Salesforce CLI was ended by signal %1%2 and printed nothing.").arg(result.signal).arg(name)
             : text + u'\n' + QCoreApplication::translate("SFCLI", "The Salesforce CLI was ended by signal %1%2.").arg(result.signal).arg(name);
+    } else if (text.isEmpty()) { // a failure without a word is still one the user can read
+        text = QCoreApplication::translate("SFCLI", "The Salesforce CLI exited with status %1 and printed nothing.").arg(result.exitCode);
     }
     throw AppError::commandFailed(text);
 }

@@ -218,13 +218,11 @@ QList<CLIOrg> OrgStore::filter(const QList<CLIOrg> &orgs, const QString &search)
     const QString text = search.trimmed();
     if (text.isEmpty())
         return orgs;
-    // Letter case is ignored; accents and other marks still count.
+    // Letter case is ignored.
     const QStringMatcher matcher(text, Qt::CaseInsensitive);
-    auto contains = [&matcher](const QString &field) { return matcher.indexIn(field) >= 0; };
     QList<CLIOrg> matching;
     for (const CLIOrg &org : orgs) {
-        if (contains(org.displayName()) || contains(org.username) || contains(org.instanceUrl)
-            || (org.orgId && contains(*org.orgId)))
+        if (org.matches(matcher))
             matching.append(org);
     }
     return matching;
