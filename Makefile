@@ -38,6 +38,7 @@ bench: build
 	$(BUILD_DIR)/bench/bench_window tests/fakes/fake-sf --files 1000
 	/usr/bin/python3 bench/first_rows.py $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf 10
 	/usr/bin/python3 bench/first_rows.py $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf 1000
+	/usr/bin/python3 bench/list_time.py $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf 1000
 	$(BUILD_DIR)/bench/selftest_overhead $(BUILD_DIR)/src/app/tarnwick tests/fakes/fake-sf
 
 # A Debian package in the build folder: tarnwick_<version>_<arch>.deb

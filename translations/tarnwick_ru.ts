@@ -100,6 +100,34 @@ imports connections. Without options it opens its window.</source>
         <source>List the orgs through sf without a window, print one result line and exit with status 0 (pass) or 1 (fail).</source>
         <translation>Получить список организаций через sf без окна, вывести одну строку результата и выйти с кодом 0 (успех) или 1 (ошибка).</translation>
     </message>
+    <message>
+        <source>List the orgs, one per line: name, username, instance URL and category, separated by tabs; read from the CLI&apos;s files when it can be, without running sf.</source>
+        <translation>Вывести организации, по одной на строку: имя, имя пользователя, адрес экземпляра и категорию через табуляцию; из файлов CLI, когда их можно прочитать, без запуска sf.</translation>
+    </message>
+    <message>
+        <source>With --list: a JSON array instead.</source>
+        <translation>С --list: массив JSON вместо строк.</translation>
+    </message>
+    <message>
+        <source>Open the window with this text in its filter.</source>
+        <translation>Открыть окно с этим текстом в фильтре.</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>текст</translation>
+    </message>
+    <message>
+        <source>Print the completion script for bash, zsh or fish and exit.</source>
+        <translation>Вывести сценарий автодополнения для bash, zsh или fish и выйти.</translation>
+    </message>
+    <message>
+        <source>shell</source>
+        <translation>оболочка</translation>
+    </message>
+    <message>
+        <source>Answer the desktop&apos;s search (GNOME Shell, KRunner) over D-Bus until a minute passes unasked; the desktop starts it.</source>
+        <translation>Отвечать поиску рабочего стола (GNOME Shell, KRunner) по D-Bus, пока минуту не будет вопросов; его запускает рабочий стол.</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
@@ -959,6 +987,10 @@ Rename or remove that alias to use it.</source>
         <source> or </source>
         <translation> или </translation>
     </message>
+    <message>
+        <source>The Salesforce CLI exited with status %1 and printed nothing.</source>
+        <translation>Salesforce CLI завершился с кодом %1 и ничего не вывел.</translation>
+    </message>
 </context>
 <context>
     <name>ScratchExpiry</name>
@@ -1005,6 +1037,21 @@ Rename or remove that alias to use it.</source>
             <numerusform>истекает через %n дня</numerusform>
             <numerusform>истекает через %n дней</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>SearchService</name>
+    <message>
+        <source>The Salesforce CLI no longer holds this connection.</source>
+        <translation>В Salesforce CLI больше нет этого подключения.</translation>
+    </message>
+    <message>
+        <source>Could not open %1</source>
+        <translation>Не удалось открыть %1</translation>
+    </message>
+    <message>
+        <source>Open in private window</source>
+        <translation>Открыть в приватном окне</translation>
     </message>
 </context>
 <context>

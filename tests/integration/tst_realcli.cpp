@@ -339,12 +339,25 @@ private Q_SLOTS:
             }
             return out.join(u'\n');
         };
-        const QString listed = outcomeOf([this, &fields] { return fields(m_cli.quickOrgs().value()); });
+        QList<CLIOrg> quick;
+        const QString listed = outcomeOf([&] { return fields(quick = m_cli.quickOrgs().value()); });
         const auto files = CLIFiles::read(m_home, QProcessEnvironment::systemEnvironment(), QDate(2026, 12, 7));
         QVERIFY(files && !listed.isEmpty());
         QList<CLIOrg> shown = files->orgs;
         OrgList::sortForDisplay(shown); // as the CLI's list is shown
         QCOMPARE(fields(shown), listed);
+        // tarnwick --list reads them as the CLI's quick list gives them: each org once, by the name --open takes.
+        const AliasTable aliases = m_cli.currentAliases().value();
+        QString expected;
+        QHash<QString, bool> seen;
+        for (const CLIOrg &org : std::as_const(quick)) {
+            if (!std::exchange(seen[org.username], true))
+                expected += QStringList{aliases.nameFor(org).value_or(org.id()), org.username, org.instanceUrl, org.category}.join(u'\t') + u'\n';
+        }
+        QProcess list;
+        list.start(QStringLiteral(TARNWICK_BINARY), {u"--list"_s});
+        QVERIFY(list.waitForFinished(10'000));
+        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()), expected);
     }
 
     // An `sf` script running Node without exec, stopped in a web login, leaves no process, no port.

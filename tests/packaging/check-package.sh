@@ -20,4 +20,13 @@ done
 desktop-file-validate share/applications/app.tarnwick.Tarnwick.desktop
 appstreamcli validate --no-net share/metainfo/app.tarnwick.Tarnwick.metainfo.xml
 [[ $(bin/tarnwick --version) == "tarnwick $(dpkg-deb -f "$deb" Version)" ]] || fail "version"
+# Launchers: each shell's completion where it looks, as the program prints it; the desktop's search,
+# started by D-Bus as the program the package installs.
+for c in bash-completion/completions/tarnwick:bash zsh/vendor-completions/_tarnwick:zsh fish/vendor_completions.d/tarnwick.fish:fish; do
+    cmp -s "share/${c%:*}" <(bin/tarnwick --completion "${c#*:}") || fail "completion ${c%:*}"
+done
+ls lib/tarnwick/tarnwick-search.so share/gnome-shell/search-providers/app.tarnwick.Tarnwick.search-provider.ini
+grep -qx 'Exec=/usr/bin/tarnwick --search-provider' share/dbus-1/services/app.tarnwick.Tarnwick.SearchProvider.service || fail "D-Bus service"
+grep -qx 'DesktopId=app.tarnwick.Tarnwick.desktop' share/gnome-shell/search-providers/app.tarnwick.Tarnwick.search-provider.ini || fail "search provider"
+grep -qx 'X-Plasma-DBusRunner-Service=app.tarnwick.Tarnwick.SearchProvider' share/krunner/dbusplugins/app.tarnwick.Tarnwick.desktop || fail "KRunner plugin"
 echo "package checked"
