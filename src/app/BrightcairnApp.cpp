@@ -137,8 +137,10 @@ struct CommandLine
             const QString name = optionName(arguments[i]);
             if (!needs.contains(name))
                 continue;
-            const QString value = arguments[i].contains(u'=') ? arguments[i].section(u'=', 1) : arguments.value(++i);
-            if (value.isEmpty() || value == "--"_L1 || !optionName(value).isEmpty())
+            // "--filter=--x" says the value outright: a search for "--x" typed in the desktop's search.
+            const bool joined = arguments[i].contains(u'=');
+            const QString value = joined ? arguments[i].section(u'=', 1) : arguments.value(++i);
+            if (value.isEmpty() || (!joined && (value == "--"_L1 || !optionName(value).isEmpty())))
                 return "tarnwick: --" + name.toLatin1() + " needs a value (" + needs[name] + ").\n";
         }
         return {};

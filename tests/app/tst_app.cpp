@@ -131,6 +131,12 @@ private Q_SLOTS:
         row("--open's value an option", "--open --in x", "", true, 2, {}, needs("open"));
         row("--page=, empty", "--open c --page= --private", "", true, 2, {}, needs("page"));
         row("-in's value an option", "--open c -in --private", "", true, 2, {}, needs("in"));
+        row("--completion, another shell", "--completion tcsh", "", true, 2, {}, u"tarnwick: --completion takes bash, zsh or fish.\n"_s);
+        row("--completion last", "--completion", "", true, 2, {}, needs("completion"));
+        row("--filter's value an option", "--filter --list", "", true, 2, {}, needs("filter"));
+        row("--list, no files, no sf", "--list", "", false, 1, {}, u"tarnwick: cannot list the CLI's connections: Salesforce CLI was not found."_s);
+        row("--list, no files: the CLI's", "--list --json", "", true, 0, u"[\n    {\n        \"category\": \"Other\",\n"_s);
+        row("search module missing", "--search-provider", "", false, 1, {}, u"tarnwick: cannot answer the desktop's search: its module is missing"_s, "alone");
         row("window, no display", "--self-testing", "", false, 1, {}, noDisplay);
         row("window, unreachable X server", "", "DISPLAY=:93", false, 1, {}, noDisplay);
         row("--targets, a profile each", "--targets", "", false, 0, u"system\tSystem default\nchrome-default\tChrome default\nchrome-Profile 2\t"

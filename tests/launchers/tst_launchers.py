@@ -34,8 +34,10 @@ def make_home(root):
     shutil.copytree(seeded, home, symlinks=True)
     aliases = json.load(open(f'{home}/.sfdx/alias.json'))
     for alias, username in ('my org', 'my@spaces.example'), ("it's", 'quote@x.example'), (None, '-lead@x.example'):
+        # One a sandbox that is a Dev Hub too: the CLI lists it under both.
         json.dump({'username': username, 'instanceUrl': 'https://x.my.salesforce.com', 'orgId': '00D' + username[:4],
-                   'accessToken': 'SECRET'}, open(f'{home}/.sfdx/{username}.json', 'w'))
+                   'accessToken': 'SECRET', 'isSandbox': alias == "it's", 'isDevHub': alias == "it's"},
+                  open(f'{home}/.sfdx/{username}.json', 'w'))
         if alias:
             aliases['orgs'][alias] = username
     json.dump(aliases, open(f'{home}/.sfdx/alias.json', 'w'))
@@ -221,16 +223,18 @@ else:
     check('refused', until('notes', lambda: len(notes) == 4) and (len(calls(scenario)), notes[1:]),
           (2, [(f'Could not open {name}', 'The Salesforce CLI no longer holds this connection.') for name in
                ('nobody@x.example', 'acme-prod', '')]))
-    # The window, its filter holding the terms: seen as the process it starts.
-    call(shell + 'LaunchSearch', "['acme', '-uat']", '0')
+    # The window, its filter holding the terms (even one named like an option): seen as the process it starts.
+    call(shell + 'LaunchSearch', "['--list', '-uat']", '0')
     def window():
         for pid in filter(str.isdigit, os.listdir('/proc')):
             try:
-                if open(f'/proc/{pid}/cmdline', 'rb').read().split(b'\0')[1:3] == [b'--filter=acme -uat', b'']:
+                if open(f'/proc/{pid}/cmdline', 'rb').read().split(b'\0')[1:3] == [b'--filter=--list -uat', b'']:
                     return pid
             except (OSError, IndexError):
                 pass
-    check('LaunchSearch', bool(until('window', window)), True)
+    started = until('window', window)
+    time.sleep(0.5)  # a window that refused its arguments would be gone by now
+    check('LaunchSearch', bool(started) and window() == started, True)
     if window():
         os.kill(int(window()), 15)
     for failure in failures:
