@@ -65,10 +65,6 @@
         <translation>организация</translation>
     </message>
     <message>
-        <source>With --open: the target to open it in (an id that --targets lists); the system browser by default.</source>
-        <translation>С --open: цель, в которой открыть (идентификатор из списка --targets); по умолчанию системный браузер.</translation>
-    </message>
-    <message>
         <source>target id</source>
         <translation>id цели</translation>
     </message>
@@ -127,6 +123,10 @@ imports connections. Without options it opens its window.</source>
     <message>
         <source>Answer the desktop&apos;s search (GNOME Shell, KRunner) over D-Bus until a minute passes unasked; the desktop starts it.</source>
         <translation>Отвечать поиску рабочего стола (GNOME Shell, KRunner) по D-Bus, пока минуту не будет вопросов; его запускает рабочий стол.</translation>
+    </message>
+    <message>
+        <source>With --open: the target to open it in (an id that --targets lists); by default where the org was opened last, else the system browser.</source>
+        <translation>С --open: где её открыть (идентификатор из списка --targets); по умолчанию там, где организацию открывали в последний раз, иначе в системном браузере.</translation>
     </message>
 </context>
 <context>
@@ -206,6 +206,10 @@ imports connections. Without options it opens its window.</source>
     <message>
         <source>Asking the CLI for its list</source>
         <translation>Запрашиваем список у CLI</translation>
+    </message>
+    <message>
+        <source>Drag to widen the list or the details</source>
+        <translation>Потяните, чтобы расширить список или подробности</translation>
     </message>
 </context>
 <context>
@@ -327,6 +331,14 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Forget</source>
+        <translation>Забыть</translation>
+    </message>
+    <message>
+        <source>Stop remembering where this org opens</source>
+        <translation>Больше не запоминать, где открывается эта организация</translation>
     </message>
 </context>
 <context>
@@ -912,6 +924,14 @@ Rename or remove that alias to use it.</source>
         <source>Removed the connections of %1 of the %2 expired scratch orgs.</source>
         <translation>Удалены подключения %1 из %2 истёкших временных организаций.</translation>
     </message>
+    <message>
+        <source>Where %1 opens is forgotten: the system browser again.</source>
+        <translation>Где открывается %1, забыто: снова системный браузер.</translation>
+    </message>
+    <message>
+        <source>%1 was last opened in %2, which is no longer offered: the system browser is chosen instead.</source>
+        <translation>%1 в последний раз открывали в %2, но его больше нет в списке: выбран системный браузер.</translation>
+    </message>
 </context>
 <context>
     <name>SFCLI</name>
@@ -1059,6 +1079,29 @@ Rename or remove that alias to use it.</source>
     <message>
         <source>Could not write %1: %2.</source>
         <translation>Не удалось записать %1: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TargetMemory</name>
+    <message>
+        <source>Tarnwick cannot read its settings (%1: %2); where each org opens is not remembered.</source>
+        <translation>Tarnwick не может прочитать свои настройки (%1: %2); где открывается каждая организация, не запоминается.</translation>
+    </message>
+    <message>
+        <source>Tarnwick cannot read its settings (%1 is not a file); where each org opens is not remembered.</source>
+        <translation>Tarnwick не может прочитать свои настройки (%1 — не файл); где открывается каждая организация, не запоминается.</translation>
+    </message>
+    <message>
+        <source>Tarnwick cannot read its settings (%1), nor set them aside; where each org opens is not remembered.</source>
+        <translation>Tarnwick не может ни прочитать свои настройки (%1), ни отложить их; где открывается каждая организация, не запоминается.</translation>
+    </message>
+    <message>
+        <source>Tarnwick could not read its settings; they were set aside as %1, and where each org opens is remembered afresh.</source>
+        <translation>Tarnwick не смог прочитать свои настройки; они отложены как %1, и где открывается каждая организация, запоминается заново.</translation>
+    </message>
+    <message>
+        <source>Tarnwick cannot write its settings (%1); where each org opens is not remembered.</source>
+        <translation>Tarnwick не может записать свои настройки (%1); где открывается каждая организация, не запоминается.</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "OpenCommand.h"
 #include "SFCLI.h"
 #include "SelfTest.h"
+#include "TargetMemory.h"
 #include "Translations.h"
 #include "WindowModule.h"
 
@@ -74,9 +75,9 @@ struct CommandLine
                                  "print one line (OPENED ... or OPEN FAIL: ...) and exit with status 0 or 1."),
                             QCoreApplication::translate("CommandLine", "org")};
     QCommandLineOption in{u"in"_s,
-                          QCoreApplication::translate("CommandLine", "With --open: the target to open it in (an id that --targets lists); the system "
-                               "browser by default."),
-                          QCoreApplication::translate("CommandLine", "target id"), u"system"_s};
+                          QCoreApplication::translate("CommandLine", "With --open: the target to open it in (an id that --targets lists); by "
+                               "default where the org was opened last, else the system browser."),
+                          QCoreApplication::translate("CommandLine", "target id")};
     QCommandLineOption privateWindow{u"private"_s, QCoreApplication::translate("CommandLine", "With --open: in a private window.")};
     QCommandLineOption page{u"page"_s,
                             QCoreApplication::translate("CommandLine", "With --open: the page to start on: home (the default), setup, object-manager, "
@@ -203,10 +204,21 @@ BrightcairnApp::BrightcairnApp(int &argc, char **argv)
     } else if (commandLine.parser.isSet(commandLine.searchProvider)) {
         m_module = Module::searchProvider;
     } else if (commandLine.parser.isSet(commandLine.open)) {
-        const OpenCommand::Outcome outcome
-            = OpenCommand::open(*SFCLI::shared(), *BrowserLocations::system(), commandLine.parser.value(commandLine.open),
-                                commandLine.parser.value(commandLine.in), commandLine.parser.isSet(commandLine.privateWindow),
-                                commandLine.parser.value(commandLine.page));
+        // Without --in, what is not given is what this org was opened with last; --in says it all.
+        const QCommandLineParser &given = commandLine.parser;
+        const bool whole = given.isSet(commandLine.in);
+        const auto value = [&given, whole](const QCommandLineOption &option) {
+            return whole || given.isSet(option) ? std::optional(given.value(option)) : std::nullopt;
+        };
+        TargetMemory memory;
+        const OpenCommand::Outcome outcome = OpenCommand::open(
+            *SFCLI::shared(), *BrowserLocations::system(), given.value(commandLine.open),
+            {.targetID = value(commandLine.in),
+             .privateWindow = whole || given.isSet(commandLine.privateWindow) ? std::optional(given.isSet(commandLine.privateWindow)) : std::nullopt,
+             .page = value(commandLine.page)},
+            &memory);
+        if (!outcome.note.isEmpty())
+            std::fputs(QByteArray(outcome.note.toUtf8() + '\n').constData(), stderr);
         print(outcome.line.toUtf8() + '\n');
         m_finishedStatus = outcome.status;
     }

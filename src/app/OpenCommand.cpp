@@ -5,6 +5,7 @@
 #include "OpenTarget.h"
 #include "OrgPage.h"
 #include "SFCLI.h"
+#include "TargetMemory.h"
 
 #include <QProcessEnvironment>
 
@@ -33,6 +34,12 @@ SFCLI::Listing listingFor(const SFCLI &cli, const QString &org)
 OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org,
                                        const QString &targetID, bool privateWindow, const QString &page)
 {
+    return open(cli, browsers, org, Choice{targetID, privateWindow, page});
+}
+
+OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations &browsers, const QString &org, const Choice &given,
+                                       TargetMemory *memory)
+{
     const auto fail = [](const QString &message) { return Outcome{1, printable("OPEN FAIL: "_L1 + message)}; };
     try {
         const SFCLI::Listing listing = listingFor(cli, org);
@@ -51,8 +58,18 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         if (found == listing.orgs.cend())
             return fail(u"No Salesforce CLI connection has the alias or username %1."_s.arg(org));
         const QString orgTarget = listing.aliases.nameFor(*found).value_or(org);
+        const std::optional<TargetMemory::Choice> remembered = memory ? memory->recall(*found) : std::nullopt;
+        const QString targetID = given.targetID.value_or(remembered ? remembered->targetID : OpenTarget::systemDefault().id);
+        const bool privateWindow = given.privateWindow.value_or(remembered && remembered->privateWindow);
+        const QString page = given.page.value_or(remembered ? remembered->page : QString());
         const QList<OpenTarget> targets = OpenTarget::loadAvailable(browsers);
-        const auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
+        auto target = std::find_if(targets.cbegin(), targets.cend(), [&](const OpenTarget &t) { return t.id == targetID; });
+        QString note;
+        if (target == targets.cend() && !given.targetID) { // the browser or profile went away since
+            note = printable(u"tarnwick: %1 was last opened in %2, which is no longer offered; opening it in the system browser."_s.arg(
+                found->displayName(), targetID));
+            target = std::find_if(targets.cbegin(), targets.cend(), [](const OpenTarget &t) { return t.id == OpenTarget::systemDefault().id; });
+        }
         if (target == targets.cend())
             return fail(u"No browser target has the id %1; tarnwick --targets lists them."_s.arg(targetID));
         const std::variant<OrgPage, QString> resolved = OrgPage::resolve(page, found->instanceUrl);
@@ -63,7 +80,12 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
         target->openOrg(cli, cli.checkedName(orgTarget, found->username, listing.aliases, SFCLI::IfUnreadable::byUsername),
                         found->instanceUrl, chosen.path, browsers, privateWindow);
         const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
-        return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label))};
+        if (memory) {
+            memory->remember(*found, {target->id, privateWindow, chosen.id.isEmpty() ? chosen.path : chosen.id}, QDate::currentDate());
+            if (const QString problem = memory->takeProblem(); !problem.isEmpty())
+                note += (note.isEmpty() ? u"tarnwick: "_s : u"\ntarnwick: "_s) + printable(problem);
+        }
+        return {0, printable(u"OPENED %1 in %2."_s.arg(name, target->label)), note};
     } catch (const DescribedError &error) {
         return fail(error.description());
     } catch (const std::exception &error) {

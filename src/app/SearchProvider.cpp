@@ -2,6 +2,7 @@
 
 #include "OpenCommand.h"
 #include "SFCLI.h"
+#include "TargetMemory.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -147,7 +148,10 @@ void SearchService::open(const QString &id, bool privateWindow)
     ++m_opening;
     const QString name = org->displayName();
     QThread *opener = QThread::create([this, id, name, privateWindow] {
-        const OpenCommand::Outcome outcome = OpenCommand::open(*m_cli, *m_browsers, id, u"system"_s, privateWindow);
+        // Where the org was opened last, as the window would; each thread its own view of the settings.
+        TargetMemory memory;
+        const OpenCommand::Outcome outcome = OpenCommand::open(
+            *m_cli, *m_browsers, id, {.privateWindow = privateWindow ? std::optional(true) : std::nullopt}, &memory);
         QMetaObject::invokeMethod(this, [this, outcome, name] {
             --m_opening;
             if (outcome.status != 0)

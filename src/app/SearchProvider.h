@@ -52,7 +52,7 @@ public:
     QStringList find(const QStringList &terms, const QStringList *within = nullptr);
     QList<QVariantMap> metas(const QStringList &ids);
     QList<RunnerMatch> runnerMatches(const QString &query);
-    // In the system browser, as the window opens an org it has no other choice for.
+    // Where the org was opened last (the window's choice), else in the system browser.
     void open(const QString &id, bool privateWindow);
     // The window, its filter holding the terms.
     void showWindow(const QStringList &terms);

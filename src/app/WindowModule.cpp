@@ -6,6 +6,7 @@
 #include "OrgStore.h"
 #include "PosixFiles.h"
 #include "SFCLI.h"
+#include "TargetMemory.h"
 #include "Translations.h"
 
 #include <QApplication>
@@ -97,6 +98,7 @@ extern "C" __attribute__((visibility("default"))) int tarnwick_run_window(int *a
     // The composition root: the CLI, the browsers and the store, handed to the window.
     const std::shared_ptr<const BrowserLocations> browsers = BrowserLocations::system();
     auto *store = new OrgStore(SFCLI::shared(), browsers);
+    store->setTargetMemory(std::make_shared<TargetMemory>());
     store->followCLI(QDir::homePath()); // where the CLI keeps its files
     MainWindow window(store, browsers);
     if (const QString filter = filterText(*argc, argv); !filter.isEmpty())

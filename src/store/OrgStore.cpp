@@ -152,6 +152,13 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
         effect.status->text += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
         effect.status->severity = std::max(effect.status->severity, StatusMessage::Severity::warning);
     }
+    if (effect.shown && m_memory)
+        m_memory->noteListed(m_loader.orgs(), QDate::currentDate());
+    // A settings file that could not be read or written is said with the list's own word, once.
+    if (const QString problem = effect.status && m_memory ? m_memory->takeProblem() : QString(); !problem.isEmpty()) {
+        effect.status->text += u' ' + problem;
+        effect.status->severity = std::max(effect.status->severity, StatusMessage::Severity::warning);
+    }
     if (effect.status)
         setStatus(*effect.status);
     if (effect.startCheck)
@@ -159,6 +166,32 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
 }
 
 std::optional<QString> OrgStore::targetOf(const CLIOrg &org) const { return m_loader.targetOf(org); }
+
+void OrgStore::setTargetMemory(std::shared_ptr<TargetMemory> memory) { m_memory = std::move(memory); }
+
+std::optional<TargetMemory::Choice> OrgStore::rememberedOpen(const CLIOrg &org) const
+{
+    return m_memory ? m_memory->recall(org) : std::nullopt;
+}
+
+void OrgStore::forgetOpen()
+{
+    const std::optional<CLIOrg> org = selectedOrg();
+    if (!org || !m_memory)
+        return;
+    m_memory->forget(*org);
+    const QString problem = m_memory->takeProblem();
+    setStatus(problem.isEmpty() ? tr("Where %1 opens is forgotten: the system browser again.").arg(org->displayName()) : problem,
+              problem.isEmpty() ? StatusMessage::Severity::success : StatusMessage::Severity::warning);
+    Q_EMIT rememberedOpenChanged();
+}
+
+void OrgStore::rememberedTargetGone(const CLIOrg &org, const QString &targetID)
+{
+    setStatus(tr("%1 was last opened in %2, which is no longer offered: the system browser is chosen instead.")
+                  .arg(org.displayName(), targetID),
+              StatusMessage::Severity::warning);
+}
 
 void OrgStore::setSelectedID(const std::optional<QString> &id)
 {

@@ -6,6 +6,7 @@
 #include "LoginOptions.h"
 #include "SelectionPolicy.h"
 #include "StatusMessage.h"
+#include "TargetMemory.h"
 
 #include <QList>
 #include <QObject>
@@ -91,7 +92,18 @@ public:
     // The actions.
     void refresh();
     // `page`: a page's id or label, or a path of the org (OrgPage::resolve); empty for its home.
-    void openSelected(const OpenTarget &target, bool privateWindow = false, const QString &page = {});
+    // Once opened, the org's target, private window and (where `pageChosen`: not a shortcut's
+    // fixed page) its page are remembered.
+    void openSelected(const OpenTarget &target, bool privateWindow = false, const QString &page = {}, bool pageChosen = true);
+
+    // Where each org was opened last, and the window's size and place; without one, nothing is.
+    void setTargetMemory(std::shared_ptr<TargetMemory> memory);
+    TargetMemory *targetMemory() const { return m_memory.get(); }
+    std::optional<TargetMemory::Choice> rememberedOpen(const CLIOrg &org) const;
+    // Forgets where the selected org opens; the window picks the system browser again.
+    void forgetOpen();
+    // Says that `org`'s remembered target is no longer offered.
+    void rememberedTargetGone(const CLIOrg &org, const QString &targetID);
     void setSelectedAsDefault();
     // Says the selected org's target through textToCopy(); the window puts it on the clipboard,
     // and calls copyFailed() when the clipboard did not take it.
@@ -130,6 +142,7 @@ Q_SIGNALS:
     void connectionsChanged();
     void hiddenScratchOrgsChanged();
     void textToCopy(const QString &text);
+    void rememberedOpenChanged();
 
 private:
     void setStatus(const QString &text, StatusMessage::Severity severity);
@@ -178,4 +191,5 @@ private:
     QString m_search;
     StatusMessage m_status;
     bool m_isBusy = false;
+    std::shared_ptr<TargetMemory> m_memory;
 };

@@ -85,7 +85,7 @@ void OrgStore::refresh()
     noteJobs();
 }
 
-void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page)
+void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const QString &page, bool pageChosen)
 {
     const std::optional<Reached> org = requireSelection();
     if (!org)
@@ -98,8 +98,12 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     }
     const OrgPage chosen = std::get<OrgPage>(resolved);
     const QString name = org->org.displayName();
+    // A shortcut's own page (Open Setup) leaves the page the org opens on as it was.
+    const std::optional<TargetMemory::Choice> before = pageChosen ? std::nullopt : rememberedOpen(org->org);
+    const std::pair<CLIOrg, TargetMemory::Choice> remembered{
+        org->org, {target.id, privateWindow, pageChosen ? (chosen.id.isEmpty() ? chosen.path : chosen.id) : before ? before->page : QString()}};
     start(tr("Opening %1...").arg(name),
-          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username,
+          [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username, remembered,
            known = m_loader.aliases(), instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {
               try {
                   target.openOrg(*cli, cli->checkedName(orgTarget, username, known, SFCLI::IfUnreadable::byUsername), instanceUrl, chosen.path,
@@ -107,10 +111,17 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
               } catch (const SFCLI::NameChanged &changed) {
                   return refusal(changed.description());
               }
-              return [this, name, label = target.label, chosen](const JobRunner::Delivery &) {
-                  setStatus(chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
-                                                  : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()),
-                            StatusMessage::Severity::success);
+              return [this, name, label = target.label, chosen, remembered](const JobRunner::Delivery &) {
+                  StatusMessage said{chosen.path.isEmpty() ? tr("Opened %1 in %2.").arg(name, label)
+                                                           : tr("Opened %1 (%3) in %2.").arg(name, label, chosen.shownLabel()),
+                                     StatusMessage::Severity::success};
+                  if (m_memory) {
+                      m_memory->remember(remembered.first, remembered.second, QDate::currentDate());
+                      if (const QString problem = m_memory->takeProblem(); !problem.isEmpty())
+                          said = {said.text + u' ' + problem, StatusMessage::Severity::warning};
+                      Q_EMIT rememberedOpenChanged();
+                  }
+                  setStatus(said);
               };
           });
 }

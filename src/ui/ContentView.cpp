@@ -18,7 +18,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QScrollBar>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,8 +34,42 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The list beside the details, or above them where the details would be too narrow beside it
-// (a small or scaled screen), so that nothing needs scrolling sideways.
+// The gap between the list and the details, which a drag moves.
+class SplitHandle : public QWidget
+{
+public:
+    explicit SplitHandle(QWidget *parent, std::function<void(int)> dragged)
+        : QWidget(parent)
+        , m_dragged(std::move(dragged))
+    {
+        setObjectName(u"splitHandle"_s);
+        setCursor(Qt::SplitHCursor);
+        setFixedWidth(16);
+        setToolTip(QCoreApplication::translate("ContentView", "Drag to widen the list or the details"));
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { m_from = event->globalPosition().x(); }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (!(event->buttons() & Qt::LeftButton))
+            return;
+        const double at = event->globalPosition().x();
+        m_dragged(int(at - m_from));
+        m_from = at;
+    }
+
+private:
+    std::function<void(int)> m_dragged;
+    double m_from = 0;
+};
+
+} // namespace
+
+// The list and the details side by side, with a handle between them that moves the split, or the
+// details under the list where they would be too narrow beside it (a small or scaled screen), so
+// that nothing needs scrolling sideways. A layout, not a splitter: the details' rows wrap, and
+// their height follows their width.
 class ListAndDetails : public QWidget
 {
 public:
@@ -42,54 +78,84 @@ public:
     explicit ListAndDetails(QWidget *parent)
         : QWidget(parent)
         , m_layout(new QBoxLayout(QBoxLayout::LeftToRight, this))
+        , m_handle(new SplitHandle(this, [this](int by) { setListWidth(m_list->width() + by); }))
     {
+        setObjectName(u"listAndDetails"_s);
         m_layout->setContentsMargins(0, 0, 0, 0);
-        m_layout->setSpacing(16);
+        m_layout->setSpacing(0);
     }
 
     void setParts(QWidget *list, QWidget *details)
     {
         m_list = list;
         m_details = details;
+        m_narrowestList = narrowest(list);
         m_layout->addWidget(list);
+        m_layout->addWidget(m_handle);
         m_layout->addWidget(details, 1);
+    }
+
+    // The list's width beside the details as the user left it; 0 while it has its own.
+    int listWidth() const { return m_listWidth; }
+    void setListWidth(int width)
+    {
+        m_listWidth = std::max(0, width);
+        placeSplit();
     }
 
     // As narrow as the two need one above the other.
     QSize minimumSizeHint() const override
     {
         QSize hint = QWidget::minimumSizeHint();
-        hint.setWidth(std::max(narrowest(m_list), narrowest(m_details)));
+        hint.setWidth(std::max(m_narrowestList, narrowest(m_details)));
         return hint;
     }
 
 protected:
     void resizeEvent(QResizeEvent *event) override
     {
-        const bool beside = width() >= narrowest(m_list) + m_layout->spacing() + kDetailsBeside;
+        const bool beside = width() >= m_narrowestList + m_handle->width() + kDetailsBeside;
         const QBoxLayout::Direction direction = beside ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
         if (m_layout->direction() != direction) {
             m_layout->setDirection(direction);
             m_layout->setStretch(0, beside ? 0 : 1);
-            m_layout->setStretch(1, beside ? 1 : 0);
+            m_layout->setStretch(2, beside ? 1 : 0);
+            m_handle->setFixedSize(beside ? QSize(16, QWIDGETSIZE_MAX) : QSize(QWIDGETSIZE_MAX, 16));
+            m_handle->setCursor(beside ? Qt::SplitHCursor : Qt::ArrowCursor);
             // Above the details the list keeps room for a few rows.
             m_list->setMinimumHeight(beside ? 0 : 320);
         }
+        placeSplit();
         QWidget::resizeEvent(event);
     }
 
 private:
+    // The user's split, within what leaves the details their room; the list's own width when stacked.
+    void placeSplit()
+    {
+        if (!m_list)
+            return;
+        if (m_listWidth <= 0 || m_layout->direction() != QBoxLayout::LeftToRight) {
+            m_list->setMinimumWidth(m_narrowestList);
+            m_list->setMaximumWidth(QWIDGETSIZE_MAX);
+            return;
+        }
+        const int room = width() - m_handle->width() - kDetailsBeside;
+        m_list->setFixedWidth(std::clamp(m_listWidth, m_narrowestList, std::max(m_narrowestList, room)));
+    }
+
     static int narrowest(const QWidget *part)
     {
         return part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
     }
 
     QBoxLayout *m_layout;
+    SplitHandle *m_handle;
     QWidget *m_list = nullptr;
     QWidget *m_details = nullptr;
+    int m_narrowestList = 0;
+    int m_listWidth = 0;
 };
-
-} // namespace
 
 ContentView::ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations> browsers, QWidget *parent)
     : QWidget(parent)
@@ -110,6 +176,10 @@ ContentView::ContentView(OrgStore *store, std::shared_ptr<const BrowserLocations
 
 ContentView::~ContentView() = default;
 
+int ContentView::listWidth() const { return m_split->listWidth(); }
+
+void ContentView::setListWidth(int width) { m_split->setListWidth(width); }
+
 void ContentView::build()
 {
     setAutoFillBackground(true);
@@ -122,6 +192,7 @@ void ContentView::build()
     column->addWidget(m_header);
 
     auto *lower = new ListAndDetails(this);
+    m_split = lower;
     QWidget *listPanel = buildListPanel(lower);
     m_details = new DetailsPane(lower);
     lower->setParts(listPanel, m_details);
@@ -228,6 +299,7 @@ void ContentView::connectPanels()
         m_selectedOpenTargetID = id;
     });
     connect(m_details, &DetailsPane::reloadTargetsRequested, this, &ContentView::reloadTargets);
+    connect(m_details, &DetailsPane::forgetRequested, m_store, &OrgStore::forgetOpen);
     connect(m_details, &DetailsPane::orgActionTriggered, this, &ContentView::runOrgAction);
     connect(m_newConnection, &NewConnectionPanel::createRequested, m_store, &OrgStore::createConnection);
     connect(m_newConnection, &NewConnectionPanel::importRequested, this, &ContentView::chooseImportFile);
@@ -290,6 +362,8 @@ void ContentView::connectStore()
         m_header->setSearch(m_store->search());
         syncList();
     });
+    connect(m_store, &OrgStore::selectedIDChanged, this, [this] { showRememberedOpen(true); });
+    connect(m_store, &OrgStore::rememberedOpenChanged, this, [this] { showRememberedOpen(false); });
     connect(m_store, &OrgStore::selectedIDChanged, this, keepingPlace([this] {
         syncSelection();
         syncDetails();
@@ -449,6 +523,30 @@ void ContentView::reloadTargets()
     if (!offered)
         m_selectedOpenTargetID = OpenTarget::systemDefault().id;
     m_details->setTargets(m_openTargets, m_selectedOpenTargetID);
+}
+
+void ContentView::showRememberedOpen(bool anotherOrg)
+{
+    const std::optional<CLIOrg> org = m_store->selectedOrg();
+    if (!org || (anotherOrg && org->username == m_choiceShownFor))
+        return;
+    const std::optional<TargetMemory::Choice> choice = m_store->rememberedOpen(*org);
+    if (!anotherOrg && choice) { // just opened: the pickers show what was remembered
+        m_details->setOpenChoice(m_details->openChoice(), true);
+        return;
+    }
+    m_choiceShownFor = org->username;
+    QString targetID = OpenTarget::systemDefault().id;
+    if (choice) {
+        if (std::any_of(m_openTargets.cbegin(), m_openTargets.cend(), [&](const OpenTarget &t) { return t.id == choice->targetID; }))
+            targetID = choice->targetID;
+        else
+            m_store->rememberedTargetGone(*org, choice->targetID);
+    }
+    m_selectedOpenTargetID = targetID;
+    m_details->setTargets(m_openTargets, targetID);
+    m_details->setOpenChoice(choice ? DetailsPane::OpenChoice{choice->privateWindow, choice->page} : DetailsPane::OpenChoice{},
+                             choice.has_value());
 }
 
 void ContentView::tellCurrentRow()

@@ -23,6 +23,7 @@ struct Enablement;
 // The window's one view: header, new-connection form, the org list beside the details pane.
 // It owns the store and is the one place that wires the store to the panels: the panels speak in
 // intents, the view turns them into the store's actions and feeds the store's state back.
+class ListAndDetails;
 class ContentView : public QWidget
 {
     Q_OBJECT
@@ -37,6 +38,9 @@ public:
     // The chosen target, or the system browser when the choice is no longer offered.
     OpenTarget selectedOpenTarget() const;
     Enablement enablement() const;
+    // The list's width beside the details as the user left it (0: its own), to come back as it was.
+    int listWidth() const;
+    void setListWidth(int width);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -50,6 +54,9 @@ private:
     void connectList();
     void tellCurrentRow();
     void reloadTargets();
+    // The selected org's remembered choice in the pickers, when another org is selected
+    // (`anotherOrg`) or what is remembered changes.
+    void showRememberedOpen(bool anotherOrg);
     void runOrgAction(const OrgAction &action);
     void confirmCleanUp();
     void chooseImportFile(const QString &alias, bool setDefault);
@@ -67,6 +74,8 @@ private:
     QLabel *m_checkingText = nullptr;
     QList<OpenTarget> m_openTargets;
     QString m_selectedOpenTargetID;
+    ListAndDetails *m_split = nullptr;
+    QString m_choiceShownFor; // the username of the org whose choice the pickers show
     bool m_syncingSelection = false;
     // Where the keyboard was when an action started, and where it went when its control was disabled.
     QPointer<QWidget> m_focusBeforeBusy;

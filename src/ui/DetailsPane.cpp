@@ -275,6 +275,15 @@ void DetailsPane::buildOpenRows(QWidget *block, QVBoxLayout *column)
     m_privateBox = new QCheckBox(tr("Private window"), block);
     m_privateBox->setObjectName(u"privateBox"_s);
     openIn->addWidget(m_privateBox);
+    // Each org opens where it was opened last; Forget goes back to the system browser.
+    m_forget = new QAction(tr("Forget"), this);
+    m_forget->setObjectName(u"forgetTarget"_s);
+    m_forget->setToolTip(tr("Stop remembering where this org opens"));
+    m_forget->setEnabled(false);
+    connect(m_forget, &QAction::triggered, this, &DetailsPane::forgetRequested);
+    m_forgetButton = new ActionButton(m_forget, block);
+    m_forgetButton->hide(); // shown while there is a choice to forget
+    openIn->addWidget(m_forgetButton);
     connect(m_targetPicker, &QComboBox::activated, this,
             [this](int index) { Q_EMIT targetChosen(m_targetPicker->itemData(index).toString()); });
 
@@ -381,6 +390,19 @@ DetailsPane::OpenChoice DetailsPane::openChoice() const
 {
     const QString page = m_pagePicker->currentData().toString();
     return {.privateWindow = m_privateBox->isChecked(), .page = page == "custom"_L1 ? m_pathField->text() : page};
+}
+
+void DetailsPane::setOpenChoice(const OpenChoice &choice, bool forgettable)
+{
+    m_privateBox->setChecked(choice.privateWindow);
+    int page = m_pagePicker->findData(choice.page.isEmpty() ? QVariant(QString()) : QVariant(choice.page));
+    if (page < 0) { // a path of the org's own
+        page = m_pagePicker->findData(u"custom"_s);
+        m_pathField->setText(choice.page);
+    }
+    m_pagePicker->setCurrentIndex(page);
+    m_forget->setEnabled(forgettable);
+    m_forgetButton->setVisible(forgettable);
 }
 
 void DetailsPane::showOrg(const std::optional<CLIOrg> &org, OrgState state)

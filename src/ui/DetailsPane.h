@@ -48,12 +48,15 @@ public:
         QString page;
     };
     OpenChoice openChoice() const;
+    // The org's remembered choice shown; `forgettable` when there is one to forget.
+    void setOpenChoice(const OpenChoice &choice, bool forgettable);
     // As its button or keys would: nothing while its rule disables it.
     void triggerOrgAction(const char *name);
 
 Q_SIGNALS:
     void targetChosen(const QString &id);
     void reloadTargetsRequested();
+    void forgetRequested();
     // One of OrgAction::all(), by its button or its keys.
     void orgActionTriggered(const OrgAction &action);
 
@@ -84,6 +87,8 @@ private:
     QList<QLabel *> m_scratchRows; // their labels and values, shown for a scratch org only
     QComboBox *m_targetPicker; // item data: the target's id
     QCheckBox *m_privateBox;
+    QAction *m_forget = nullptr;
+    QWidget *m_forgetButton = nullptr;
     QComboBox *m_pagePicker;
     QLineEdit *m_pathField;
     int m_labelWidth = 0; // of every row's label

@@ -5,6 +5,7 @@
 #include "ContrastStyle.h"
 #include "Dialogs.h"
 #include "OrgStore.h"
+#include "TargetMemory.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -40,6 +41,20 @@ MainWindow::MainWindow(OrgStore *store, std::shared_ptr<const BrowserLocations> 
     // fitToScreen bounds it by the screen.
     const int bar = scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller);
     resize(std::max(1120, m_content->minimumSizeHint().width() + bar), 880);
+    // As the user left it; fitToScreen keeps it on the screens there are now.
+    if (const TargetMemory *memory = m_store->targetMemory()) {
+        restoreGeometry(memory->windowValue(u"geometry"_s));
+        m_content->setListWidth(memory->windowValue(u"listWidth"_s).toInt());
+    }
+}
+
+void MainWindow::rememberGeometry()
+{
+    if (TargetMemory *memory = m_store->targetMemory(); memory && !m_geometryKept) {
+        m_geometryKept = true;
+        memory->setWindowValue(u"geometry"_s, saveGeometry());
+        memory->setWindowValue(u"listWidth"_s, QByteArray::number(m_content->listWidth()));
+    }
 }
 
 bool MainWindow::event(QEvent *event)
@@ -99,6 +114,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
             return;
         }
     }
+    rememberGeometry();
     event->accept();
 }
 

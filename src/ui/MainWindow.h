@@ -36,9 +36,12 @@ private:
     // The window, frame included, within the screen's available area: the content keeps its
     // minimum size and scrolls when the screen is smaller than that.
     void fitToScreen();
+    // The window's size, place and split, for the next start.
+    void rememberGeometry();
 
     OrgStore *m_store;
     ContentView *m_content;
     bool m_quitting = false;
+    bool m_geometryKept = false;
     std::optional<QMargins> m_fittedFrame;
 };

@@ -62,7 +62,7 @@ QList<OrgAction> OrgAction::all()
          .label = tr("Open Setup"),
          .keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return)},
          .button = Button::none,
-         .run = [](const OrgActionContext &c) { c.store.openSelected(c.target, c.privateWindow, u"setup"_s); }},
+         .run = [](const OrgActionContext &c) { c.store.openSelected(c.target, c.privateWindow, u"setup"_s, false); }},
         {.name = "setDefault",
          .label = tr("Set Default"),
          .toolTip = tr("Make this org the CLI's default org"),

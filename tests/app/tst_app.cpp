@@ -26,11 +26,14 @@ class TestApp : public QObject
     // The built binary in a bare environment: a scratch HOME and a PATH of one scratch folder,
     // where the fake `sf` stands when `withSf`; `setup` "browsers" adds Chrome, Chromium and
     // Firefox there with a profile each, "alone" runs a copy without its window module.
+    // `settings`: the folder of the app's settings, shared between runs.
     QProcess *start(const QStringList &arguments, const QStringList &environment = {}, bool withSf = true,
-                    const QString &setup = {})
+                    const QString &setup = {}, const QString &settings = {})
     {
         m_bin = std::make_unique<QTemporaryDir>();
         m_home = std::make_unique<QTemporaryDir>();
+        if (!settings.isEmpty() && !(QDir().mkpath(m_home->filePath(u".config"_s)) && QFile::link(settings, m_home->filePath(u".config/Tarnwick"_s))))
+            return nullptr;
         if (withSf)
             QFile::link(kFake, m_bin->filePath(u"sf"_s));
         for (const auto &[program, file, content] : {std::tuple("google-chrome-stable", ".config/google-chrome/Local State", kWork),
@@ -239,6 +242,30 @@ private Q_SLOTS:
         QVERIFY(arg[0] != "f"_L1 || fake.commands().size() == 1); // the files' org: no list waited for
         QCOMPARE(done.status, outcome.startsWith("OPENED"_L1) ? 0 : 1);
         QCOMPARE(OpenCommand::printable(u"a\u001b[31m\u202Eb\nc"_s), u"a?[31m?b c"_s);
+    }
+
+    // Where an org was opened last, across processes over one settings folder: --open without --in
+    // goes there again; --in wins, says it all and is remembered; a target gone is the system
+    // browser, said on standard error.
+    void openRemembers()
+    {
+        FakeScenario fake;
+        fake.answer(u"org_list"_s, kThree);
+        fake.answer(u"org_open"_s, "{\"result\":{\"url\":\"https://c.example/fd\"}}");
+        QTemporaryDir settings;
+        QStringList seen;
+        for (const auto &[arguments, setup] : {std::pair(QStringList{u"--in"_s, u"chromium-Profile 2"_s, u"--private"_s, u"--page"_s, u"users"_s}, "browsers"),
+                                               {QStringList{}, "browsers"}, {{u"--in"_s, u"system"_s}, "browsers"}, {{}, "browsers"},
+                                               {{u"--in"_s, u"chromium-Profile 2"_s}, "browsers"}, {{}, ""}}) {
+            QProcess *process = start(QStringList{u"--open"_s, u"c"_s} + arguments, {u"FAKE_CHROME_LOG=/dev/null"_s}, true,
+                                      QString::fromLatin1(setup), settings.path());
+            QVERIFY(process && process->waitForFinished(20'000));
+            seen << QString::fromUtf8(process->readAllStandardError() + process->readAllStandardOutput()) + fake.commands().constLast();
+        }
+        const QString chromium = u"OPENED c (Users) in Chromium - work.\norg open --target-org c --url-only --json --path /lightning/setup/ManageUsers/home"_s;
+        const QString system = u"OPENED c in System default.\norg open --target-org c"_s;
+        QCOMPARE(seen, (QStringList{chromium, chromium, system, system, u"OPENED c in Chromium - work.\norg open --target-org c --url-only --json"_s,
+                                    "tarnwick: c was last opened in chromium-Profile 2, which is no longer offered; opening it in the system browser.\n"_L1 + system}));
     }
 };
 

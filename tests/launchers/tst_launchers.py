@@ -69,28 +69,6 @@ if '--on-bus' not in sys.argv:
           {'name': 'acme-uat', 'username': 'qa@acme-prod.example.uat',
            'instanceUrl': 'https://acme--uat.sandbox.my.salesforce.com', 'category': 'Sandboxes'})
     check('--list ran sf', calls(scenario), [])
-    # A line break or an escape in the files never reaches the terminal.
-    aliases = json.load(open(f'{home}/.sfdx/alias.json'))
-    aliases['orgs']['evil\n\x1b[2Jname\u202e'] = aliases['orgs'].pop('acme-prod')
-    json.dump(aliases, open(f'{home}/.sfdx/alias.json', 'w'))
-    check('--list, control characters', [line for line in run('--list').stdout.splitlines() if 'admin@' in line][0].split('\t')[0],
-          'evil ?[2Jname?')
-    aliases['orgs']['acme-prod'] = aliases['orgs'].pop('evil\n\x1b[2Jname\u202e')
-    json.dump(aliases, open(f'{home}/.sfdx/alias.json', 'w'))
-    # No files: the CLI's quick list; a CLI that fails: its words on standard error, status 1.
-    os.makedirs(f'{scenario}/org_list')
-    shutil.copy(f'{os.path.dirname(fake)}/../fixtures/sf-cli/org-list-three-orgs.json', f'{scenario}/org_list/stdout')
-    empty = f'{root}/empty'
-    os.makedirs(empty)
-    quick = run('--list', HOME=empty)
-    check('--list without files', (quick.returncode, len(quick.stdout.splitlines()), sorted(c[:3] for c in calls(scenario))),
-          (0, 3, [['alias', 'list', '--json'], ['org', 'list', '--json']]))
-    open(f'{scenario}/org_list/status', 'w').write('1')
-    failed = run('--list', HOME=empty)
-    check('--list failing', (failed.returncode, failed.stdout, failed.stderr.startswith("tarnwick: cannot list the CLI's connections: ")),
-          (1, '', True))
-    shutil.rmtree(f'{scenario}/org_list')
-    os.remove(f'{scenario}/calls')
 
     # The completion scripts, the program on PATH answering --list and --targets and printing
     # what any other run was given.
@@ -118,17 +96,14 @@ printf 'ARGS:'; for a; do printf '[%s]' "$a"; done; echo ':END'
         pid, fd = pty.fork()
         if pid == 0:
             os.execvpe(argv[0], argv, shell_env)
-        seen, given = b'', []
-        def read_until(token, count):
-            nonlocal seen
-            end = time.time() + 20
-            while seen.count(token) < count and time.time() < end:
-                if select.select([fd], [], [], 0.2)[0]:
-                    seen += os.read(fd, 65536)
+        seen = b''
         os.write(fd, setup.encode() + b'\n')
         for n, line in enumerate(lines, 1):
             os.write(fd, line.encode() + b'\n')
-            read_until(b':END', n)
+            end = time.time() + 20
+            while seen.count(b':END') < n and time.time() < end:
+                if select.select([fd], [], [], 0.2)[0]:
+                    seen += os.read(fd, 65536)
         os.kill(pid, 9)
         os.waitpid(pid, 0)
         return [line.split('ARGS:')[1] for line in seen.decode(errors='replace').replace('\r', '').split('\n')
@@ -166,6 +141,12 @@ printf 'ARGS:'; for a; do printf '[%s]' "$a"; done; echo ':END'
         failures.extend(line for line in bus.stdout.splitlines() if line)
         if bus.returncode:
             failures.append(f'on the bus: status {bus.returncode}: {bus.stderr[-2000:]}')
+    # A line break or an escape in the files never reaches the terminal.
+    aliases = json.load(open(f'{home}/.sfdx/alias.json'))
+    aliases['orgs']['evil\n\x1b[2Jname\u202e'] = aliases['orgs'].pop('acme-prod')
+    json.dump(aliases, open(f'{home}/.sfdx/alias.json', 'w'))
+    check('--list, control characters', [line for line in run('--list').stdout.splitlines() if 'admin@' in line][0].split('\t')[0],
+          'evil ?[2Jname?')
     shutil.rmtree(root, ignore_errors=True)
 else:
     # A notification server that records what it is sent.

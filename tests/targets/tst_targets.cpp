@@ -1,6 +1,8 @@
 // Open targets on a temporary machine: tables of Chrome installs, Local State files and addresses and of the
 // other browsers (every start recorded), the platform's layout, one real start of the fake Chrome.
 #include "OpenTarget.h"
+#include "TargetMemory.h"
+#include "CLIOrg.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -230,6 +232,84 @@ private Q_SLOTS:
         QVERIFY(::kill(static_cast<pid_t>(call["pid"_L1].toInteger()), SIGKILL) == 0); // it runs
         QCOMPARE(call["argv0"_L1].toString() + u' ' + call["args"_L1].toVariant().toStringList().join(u'|'),
                  chrome + " --profile-directory=Profile 2|http://a.com/b%20c?d=e%20f%0A#g"_L1);
+    }
+
+    // Where each org opened last, as a second reader (another process) finds it, the settings file
+    // being at first: none, garbage, a folder, a pipe, or under a file where no folder can be made.
+    void memory_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // make()'s, or "!" for a file where the folder should be
+        QTest::addColumn<QString>("recalled"); // for the org, the same username in another org, the alias's other user
+        QTest::addColumn<QString>("problem"); // how the one line said begins
+        const QString remembered = u"chromium-P2 private setup|-|-"_s;
+        QTest::newRow("none yet") << "-"_ba << remembered << QString();
+        QTest::newRow("garbage") << "f\x01\xff[orgs\n=x"_ba << remembered << u"Tarnwick could not read its settings; they were set aside as"_s;
+        QTest::newRow("another program's") << "f[General]\nformat=7\n"_ba << remembered << u"Tarnwick could not read"_s;
+        QTest::newRow("a folder") << "d"_ba << u"-|-|-"_s << u"Tarnwick cannot read its settings ("_s;
+        QTest::newRow("a pipe, never waited on") << "p"_ba << u"-|-|-"_s << u"Tarnwick cannot read its settings ("_s;
+        QTest::newRow("no folder can be made") << "!"_ba << u"-|-|-"_s << u"Tarnwick cannot read its settings ("_s;
+    }
+
+    void memory()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, recalled);
+        QFETCH(QString, problem);
+        const QString folder = m_dir->filePath(before == "!" ? u"blocked/Tarnwick"_s : u"config/Tarnwick"_s);
+        const QString file = folder + u"/Tarnwick.conf"_s;
+        make(before == "!" ? m_dir->filePath(u"blocked"_s) : file, before == "!" ? "f"_ba : before);
+        CLIOrg org, reused, other;
+        org.username = reused.username = u"a@x.com"_s;
+        org.orgId = other.orgId = u"00DA"_s;
+        reused.orgId = u"00DB"_s; // the connection made again, in another org
+        other.username = u"b@x.com"_s; // its alias given to another user
+        QString said;
+        {
+            TargetMemory memory(file);
+            memory.remember(org, {u"chromium-P2"_s, true, u"setup"_s}, QDate(2026, 12, 7));
+            said = memory.takeProblem();
+            QVERIFY(memory.takeProblem().isEmpty()); // said once
+        }
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.startsWith(problem), qPrintable(said));
+        const TargetMemory second(file);
+        QStringList found;
+        for (const CLIOrg &o : {org, reused, other}) {
+            const std::optional<TargetMemory::Choice> c = second.recall(o);
+            found << (c ? c->targetID + (c->privateWindow ? u" private "_s : u" - "_s) + c->page : u"-"_s);
+        }
+        QCOMPARE(found.join(u'|'), recalled);
+        if (recalled.startsWith("-"_L1))
+            return;
+        // The user's alone, and nothing in it but the org's id, username and the choice.
+        struct stat status = {};
+        QVERIFY(::stat(QFile::encodeName(file).constData(), &status) == 0 && (status.st_mode & 0777) == 0600);
+        QVERIFY((::stat(QFile::encodeName(folder).constData(), &status) == 0 && (status.st_mode & 0777) == 0700));
+        QFile text(file);
+        QVERIFY(text.open(QFile::ReadOnly));
+        QStringList keys;
+        for (const QString &line : QString::fromUtf8(text.readAll()).split(u'\n'))
+            keys << line.section(u'=', 0, 0).section(u'\\', -1);
+        QCOMPARE(keys.join(u' '), u"[General] format  [orgs] listed orgId page private target username "_s);
+    }
+
+    // An org no list has shown for more than 90 days is forgotten; one listed is kept.
+    void memoryForgetsTheUnlisted()
+    {
+        TargetMemory memory(m_dir->filePath(u"Tarnwick.conf"_s));
+        CLIOrg listed, gone;
+        listed.username = u"a@x.com"_s;
+        gone.username = u"b@x.com"_s;
+        const QDate first(2026, 1, 1);
+        for (const CLIOrg &org : {listed, gone})
+            memory.remember(org, {u"system"_s, false, {}}, first);
+        memory.noteListed({listed}, first.addDays(90));
+        QVERIFY(memory.recall(gone));
+        memory.noteListed({listed}, first.addDays(91));
+        QVERIFY(memory.recall(listed) && !memory.recall(gone));
+        memory.noteListed({}, first.addDays(181));
+        QVERIFY(memory.recall(listed));
+        memory.noteListed({}, first.addDays(182));
+        QVERIFY(!memory.recall(listed));
     }
 };
 

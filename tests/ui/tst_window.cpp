@@ -7,6 +7,7 @@
 #include "OrgListModel.h"
 #include "OrgStore.h"
 #include "ScratchExpiry.h"
+#include "TargetMemory.h"
 #include "Theme.h"
 #include "Translations.h"
 
@@ -112,13 +113,16 @@ class TestWindow : public QObject
         return names.join(u' ');
     }
     // The window over the fake, its list answered with `list`; shown, and the list loaded, when `show`.
-    void openWindow(const QByteArray &list = orgListJson(kThree), bool show = true)
+    void openWindow(const QByteArray &list = orgListJson(kThree), bool show = true, const QString &settings = {})
     {
         m_fake->answer(u"org_list"_s, list);
         auto browsers = std::make_shared<BrowserLocations>();
         browsers->chromeCandidates = {QStringLiteral(FAKE_CHROME_PATH)};
         browsers->localStatePath = home().filePath(u"Local State"_s);
-        m_window = std::make_unique<MainWindow>(new OrgStore(std::make_shared<const SFCLI>(kFake, QStringList()), browsers), browsers);
+        auto *store = new OrgStore(std::make_shared<const SFCLI>(kFake, QStringList()), browsers);
+        if (!settings.isEmpty())
+            store->setTargetMemory(std::make_shared<TargetMemory>(settings));
+        m_window = std::make_unique<MainWindow>(store, browsers);
         if (!show)
             return;
         m_window->show();
@@ -547,6 +551,63 @@ private Q_SLOTS:
         QTest::keyClicks(part<QLineEdit>("pathField"), u"https://acme-dev.example/lightning/o/Account/home"_s);
         click("openButton");
         QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org acme-dev --path /lightning/o/Account/home --private"_s);
+    }
+
+    // Each org opens where it was opened last, after a restart too; the window comes back as it was
+    // left, on a screen there is. A target gone is said; Forget goes back to the system browser.
+    void remembersWhereEachOrgOpens()
+    {
+        QTemporaryDir settings;
+        const QString file = settings.filePath(u"Tarnwick.conf"_s);
+        openWindow(orgListJson(kThree), true, file);
+        m_fake->answer(u"org_open"_s, "{\"result\":{\"url\":\"https://acme.example/secur/frontdoor.jsp?otp=1\"}}");
+        QVERIFY(!part("forgetTargetButton")->isVisible());
+        Q_EMIT part<QComboBox>("targetPicker")->activated(2);
+        part<QCheckBox>("privateBox")->setChecked(true);
+        part<QComboBox>("pagePicker")->setCurrentIndex(1);
+        m_window->setGeometry(120, 80, 1200, 900);
+        QWidget *handle = part("splitHandle");
+        const int listWidth = list()->parentWidget()->width() + 130;
+        QTest::mousePress(handle, Qt::LeftButton, {}, {8, 100});
+        QTest::mouseMove(handle, {138, 100});
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, {138, 100});
+        QTRY_COMPARE(list()->parentWidget()->width(), listWidth);
+        click("openButton");
+        QTRY_COMPARE(text("statusLine"), u"Opened acme-dev (Setup) in Chrome - work."_s);
+        QVERIFY(part("forgetTargetButton")->isVisible());
+        const auto shown = [this]() -> QString {
+            return part<QComboBox>("targetPicker")->currentText() + (part<QCheckBox>("privateBox")->isChecked() ? u"|private|"_s : u"|-|"_s)
+                + part<QComboBox>("pagePicker")->currentText();
+        };
+        const QRect placed = m_window->geometry();
+        m_window->close();
+        cleanup();
+        init();
+        openWindow(orgListJson(kThree), true, file);
+        QCOMPARE(shown() + u'|' + texts({"orgTitle"}), u"Chrome - work|private|Setup|acme-dev"_s);
+        screenshot(m_window.get(), u"remembered-target"_s);
+        QCOMPARE(m_window->geometry(), placed);
+        QCOMPARE(list()->parentWidget()->width(), listWidth);
+        QTest::keyClick(m_window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(m_fake->commands().constLast(), u"org open --target-org acme-dev --url-only --json --path /lightning/setup/SetupOneHome/home"_s);
+        clickRow(1); // beta-uat, never opened
+        QCOMPARE(shown(), u"System default|-|Home"_s);
+        QVERIFY(!part("forgetTargetButton")->isVisible());
+        writeLocalState({});
+        click("reloadTargetsButton");
+        clickRow(0);
+        QCOMPARE(shown() + u'|' + text("statusLine"), u"System default|private|Setup|acme-dev was last opened in chrome-Profile 2, "
+                                                        "which is no longer offered: the system browser is chosen instead."_s);
+        click("forgetTargetButton");
+        QCOMPARE(shown() + u'|' + text("statusLine"), u"System default|-|Home|Where acme-dev opens is forgotten: the system browser again."_s);
+        QVERIFY(!TargetMemory(file).recall(store().orgs().constFirst()));
+        // Left on a monitor that is gone: it comes back whole on the screen there is.
+        m_window->move(4000, 3000);
+        m_window->close();
+        cleanup();
+        init();
+        openWindow(orgListJson(kThree), true, file);
+        QVERIFY(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
     }
 
     // What the CLI prints shows bounded and as it is: an 8.7 MB error as an excerpt in a pane that keeps its
