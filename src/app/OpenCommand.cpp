@@ -81,7 +81,7 @@ OpenCommand::Outcome OpenCommand::open(const SFCLI &cli, const BrowserLocations 
                         found->instanceUrl, chosen.path, browsers, privateWindow);
         const QString name = chosen.path.isEmpty() ? found->displayName() : u"%1 (%2)"_s.arg(found->displayName(), chosen.label);
         if (memory) {
-            memory->remember(*found, {target->id, privateWindow, chosen.id.isEmpty() ? chosen.path : chosen.id}, QDate::currentDate());
+            memory->remember(*found, {target->id, privateWindow, OrgPage::remembered(chosen)}, QDate::currentDate());
             if (const QString problem = memory->takeProblem(); !problem.isEmpty())
                 note += (note.isEmpty() ? u"tarnwick: "_s : u"\ntarnwick: "_s) + printable(problem);
         }

@@ -26,6 +26,8 @@ struct OrgPage
     // full https address on the org's own host, reduced to what follows the host. Surrounding
     // white space is ignored; none at all is Home. Anything else gives the message that says why.
     static std::variant<OrgPage, QString> resolve(const QString &text, const QString &instanceUrl);
+    // How a choice of `page` is kept: its id, a path of the org as it is, nothing for Home.
+    static QString remembered(const OrgPage &page) { return page.path.isEmpty() ? QString() : page.id.isEmpty() ? page.path : page.id; }
 
     friend bool operator==(const OrgPage &, const OrgPage &) = default;
 };

@@ -101,7 +101,7 @@ void OrgStore::openSelected(const OpenTarget &target, bool privateWindow, const 
     // A shortcut's own page (Open Setup) leaves the page the org opens on as it was.
     const std::optional<TargetMemory::Choice> before = pageChosen ? std::nullopt : rememberedOpen(org->org);
     const std::pair<CLIOrg, TargetMemory::Choice> remembered{
-        org->org, {target.id, privateWindow, pageChosen ? (chosen.id.isEmpty() ? chosen.path : chosen.id) : before ? before->page : QString()}};
+        org->org, {target.id, privateWindow, pageChosen ? OrgPage::remembered(chosen) : before ? before->page : QString()}};
     start(tr("Opening %1...").arg(name),
           [this, cli = m_cli, browsers = m_browsers, orgTarget = org->target, username = org->org.username, remembered,
            known = m_loader.aliases(), instanceUrl = org->org.instanceUrl, target, name, privateWindow, chosen]() -> JobRunner::Apply {

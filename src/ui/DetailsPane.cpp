@@ -395,7 +395,7 @@ DetailsPane::OpenChoice DetailsPane::openChoice() const
 void DetailsPane::setOpenChoice(const OpenChoice &choice, bool forgettable)
 {
     m_privateBox->setChecked(choice.privateWindow);
-    int page = m_pagePicker->findData(choice.page.isEmpty() ? QVariant(QString()) : QVariant(choice.page));
+    int page = choice.page.compare("home"_L1, Qt::CaseInsensitive) == 0 ? 0 : m_pagePicker->findData(choice.page);
     if (page < 0) { // a path of the org's own
         page = m_pagePicker->findData(u"custom"_s);
         m_pathField->setText(choice.page);

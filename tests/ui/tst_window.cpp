@@ -593,6 +593,8 @@ private Q_SLOTS:
         clickRow(1); // beta-uat, never opened
         QCOMPARE(shown(), u"System default|-|Home"_s);
         QVERIFY(!part("forgetTargetButton")->isVisible());
+        QTest::keyClick(m_window.get(), Qt::Key_Return, Qt::ControlModifier); // opened on its home, remembered so
+        QTRY_VERIFY(part("forgetTargetButton")->isVisible());
         writeLocalState({});
         click("reloadTargetsButton");
         clickRow(0);
@@ -601,6 +603,8 @@ private Q_SLOTS:
         click("forgetTargetButton");
         QCOMPARE(shown() + u'|' + text("statusLine"), u"System default|-|Home|Where acme-dev opens is forgotten: the system browser again."_s);
         QVERIFY(!TargetMemory(file).recall(store().orgs().constFirst()));
+        clickRow(1);
+        QCOMPARE(shown(), u"System default|-|Home"_s);
         // Left on a monitor that is gone: it comes back whole on the screen there is.
         m_window->move(4000, 3000);
         m_window->close();
