@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QProcess>
+#include <QSet>
 #include <QThread>
 #include <QUrl>
 
@@ -90,9 +91,11 @@ Launchers::Orgs SearchService::current() const { return Launchers::fromFiles(m_h
 QStringList SearchService::find(const QStringList &terms, const QStringList *within)
 {
     touch();
+    // A set: a refined search asks again on every key, with up to every org as the previous results.
+    const QSet<QString> previous = within ? QSet<QString>(within->cbegin(), within->cend()) : QSet<QString>();
     QStringList ids;
     for (const CLIOrg &org : Launchers::matching(current().orgs, terms)) {
-        if (!within || within->contains(org.username))
+        if (!within || previous.contains(org.username))
             ids.append(org.username);
     }
     return ids;
@@ -151,7 +154,7 @@ void SearchService::open(const QString &id, bool privateWindow)
         // Where the org was opened last, as the window would; each thread its own view of the settings.
         TargetMemory memory;
         const OpenCommand::Outcome outcome = OpenCommand::open(
-            *m_cli, *m_browsers, id, {.privateWindow = privateWindow ? std::optional(true) : std::nullopt}, &memory);
+            *m_cli, *m_browsers, id, {.targetID = std::nullopt, .privateWindow = privateWindow ? std::optional(true) : std::nullopt, .page = std::nullopt}, &memory);
         QMetaObject::invokeMethod(this, [this, outcome, name] {
             --m_opening;
             if (outcome.status != 0)

@@ -152,7 +152,9 @@ void OrgStore::arrive(ListLoader::Arrival arrival)
         effect.status->text += u' ' + tr("The CLI's alias table has entries that name no username, which reach no org: %1.").arg(malformed.join(", "_L1));
         effect.status->severity = std::max(effect.status->severity, StatusMessage::Severity::warning);
     }
-    if (effect.shown && m_memory)
+    // Noted from the CLI's own list: the early one from its files is shown before the first paint,
+    // which the settings file must not delay, and the CLI's follows it.
+    if (effect.shown && m_memory && !m_loader.fromFiles())
         m_memory->noteListed(m_loader.orgs(), QDate::currentDate());
     // A settings file that could not be read or written is said with the list's own word, once.
     if (const QString problem = effect.status && m_memory ? m_memory->takeProblem() : QString(); !problem.isEmpty()) {
