@@ -309,6 +309,11 @@ private Q_SLOTS:
         }
         OrgStore store(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
         store.followCLI(home.path());
+        // Where b opened, 100 days ago: the files still hold it, the CLI's list no longer does.
+        CLIOrg b;
+        b.username = u"b@x.example"_s;
+        TargetMemory(home.filePath(u"settings"_s)).remember(b, {u"system"_s, false, {}}, QDate::currentDate().addDays(-100));
+        store.setTargetMemory(std::make_shared<TargetMemory>(home.filePath(u"settings"_s)));
         for (const QString &list : {u"org_list"_s, u"org_list_--json_--skip-connection-status"_s})
             fake.answer(list, orgListJson({u"a"_s}));
         fake.set(u"org_list_--json_--skip-connection-status"_s, u"delay"_s, "60"_ba); // until released
@@ -326,6 +331,7 @@ private Q_SLOTS:
         fake.release(fake.calls().first().pid);
         QTRY_VERIFY(fake.allEnded() && store.connections() == OrgStore::Connections::checked && !store.listsCLIFiles());
         QCOMPARE(shown() + u' ' + store.status(), u"a a 0 Loaded 1 CLI connections."_s);
+        QVERIFY(!TargetMemory(home.filePath(u"settings"_s)).recall(b));
         OrgStore unlisted(std::make_shared<const SFCLI>(kFake, QStringList()), std::make_shared<BrowserLocations>());
         unlisted.followCLI(home.path());
         fake.answer(u"org_list_--json_--skip-connection-status"_s, {}, 1, "Not listed.");
